@@ -1,0 +1,42 @@
+#include "catalogue/Fields.h"
+
+#include <charconv>
+
+namespace qvl {
+
+std::string FieldText(std::string_view text) {
+  std::string field(text);
+  for (char& c : field)
+    if (IsTag(static_cast<unsigned char>(c))) c = '?';
+  return field;
+}
+
+std::string EntryText(std::string_view name, std::optional<std::int64_t> size) {
+  std::string text(name);
+  if (size) {
+    char digits[24];
+    auto end = std::to_chars(digits, digits + sizeof digits, *size).ptr;
+    text += '/';
+    text.append(digits, end);
+  }
+  return text;
+}
+
+EntryParts SplitEntryText(std::string_view entryText) {
+  auto slash = entryText.find('/');
+  if (slash == std::string_view::npos) return {entryText, {}};
+  return {entryText.substr(0, slash), entryText.substr(slash + 1)};
+}
+
+std::string CommentBlockText(const CommentLines& lines) {
+  std::string text;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    bool nextEmpty = i + 1 == lines.size() || lines[i + 1].empty();
+    if (lines[i].empty() && nextEmpty) break;
+    text += FieldText(lines[i]);
+    text += "\r\n";
+  }
+  return text;
+}
+
+}  // namespace qvl

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <array>
+#include <string>
+
+namespace qvl {
+
+// A catalogue is a flat stream of one-byte tags, each followed by a text field that
+// runs up to the next byte from 0x00 to 0x04.
+namespace tag {
+constexpr char SectionMark = 0x00;     // header, comment block, end mark
+constexpr char FolderStart = 0x01;     // + folder name
+constexpr char FolderEnd = 0x02;       // closes the innermost folder
+constexpr char FileEntry = 0x03;       // + entry text: name, or name "/" size
+constexpr char SubfolderEntry = 0x04;  // + subfolder name
+}  // namespace tag
+
+constexpr bool IsTag(unsigned char byte) { return byte <= 0x04; }
+
+// The comment's four lines, as the comment dialog fills them.
+using CommentLines = std::array<std::string, 4>;
+
+}  // namespace qvl

@@ -1,0 +1,56 @@
+#include "cli/Args.h"
+
+namespace qvl::cli {
+
+std::optional<std::string> ParsedArgs::Value(const std::string& name) const {
+  auto range = options.equal_range(name);
+  if (range.first == range.second) return std::nullopt;
+  if (std::next(range.first) != range.second) throw UsageError(name + " may be given only once");
+  return range.first->second;
+}
+
+std::vector<std::string> ParsedArgs::Values(const std::string& name) const {
+  std::vector<std::string> values;
+  auto range = options.equal_range(name);
+  for (auto it = range.first; it != range.second; ++it) values.push_back(it->second);
+  return values;
+}
+
+ParsedArgs ParseArgs(const std::vector<std::string>& args, const std::vector<OptionSpec>& specs) {
+  ParsedArgs parsed;
+  bool optionsEnded = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+      parsed.positional.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    std::string name = arg;
+    std::optional<std::string> inlineValue;
+    if (auto eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string::npos) {
+      name = arg.substr(0, eq);
+      inlineValue = arg.substr(eq + 1);
+    }
+    const OptionSpec* spec = nullptr;
+    for (const auto& candidate : specs)
+      if (candidate.name == name || (!candidate.alias.empty() && candidate.alias == name)) spec = &candidate;
+    if (spec == nullptr) throw UsageError("unknown option " + name);
+    if (!spec->takesValue) {
+      if (inlineValue) throw UsageError(name + " takes no value");
+      parsed.options.emplace(spec->name, "");
+      continue;
+    }
+    if (!inlineValue) {
+      if (i + 1 >= args.size()) throw UsageError(name + " needs a value");
+      inlineValue = args[++i];
+    }
+    parsed.options.emplace(spec->name, *inlineValue);
+  }
+  return parsed;
+}
+
+}  // namespace qvl::cli

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace qvl::cli {
+
+// Exit statuses.
+constexpr int kSuccess = 0;
+constexpr int kNothingFound = 1;
+constexpr int kFailure = 2;
+
+std::string UsageText();
+
+// Each command takes the arguments after its name, prints its results on stdout,
+// and throws UsageError or IoError for the caller to report.
+int RunDrives(const std::vector<std::string>& args);
+int RunList(const std::vector<std::string>& args);
+
+}  // namespace qvl::cli

@@ -1,0 +1,134 @@
+// The Save tab without a window: the drive table and listing a drive.
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <filesystem>
+#include <iostream>
+#include <stdexcept>
+
+#include "cli/Args.h"
+#include "cli/Commands.h"
+#include "cli/TerminalProgress.h"
+#include "listing/CreateList.h"
+#include "platform/File.h"
+#include "platform/IoError.h"
+
+namespace qvl::cli {
+namespace {
+
+std::optional<char> DriveLetter(std::string text) {
+  if (text.size() == 2 && text[1] == ':') text.pop_back();
+  if (text.size() != 1) return std::nullopt;
+  char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
+  if (letter < 'a' || letter > 'z') return std::nullopt;
+  return letter;
+}
+
+ListMethod MethodNamed(const std::string& name) {
+  if (name == "qvl") return ListMethod::Catalogue;
+  if (name == "collapsed") return ListMethod::Collapsed;
+  if (name == "folders") return ListMethod::FoldersOnly;
+  if (name == "filenames") return ListMethod::FoldersAndFilenames;
+  throw UsageError("--method takes qvl, collapsed, folders or filenames, not " + name);
+}
+
+// The drive table with the --map substitutions of this run.
+DriveTable DrivesForRun(const ParsedArgs& parsed, std::optional<char> labelled) {
+  DriveTable table = SystemDriveTable();
+  auto label = parsed.Value("--label");
+  bool labelUsed = false;
+  for (const auto& map : parsed.Values("--map")) {
+    auto eq = map.find('=');
+    auto letter = eq == std::string::npos ? std::nullopt : DriveLetter(map.substr(0, eq));
+    if (!letter || eq + 1 == map.size()) throw UsageError("--map takes L=DIR, not " + map);
+    std::string directory = map.substr(eq + 1);
+    if (!std::filesystem::is_directory(directory)) ThrowIoError("open folder", directory, ENOTDIR);
+    bool getsLabel = label && labelled == letter;
+    labelUsed = labelUsed || getsLabel;
+    table.Put(SubstitutedDrive(*letter, directory, getsLabel ? label : std::nullopt));
+  }
+  if (label && !labelUsed) throw UsageError("--label names the label of the --map drive being listed");
+  return table;
+}
+
+}  // namespace
+
+std::string UsageText() {
+  return R"(Usage: qvl COMMAND [ARGUMENTS]
+
+Quorvalen's command-line tool: catalogues drives and reads catalogues.
+
+  qvl drives          the drives, one per line: letter, type, caption, mount point
+  qvl list DRIVE -o FILE [options]
+                      list a drive into a catalogue (.qvl) or a plain list
+      --method M          qvl (default) | collapsed | folders | filenames
+      --no-sizes          catalogue entries without file sizes
+      --comment TEXT      one comment line; up to four, in order
+      --map L=DIR         for this run drive L is the folder DIR
+      --label TEXT        the volume label of the --map drive being listed
+      --if-exists fail|overwrite
+                          what to do when FILE exists (default: fail)
+  qvl --help          this text
+
+DRIVE is a drive letter, with or without ":". Exit status: 0 on success, 2 on
+an error.
+)";
+}
+
+int RunDrives(const std::vector<std::string>& args) {
+  auto parsed = ParseArgs(args, {{"--map"}, {"--label"}});
+  if (!parsed.positional.empty()) throw UsageError("drives takes no arguments");
+  DriveTable table = DrivesForRun(parsed, std::nullopt);
+  for (const Drive& drive : table.Drives()) {
+    std::cout << drive.letter << ":\t" << DriveTypeName(drive.type) << '\t' << DriveCaption(drive) << '\t'
+              << drive.rootDirectory << '\n';
+  }
+  return kSuccess;
+}
+
+int RunList(const std::vector<std::string>& args) {
+  auto parsed = ParseArgs(args, {{"-o", true, "--output"},
+                                 {"--method"},
+                                 {"--no-sizes", false},
+                                 {"--comment"},
+                                 {"--map"},
+                                 {"--label"},
+                                 {"--if-exists"}});
+  if (parsed.positional.size() != 1) throw UsageError("list takes one drive");
+  auto letter = DriveLetter(parsed.positional[0]);
+  if (!letter) throw UsageError("not a drive letter: " + parsed.positional[0]);
+  auto output = parsed.Value("-o");
+  if (!output || output->empty()) throw UsageError("list needs an output file (-o FILE)");
+  std::string ifExists = parsed.Value("--if-exists").value_or("fail");
+  if (ifExists != "fail" && ifExists != "overwrite")
+    throw UsageError("--if-exists takes fail or overwrite, not " + ifExists);
+
+  ListRequest request;
+  request.method = MethodNamed(parsed.Value("--method").value_or("qvl"));
+  request.withSizes = !parsed.Has("--no-sizes");
+  auto comments = parsed.Values("--comment");
+  if (comments.size() > 4) throw UsageError("at most four --comment lines");
+  if (!comments.empty()) {
+    request.comment.emplace();
+    std::copy(comments.begin(), comments.end(), request.comment->begin());
+  }
+  DriveTable drives = DrivesForRun(parsed, letter);
+  const Drive* drive = drives.Find(*letter);
+  if (drive == nullptr) throw std::runtime_error(std::string("There is no drive ") + *letter + ": on this machine");
+  request.drive = *drive;
+
+  if (ifExists == "fail" && FileExists(*output))
+    throw IoError("\"" + *output + "\" exists; nothing written (--if-exists overwrite replaces it)");
+
+  TerminalProgress progress;
+  File file = File::Create(*output);
+  auto source = MakeLinuxDirectorySource(drive->rootDirectory);
+  Collator collator;
+  WriteListing(request, file, *source, collator, progress);
+  file.Close();
+  progress.Clear();
+  std::cerr << "Listing complete\n";
+  return kSuccess;
+}
+
+}  // namespace qvl::cli

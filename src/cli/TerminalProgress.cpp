@@ -1,0 +1,54 @@
+#include "cli/TerminalProgress.h"
+
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+namespace qvl::cli {
+
+TerminalProgress::TerminalProgress() : enabled_(::isatty(STDERR_FILENO) == 1) {}
+
+TerminalProgress::~TerminalProgress() { Clear(); }
+
+bool TerminalProgress::Due() {
+  if (!enabled_) return false;
+  auto now = std::chrono::steady_clock::now();
+  if (drawn_ && now - lastDraw_ < std::chrono::milliseconds(100)) return false;
+  lastDraw_ = now;
+  return true;
+}
+
+void TerminalProgress::Status(std::string_view text) {
+  if (Due()) {
+    status_ = text;
+    Draw(status_);
+  }
+}
+
+void TerminalProgress::Percent(int percent) {
+  if (Due()) Draw(status_ + (status_.empty() ? "" : " ") + std::to_string(percent) + "%");
+}
+
+void TerminalProgress::Draw(std::string_view text) {
+  winsize size{};
+  std::size_t width = ::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 1 ? size.ws_col - 1u : 79u;
+  if (text.size() > width) {
+    text = text.substr(0, width);
+    // Do not cut a UTF-8 character in two.
+    while (!text.empty() && (static_cast<unsigned char>(text.back()) & 0xC0) == 0x80) text.remove_suffix(1);
+    if (!text.empty() && static_cast<unsigned char>(text.back()) >= 0xC0) text.remove_suffix(1);
+  }
+  std::string line = "\r";
+  line += text;
+  line += "\x1b[K";
+  (void)!::write(STDERR_FILENO, line.data(), line.size());
+  drawn_ = true;
+}
+
+void TerminalProgress::Clear() {
+  if (!drawn_) return;
+  static constexpr char kErase[] = "\r\x1b[K";
+  (void)!::write(STDERR_FILENO, kErase, sizeof kErase - 1);
+  drawn_ = false;
+}
+
+}  // namespace qvl::cli

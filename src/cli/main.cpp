@@ -1,0 +1,49 @@
+#include <cstdio>
+#include <exception>
+#include <iostream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "cli/Args.h"
+#include "cli/Commands.h"
+
+namespace {
+
+using Command = int (*)(const std::vector<std::string>&);
+
+int Dispatch(const std::vector<std::string>& args) {
+  using namespace qvl::cli;
+  static const std::map<std::string, Command> kCommands = {
+      {"drives", RunDrives},
+      {"list", RunList},
+  };
+  if (args.empty()) throw UsageError("no command given");
+  if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+    std::cout << UsageText();
+    return kSuccess;
+  }
+  auto command = kCommands.find(args[0]);
+  if (command == kCommands.end()) throw UsageError("unknown command " + args[0]);
+  return command->second(std::vector<std::string>(args.begin() + 1, args.end()));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  try {
+    int status = Dispatch(args);
+    std::cout.flush();
+    if (!std::cout) {
+      std::cerr << "qvl: Cannot write to standard output\n";
+      return qvl::cli::kFailure;
+    }
+    return status;
+  } catch (const qvl::cli::UsageError& error) {
+    std::cerr << "qvl: " << error.what() << "\n\n" << qvl::cli::UsageText();
+  } catch (const std::exception& error) {
+    std::cerr << "qvl: " << error.what() << "\n";
+  }
+  return qvl::cli::kFailure;
+}

@@ -1,0 +1,50 @@
+#include "listing/CatalogueWriter.h"
+
+#include "catalogue/Fields.h"
+#include "catalogue/TextHelpers.h"
+
+namespace qvl {
+
+CatalogueWriter::CatalogueWriter(ByteSink& output, std::string rootPath)
+    : output_(output), rootPath_(std::move(rootPath)) {}
+
+void CatalogueWriter::AppendRecord(char tag, std::string_view text) {
+  pending_ += tag;
+  std::size_t start = pending_.size();
+  pending_ += text;
+  for (std::size_t i = start; i < pending_.size(); ++i)
+    if (IsTag(static_cast<unsigned char>(pending_[i]))) pending_[i] = '?';
+}
+
+void CatalogueWriter::HandOver() {
+  output_.Write(pending_);
+  output_.Flush();
+  pending_.clear();
+}
+
+void CatalogueWriter::WriteCatalogueHeader(std::string_view caption,
+                                           const std::optional<CommentLines>& comment) {
+  AppendRecord(tag::SectionMark, caption);
+  if (comment) AppendRecord(tag::SectionMark, CommentBlockText(*comment));
+  HandOver();
+}
+
+void CatalogueWriter::WriteCatalogueFolder(const WalkState& state) {
+  if (state.ListPath != rootPath_) AppendRecord(tag::FolderStart, LastFolderName(state.ListPath));
+  const WalkLevel& level = state.Current();
+  for (const auto& name : level.FolderNames) AppendRecord(tag::SubfolderEntry, name);
+  for (const auto& text : level.FileNames) AppendRecord(tag::FileEntry, text);
+  HandOver();
+}
+
+void CatalogueWriter::WriteFolderEnd() {
+  AppendRecord(tag::FolderEnd, {});
+  HandOver();
+}
+
+void CatalogueWriter::WriteEndMark() {
+  AppendRecord(tag::SectionMark, {});
+  HandOver();
+}
+
+}  // namespace qvl

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "listing/WalkState.h"
+#include "platform/Directory.h"
+#include "platform/Locale.h"
+#include "platform/Progress.h"
+
+namespace qvl {
+
+// Visits every folder of a drive depth first from its root, sorts each folder's
+// subfolders and files, and hands the folder to the writer before walking its
+// subfolders in sorted order. Depth is not limited and needs no stack.
+class DriveWalk {
+ public:
+  struct Options {
+    // The catalogue method with sizes: FileNames hold "name/size" entry texts.
+    bool entryTextWithSize = false;
+  };
+
+  DriveWalk(DirectorySource& source, const Collator& collator, FolderWriter& writer,
+            Progress& progress, Options options);
+
+  // Walks the drive whose root is `driveLetter`:\ (the letter is upper-cased).
+  void Run(char driveLetter);
+
+  // Lists the folder ListPath at level ListDepth and everything below it; on return
+  // ListDepth is one less and ListPath has lost its last component.
+  void WalkFolder();
+  void EnterFolder(const std::string& name);
+  void LeaveFolder();
+  // Files one directory entry of the folder being listed as subfolder or file.
+  void ClassifyEntry(const DirEntry& entry);
+
+  const WalkState& State() const { return state_; }
+
+ private:
+  void ListCurrentFolder();
+  WalkLevel& CurrentLevel() { return state_.Level(state_.ListDepth); }
+
+  DirectorySource& source_;
+  const Collator& collator_;
+  FolderWriter& writer_;
+  Progress& progress_;
+  Options options_;
+  WalkState state_;
+  std::vector<std::string> pathNames_;  // folder names from the root to ListPath
+  std::vector<DirEntry> entries_;       // reused for every folder
+};
+
+}  // namespace qvl

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace qvl {
+
+// The attribute word of a directory entry, as the catalogue's classification reads it.
+namespace attr {
+constexpr std::uint32_t ReadOnly = 0x01;
+constexpr std::uint32_t Hidden = 0x02;
+constexpr std::uint32_t System = 0x04;
+constexpr std::uint32_t VolumeLabel = 0x08;
+constexpr std::uint32_t Directory = 0x10;
+constexpr std::uint32_t Archive = 0x20;
+constexpr std::uint32_t ReparsePoint = 0x400;
+}  // namespace attr
+
+struct DirEntry {
+  std::string name;  // bytes as the file system holds them
+  std::uint32_t attributes = 0;
+  std::int64_t size = 0;
+};
+
+// Lists folders of one drive. A folder is named by the folder names that lead to it
+// from the drive's root (none for the root itself).
+class DirectorySource {
+ public:
+  virtual ~DirectorySource() = default;
+  // Fills `entries` with the folder's entries in the file system's order ("." and
+  // ".." may be among them). Returns false when the folder cannot be read.
+  virtual bool Enumerate(const std::vector<std::string>& folderNames,
+                         std::vector<DirEntry>& entries) = 0;
+  // A hint: the subfolders of `folderNames` are about to be enumerated, in this order.
+  virtual void ExpectFolders(const std::vector<std::string>& folderNames,
+                             const std::vector<std::string>& subfolderNames) {
+    (void)folderNames;
+    (void)subfolderNames;
+  }
+};
+
+// The folders below `rootDirectory` on this machine. Symbolic links and folders on
+// which another file system is mounted are reported as reparse points and never
+// entered, and paths of any depth work. With `readAhead`, a second thread reads the
+// folders announced by ExpectFolders while the caller works on the current one.
+std::unique_ptr<DirectorySource> MakeLinuxDirectorySource(const std::string& rootDirectory,
+                                                          bool readAhead = true);
+
+}  // namespace qvl

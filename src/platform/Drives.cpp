@@ -1,0 +1,280 @@
+#include "platform/Drives.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+
+#include "platform/Locale.h"
+
+namespace qvl {
+namespace {
+
+char LowerLetter(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool IsOctal(char c) { return c >= '0' && c <= '7'; }
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// Mount table fields escape blanks and backslashes as \ooo.
+std::string UnescapeOctal(std::string_view text) {
+  std::string result;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\\' && i + 3 < text.size() && IsOctal(text[i + 1]) && IsOctal(text[i + 2]) &&
+        IsOctal(text[i + 3])) {
+      int value = (text[i + 1] - '0') * 64 + (text[i + 2] - '0') * 8 + (text[i + 3] - '0');
+      result += static_cast<char>(value);
+      i += 3;
+    } else {
+      result += text[i];
+    }
+  }
+  return result;
+}
+
+// udev names labels with blanks and odd bytes as \xHH.
+std::string UnescapeHex(std::string_view text) {
+  std::string result;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\\' && i + 3 < text.size() && text[i + 1] == 'x' &&
+        HexValue(text[i + 2]) >= 0 && HexValue(text[i + 3]) >= 0) {
+      result += static_cast<char>(HexValue(text[i + 2]) * 16 + HexValue(text[i + 3]));
+      i += 3;
+    } else {
+      result += text[i];
+    }
+  }
+  return result;
+}
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+  return text.substr(0, prefix.size()) == prefix;
+}
+
+bool IsBelow(std::string_view path, std::string_view folder) {
+  return path == folder || StartsWith(path, std::string(folder) + "/");
+}
+
+bool IsNetworkType(std::string_view type) {
+  static const std::set<std::string_view> kTypes = {
+      "nfs", "nfs4", "cifs", "smb3", "smbfs", "ncpfs", "afs", "9p", "ceph", "glusterfs",
+      "davfs", "fuse.sshfs", "fuse.rclone", "fuse.davfs2", "fuse.curlftpfs", "fuse.s3fs"};
+  return kTypes.count(type) > 0;
+}
+
+bool IsPseudoType(std::string_view type) {
+  static const std::set<std::string_view> kTypes = {
+      "proc",     "sysfs",    "cgroup",     "cgroup2",   "devtmpfs",  "devpts",    "mqueue",
+      "debugfs",  "tracefs",  "securityfs", "pstore",    "bpf",       "configfs",  "fusectl",
+      "hugetlbfs", "autofs",  "binfmt_misc", "efivarfs", "nsfs",      "rpc_pipefs", "selinuxfs",
+      "nfsd",     "fuse.gvfsd-fuse", "fuse.portal", "fuse.lxcfs"};
+  return kTypes.count(type) > 0;
+}
+
+bool IsSystemFolder(std::string_view mountPoint) {
+  for (std::string_view folder : {"/proc", "/sys", "/dev", "/run", "/snap"}) {
+    if (IsBelow(mountPoint, folder) && !IsBelow(mountPoint, "/run/media")) return true;
+  }
+  return false;
+}
+
+std::optional<DriveType> TypeOf(const MountEntry& mount, const MountFacts& facts) {
+  if (IsNetworkType(mount.fsType)) return DriveType::Network;
+  if (IsPseudoType(mount.fsType) || IsSystemFolder(mount.mountPoint)) return std::nullopt;
+  if (mount.fsType == "tmpfs" || mount.fsType == "ramfs") return DriveType::RamDisk;
+  if (mount.fsType == "iso9660" || mount.fsType == "udf" || StartsWith(mount.source, "/dev/sr"))
+    return DriveType::CdRom;
+  if (!StartsWith(mount.source, "/dev/")) return std::nullopt;
+  if (IsBelow(mount.mountPoint, "/media") || IsBelow(mount.mountPoint, "/run/media") ||
+      (facts.isRemovable && facts.isRemovable(mount)))
+    return DriveType::Removable;
+  return DriveType::Fixed;
+}
+
+std::string RemoteNameOf(const MountEntry& mount) {
+  std::string name = mount.source;
+  if (StartsWith(name, "//")) std::replace(name.begin(), name.end(), '/', '\\');
+  return name;
+}
+
+Drive DriveFor(char letter, DriveType type, const MountEntry& mount, const MountFacts& facts) {
+  Drive drive;
+  drive.letter = letter;
+  drive.type = type;
+  drive.rootDirectory = mount.mountPoint;
+  if (type == DriveType::Network) drive.remoteName = RemoteNameOf(mount);
+  if (facts.label) drive.label = facts.label(mount);
+  return drive;
+}
+
+std::string ReadWholeFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::string Canonical(const std::string& path) {
+  std::error_code error;
+  auto canonical = std::filesystem::canonical(path, error);
+  return error ? path : canonical.string();
+}
+
+// Device node -> label, from the links udev keeps in /dev/disk/by-label.
+std::map<std::string, std::string> LabelsByDevice() {
+  std::map<std::string, std::string> labels;
+  std::error_code error;
+  for (const auto& link : std::filesystem::directory_iterator("/dev/disk/by-label", error)) {
+    labels[Canonical(link.path().string())] = UnescapeHex(link.path().filename().string());
+  }
+  return labels;
+}
+
+bool SysFlag(const std::string& path) {
+  std::string text = ReadWholeFile(path);
+  return !text.empty() && text[0] == '1';
+}
+
+MountFacts SystemMountFacts() {
+  auto labels = std::make_shared<std::map<std::string, std::string>>(LabelsByDevice());
+  MountFacts facts;
+  facts.isFolder = [](const MountEntry& mount) {
+    struct stat st {};
+    return ::stat(mount.mountPoint.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  };
+  facts.isRemovable = [](const MountEntry& mount) {
+    std::string block = "/sys/dev/block/" + mount.device;
+    // A partition carries the flag on its parent disk.
+    return SysFlag(block + "/removable") || SysFlag(block + "/../removable");
+  };
+  facts.label = [labels](const MountEntry& mount) {
+    if (!StartsWith(mount.source, "/dev/")) return std::string();
+    auto found = labels->find(Canonical(mount.source));
+    return found == labels->end() ? std::string() : found->second;
+  };
+  return facts;
+}
+
+}  // namespace
+
+std::string_view DriveTypeName(DriveType type) {
+  switch (type) {
+    case DriveType::Removable: return "removable";
+    case DriveType::Fixed: return "fixed";
+    case DriveType::CdRom: return "cdrom";
+    case DriveType::Network: return "network";
+    case DriveType::RamDisk: return "ramdisk";
+  }
+  return "fixed";
+}
+
+std::string DriveCaption(const Drive& drive) {
+  std::string caption(1, LowerLetter(drive.letter));
+  caption += ':';
+  if (drive.type == DriveType::Removable) return caption;
+  if (drive.type == DriveType::Network && !drive.remoteName.empty())
+    return caption + " " + LowerCase(drive.remoteName);
+  return caption + " [" + LowerCase(drive.label) + "]";
+}
+
+DriveTable::DriveTable(std::vector<Drive> drives) {
+  for (auto& drive : drives) Put(std::move(drive));
+}
+
+const Drive* DriveTable::Find(char letter) const {
+  letter = LowerLetter(letter);
+  for (const auto& drive : drives_)
+    if (drive.letter == letter) return &drive;
+  return nullptr;
+}
+
+void DriveTable::Put(Drive drive) {
+  drive.letter = LowerLetter(drive.letter);
+  auto at = std::find_if(drives_.begin(), drives_.end(),
+                         [&](const Drive& d) { return d.letter >= drive.letter; });
+  if (at != drives_.end() && at->letter == drive.letter)
+    *at = std::move(drive);
+  else
+    drives_.insert(at, std::move(drive));
+}
+
+std::vector<MountEntry> ParseMountInfo(std::string_view text) {
+  std::vector<MountEntry> mounts;
+  std::istringstream lines{std::string(text)};
+  std::string line;
+  while (std::getline(lines, line)) {
+    std::istringstream fields(line);
+    std::vector<std::string> parts;
+    std::string field;
+    while (fields >> field) parts.push_back(field);
+    auto dash = std::find(parts.begin(), parts.end(), "-");
+    if (parts.size() < 5 || dash == parts.end() || parts.end() - dash < 3) continue;
+    MountEntry mount;
+    mount.device = parts[2];
+    mount.mountPoint = UnescapeOctal(parts[4]);
+    mount.fsType = *(dash + 1);
+    mount.source = UnescapeOctal(*(dash + 2));
+    mounts.push_back(std::move(mount));
+  }
+  return mounts;
+}
+
+std::vector<Drive> DrivesFromMounts(const std::vector<MountEntry>& mounts, const MountFacts& facts) {
+  // A later mount on the same point hides the earlier one.
+  std::map<std::string, const MountEntry*> visible;
+  for (const auto& mount : mounts) visible[mount.mountPoint] = &mount;
+
+  std::vector<Drive> drives;
+  if (auto root = visible.find("/"); root != visible.end()) {
+    auto type = TypeOf(*root->second, facts).value_or(DriveType::Fixed);
+    drives.push_back(DriveFor('c', type, *root->second, facts));
+  }
+  char letter = 'd';
+  for (const auto& [mountPoint, mount] : visible) {  // std::map: mount-point order
+    if (mountPoint == "/" || letter > 'z') continue;
+    auto type = TypeOf(*mount, facts);
+    if (!type || (facts.isFolder && !facts.isFolder(*mount))) continue;
+    drives.push_back(DriveFor(letter++, *type, *mount, facts));
+  }
+  return drives;
+}
+
+DriveTable SystemDriveTable() {
+  return DriveTable(DrivesFromMounts(ParseMountInfo(ReadWholeFile("/proc/self/mountinfo")),
+                                     SystemMountFacts()));
+}
+
+Drive SubstitutedDrive(char letter, const std::string& directory, std::optional<std::string> label) {
+  Drive drive;
+  drive.letter = LowerLetter(letter);
+  drive.type = DriveType::Fixed;
+  drive.rootDirectory = directory;
+  if (label) {
+    drive.label = *label;
+    return drive;
+  }
+  // The label of the file system that holds the folder: the longest mount point above it.
+  std::string path = Canonical(directory);
+  auto mounts = ParseMountInfo(ReadWholeFile("/proc/self/mountinfo"));
+  const MountEntry* holder = nullptr;
+  for (const auto& mount : mounts) {
+    if (IsBelow(path, mount.mountPoint) || mount.mountPoint == "/") {
+      if (holder == nullptr || mount.mountPoint.size() >= holder->mountPoint.size()) holder = &mount;
+    }
+  }
+  if (holder != nullptr) drive.label = SystemMountFacts().label(*holder);
+  return drive;
+}
+
+}  // namespace qvl

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/ByteSink.h"
+
+namespace qvl {
+
+// One open file over a POSIX descriptor. Every failure throws IoError naming the
+// file and the system's reason. Writes go straight to the operating system, so
+// what Write has returned from survives the end of the process.
+class File : public ByteSink {
+ public:
+  // Creates or truncates a file for writing. Files opened for writing carry an
+  // exclusive advisory lock, so a second writer is refused instead of mixing its
+  // bytes in; readers are not hindered.
+  static File Create(const std::string& path);
+  // Opens an existing file for writing at its end. When one of its last 128 bytes
+  // is an end-of-file mark (0x1A), the file is first cut before the first of them.
+  static File OpenAppendText(const std::string& path);
+  // Opens an existing file for reading.
+  static File OpenRead(const std::string& path);
+
+  File() = default;
+  File(File&& other) noexcept;
+  File& operator=(File&& other) noexcept;
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+  ~File() override;
+
+  bool IsOpen() const { return fd_ >= 0; }
+  const std::string& Path() const { return path_; }
+
+  std::int64_t Size() const;
+  void Seek(std::int64_t position);
+  // Reads up to `capacity` bytes at the current position; fewer at the end of the file.
+  std::size_t Read(char* buffer, std::size_t capacity);
+  void Write(std::string_view bytes) override;
+  // Waits until the data is on the medium (fsync).
+  void Sync();
+  // Closes the file, reporting a failure of the close itself.
+  void Close();
+
+ private:
+  File(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+  void Release() noexcept;
+
+  int fd_ = -1;
+  std::string path_;
+};
+
+// True when `path` names an existing file that is not a folder.
+bool FileExists(const std::string& path);
+void DeleteFile(const std::string& path);
+// Replaces `to` by `from` in one step, then makes the change durable.
+void RenameFile(const std::string& from, const std::string& to);
+// True when both names lead to the same file (hard links, symbolic links, "./").
+bool SameFile(const std::string& a, const std::string& b);
+
+}  // namespace qvl

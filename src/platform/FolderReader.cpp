@@ -1,0 +1,128 @@
+#include "platform/FolderReader.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <linux/openat2.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+
+namespace qvl {
+namespace {
+
+constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+
+// Opens a path below `dirFd` without following any symbolic link on the way and
+// without crossing into another file system; older kernels get plain openat.
+int OpenBeneath(int dirFd, const char* path) {
+  open_how how{};
+  how.flags = kFolderFlags;
+  how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_NO_XDEV | RESOLVE_NO_MAGICLINKS | RESOLVE_BENEATH;
+  for (;;) {
+    long fd = ::syscall(SYS_openat2, dirFd, path, &how, sizeof how);
+    if (fd >= 0) return static_cast<int>(fd);
+    if (errno == EINTR || errno == EAGAIN) continue;
+    if (errno != ENOSYS) return -1;
+    int plain = ::openat(dirFd, path, kFolderFlags);
+    if (plain >= 0 || errno != EINTR) return plain;
+  }
+}
+
+std::uint32_t AttributesFromDirentType(unsigned char type) {
+  switch (type) {
+    case DT_DIR: return attr::Directory;
+    case DT_REG: return attr::Archive;
+    case DT_LNK: return attr::ReparsePoint;
+    default: return attr::Archive | attr::System;
+  }
+}
+
+bool IsDotOrDotDot(const char* name) {
+  return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
+}
+
+}  // namespace
+
+bool FolderReader::Read(const std::string& relativePath, std::vector<DirEntry>& entries) {
+  entries.clear();
+  int fd = Open(relativePath);
+  if (fd < 0) return false;
+  bool ok = ReadEntries(fd, entries);
+  ::close(fd);
+  return ok;
+}
+
+int FolderReader::Open(const std::string& relativePath) {
+  // A fresh open of the root, so that reading it twice starts at its beginning twice.
+  if (relativePath.empty()) return OpenBeneath(rootFd_, ".");
+  if (relativePath.size() < PATH_MAX - 1) return OpenBeneath(rootFd_, relativePath.c_str());
+  // Longer than the system takes in one call: open it a piece at a time.
+  int fd = rootFd_;
+  std::size_t start = 0;
+  while (start < relativePath.size()) {
+    std::size_t end = relativePath.size();
+    if (end - start >= PATH_MAX - 1) end = relativePath.rfind('/', start + PATH_MAX - 2);
+    if (end == std::string::npos || end <= start) end = relativePath.find('/', start);
+    if (end == std::string::npos) end = relativePath.size();
+    int next = OpenBeneath(fd, relativePath.substr(start, end - start).c_str());
+    if (fd != rootFd_) ::close(fd);
+    if (next < 0) return -1;
+    fd = next;
+    start = end + 1;
+  }
+  return fd;
+}
+
+bool FolderReader::ReadEntries(int fd, std::vector<DirEntry>& entries) {
+  if (!mountRootKnown_) {
+    struct statx self {};
+    if (::statx(fd, "", AT_EMPTY_PATH, STATX_TYPE, &self) == 0) {
+      mountRootKnown_ = (self.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0;
+      folderDevice_ = makedev(self.stx_dev_major, self.stx_dev_minor);
+    }
+  }
+  for (bool first = true;; first = false) {
+    long n = ::syscall(SYS_getdents64, fd, buffer_, sizeof buffer_);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return !first;  // a folder that cannot be read at all is empty
+    if (n == 0) return true;
+    for (long offset = 0; offset < n;) {
+      auto* record = reinterpret_cast<dirent64*>(buffer_ + offset);
+      offset += record->d_reclen;
+      if (!IsDotOrDotDot(record->d_name)) AddEntry(fd, record->d_name, record->d_type, entries);
+    }
+  }
+}
+
+void FolderReader::AddEntry(int fd, const char* name, unsigned char type, std::vector<DirEntry>& entries) {
+  std::uint32_t hidden = name[0] == '.' ? attr::Hidden : 0;
+  struct statx st {};
+  if (::statx(fd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | AT_STATX_DONT_SYNC,
+              STATX_TYPE | STATX_MODE | STATX_SIZE, &st) != 0) {
+    if (errno == ENOENT) return;  // gone since the folder was read
+    entries.push_back({name, AttributesFromDirentType(type) | hidden, 0});
+    return;
+  }
+  DirEntry& entry = entries.emplace_back();
+  entry.name = name;
+  std::uint32_t readOnly = (st.stx_mode & S_IWUSR) ? 0 : attr::ReadOnly;
+  if (S_ISDIR(st.stx_mode)) {
+    // A folder where another file system is mounted is not part of this drive.
+    bool mountRoot = mountRootKnown_ ? (st.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0
+                                     : makedev(st.stx_dev_major, st.stx_dev_minor) != folderDevice_;
+    entry.attributes = attr::Directory | (mountRoot ? attr::ReparsePoint : 0) | hidden | readOnly;
+  } else if (S_ISLNK(st.stx_mode)) {
+    struct stat target {};
+    bool toFolder = ::fstatat(fd, name, &target, 0) == 0 && S_ISDIR(target.st_mode);
+    entry.attributes = attr::ReparsePoint | (toFolder ? attr::Directory : 0) | hidden;
+  } else {
+    entry.attributes = (S_ISREG(st.stx_mode) ? attr::Archive : attr::Archive | attr::System) | hidden | readOnly;
+    entry.size = static_cast<std::int64_t>(st.stx_size);
+  }
+}
+
+}  // namespace qvl

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/Directory.h"
+
+namespace qvl {
+
+// Reads folders below one root folder: opens a folder by its path relative to the
+// root without following symbolic links or leaving the root's file system, and
+// reports its entries with synthesised attribute words. One reader per thread.
+class FolderReader {
+ public:
+  explicit FolderReader(int rootFd) : rootFd_(rootFd) {}
+  // `relativePath` is "" for the root, else "a/b/c". False when it cannot be read.
+  bool Read(const std::string& relativePath, std::vector<DirEntry>& entries);
+
+ private:
+  int Open(const std::string& relativePath);
+  bool ReadEntries(int fd, std::vector<DirEntry>& entries);
+  void AddEntry(int fd, const char* name, unsigned char type, std::vector<DirEntry>& entries);
+
+  int rootFd_;
+  bool mountRootKnown_ = false;  // whether the kernel flags mount points itself
+  unsigned long folderDevice_ = 0;
+  alignas(8) char buffer_[1 << 15];
+};
+
+}  // namespace qvl

@@ -1,0 +1,117 @@
+#include "platform/Locale.h"
+
+#include <locale.h>
+#include <unicode/ucasemap.h>
+#include <unicode/ucol.h>
+#include <unicode/utf8.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <stdexcept>
+
+namespace qvl {
+namespace {
+
+bool IsUtf8(std::string_view text) {
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+  auto length = static_cast<std::int32_t>(text.size());
+  for (std::int32_t i = 0; i < length;) {
+    UChar32 c;
+    U8_NEXT(bytes, i, length, c);
+    if (c < 0) return false;
+  }
+  return true;
+}
+
+std::string AsciiCase(std::string_view text, bool upper) {
+  std::string result(text);
+  for (char& c : result) {
+    if (upper && c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (!upper && c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return result;
+}
+
+std::string IcuCase(std::string_view text, bool upper) {
+  if (!IsUtf8(text)) return AsciiCase(text, upper);
+  UErrorCode status = U_ZERO_ERROR;
+  std::string locale = UserLocaleName("LC_CTYPE");
+  UCaseMap* map = ucasemap_open(locale.c_str(), 0, &status);
+  if (U_FAILURE(status)) return AsciiCase(text, upper);
+  std::string result(text.size() * 3 + 4, '\0');
+  auto convert = upper ? ucasemap_utf8ToUpper : ucasemap_utf8ToLower;
+  int32_t length = convert(map, result.data(), static_cast<int32_t>(result.size()), text.data(),
+                           static_cast<int32_t>(text.size()), &status);
+  ucasemap_close(map);
+  if (U_FAILURE(status)) return AsciiCase(text, upper);
+  result.resize(static_cast<std::size_t>(length));
+  return result;
+}
+
+std::string TimeText(std::time_t when, const char* format) {
+  locale_t locale = newlocale(LC_TIME_MASK, "", static_cast<locale_t>(0));
+  if (locale == static_cast<locale_t>(0)) locale = newlocale(LC_TIME_MASK, "C", static_cast<locale_t>(0));
+  std::tm parts{};
+  localtime_r(&when, &parts);
+  char text[128];
+  std::size_t length = strftime_l(text, sizeof text, format, &parts, locale);
+  freelocale(locale);
+  return std::string(text, length);
+}
+
+}  // namespace
+
+std::string UserLocaleName(const char* categoryVariable) {
+  std::string name;
+  for (const char* variable : {"LC_ALL", categoryVariable, "LANG"}) {
+    const char* value = std::getenv(variable);
+    if (value != nullptr && *value != '\0') {
+      name = value;
+      break;
+    }
+  }
+  name = name.substr(0, name.find_first_of(".@"));
+  if (name == "C" || name == "POSIX") name.clear();
+  return name;
+}
+
+void Collator::Closer::operator()(UCollator* collator) const { ucol_close(collator); }
+
+Collator::Collator() : Collator(UserLocaleName("LC_COLLATE")) {}
+
+Collator::Collator(const std::string& localeName) {
+  UErrorCode status = U_ZERO_ERROR;
+  collator_.reset(ucol_open(localeName.c_str(), &status));
+  if (U_FAILURE(status)) {
+    status = U_ZERO_ERROR;
+    collator_.reset(ucol_open("", &status));
+  }
+  if (U_FAILURE(status)) throw std::runtime_error("Cannot open the collation of the user's locale");
+  ucol_setStrength(collator_.get(), UCOL_SECONDARY);
+}
+
+Collator::~Collator() = default;
+
+int Collator::Compare(std::string_view a, std::string_view b) const {
+  UErrorCode status = U_ZERO_ERROR;
+  UCollationResult result =
+      ucol_strcollUTF8(collator_.get(), a.data(), static_cast<int32_t>(a.size()), b.data(),
+                       static_cast<int32_t>(b.size()), &status);
+  if (U_FAILURE(status)) return a.compare(b);
+  return static_cast<int>(result);
+}
+
+void Collator::Sort(std::vector<std::string>& names) const {
+  std::sort(names.begin(), names.end(), [this](const std::string& a, const std::string& b) {
+    int order = Compare(a, b);
+    return order != 0 ? order < 0 : a < b;
+  });
+}
+
+std::string LowerCase(std::string_view text) { return IcuCase(text, false); }
+std::string UpperCase(std::string_view text) { return IcuCase(text, true); }
+
+std::string ShortDateText(std::time_t when) { return TimeText(when, "%x"); }
+std::string LongTimeText(std::time_t when) { return TimeText(when, "%X"); }
+
+}  // namespace qvl

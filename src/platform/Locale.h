@@ -1,0 +1,48 @@
+#pragma once
+
+#include <ctime>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct UCollator;
+
+namespace qvl {
+
+// The user's locale name for a category, from LC_ALL, the category's variable or
+// LANG, without encoding or modifier ("de_DE.UTF-8" gives "de_DE"); empty for C/POSIX.
+std::string UserLocaleName(const char* categoryVariable);
+
+// Case-insensitive comparison of names in the user's locale (ICU, secondary
+// strength: accents count, letter case does not). Names are UTF-8 bytes; bytes
+// that are not UTF-8 compare as replacement characters.
+class Collator {
+ public:
+  Collator();  // the user's collation locale
+  explicit Collator(const std::string& localeName);
+  ~Collator();
+  Collator(const Collator&) = delete;
+  Collator& operator=(const Collator&) = delete;
+
+  int Compare(std::string_view a, std::string_view b) const;
+  bool Equal(std::string_view a, std::string_view b) const { return Compare(a, b) == 0; }
+  // Sorts ascending; names that compare equal keep byte order, so output is repeatable.
+  void Sort(std::vector<std::string>& names) const;
+
+ private:
+  struct Closer {
+    void operator()(UCollator* collator) const;
+  };
+  std::unique_ptr<UCollator, Closer> collator_;
+};
+
+// Letter case of names in the user's locale; text that is not UTF-8 changes A-Z only.
+std::string LowerCase(std::string_view text);
+std::string UpperCase(std::string_view text);
+
+// The user's short date and long time texts (LC_TIME).
+std::string ShortDateText(std::time_t when);
+std::string LongTimeText(std::time_t when);
+
+}  // namespace qvl

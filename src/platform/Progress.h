@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string_view>
+
+namespace qvl {
+
+// How long operations of the core report to whoever started them. The window shows
+// these in its progress bars and status lines and lets pending events run in Pump;
+// the command-line tool draws a progress line on a terminal.
+class Progress {
+ public:
+  virtual ~Progress() = default;
+  // A status text such as "Listing C:\Docs\".
+  virtual void Status(std::string_view text) { (void)text; }
+  // Progress of the file being worked on, 0 to 100.
+  virtual void Percent(int percent) { (void)percent; }
+  // Progress over several files, 0 to 100.
+  virtual void TotalPercent(int percent) { (void)percent; }
+  // A point at which the window may process pending events.
+  virtual void Pump() {}
+};
+
+// Integer part of done / total * 100, truncated toward zero; 0 for an empty total.
+inline int PercentOf(double done, double total) {
+  return total > 0 ? static_cast<int>(done / total * 100.0) : 0;
+}
+
+}  // namespace qvl

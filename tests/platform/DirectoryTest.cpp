@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "platform/Directory.h"
+#include "support/TempDir.h"
+
+namespace qvl {
+namespace {
+
+using test::TempDir;
+
+std::vector<DirEntry> Sorted(std::vector<DirEntry> entries) {
+  std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
+  return entries;
+}
+
+const DirEntry* Named(const std::vector<DirEntry>& entries, const std::string& name) {
+  for (const auto& entry : entries)
+    if (entry.name == name) return &entry;
+  return nullptr;
+}
+
+TEST(LinuxDirectory, SynthesisesAttributeWordsAndSizes) {
+  TempDir dir;
+  dir.MakeSizedFile("big.iso", 5368709120LL);  // sparse, 5 GiB
+  dir.MakeFile(".hidden", "x");
+  dir.MakeFile("ro.txt", "abc");
+  ::chmod((dir / "ro.txt").c_str(), 0444);
+  dir.MakeFolder("sub");
+  dir.MakeFolder(".cache");
+  dir.MakeLink("to-sub", "sub");
+  dir.MakeLink("to-file", "ro.txt");
+  dir.MakeLink("dangling", "nowhere");
+  ::mkfifo((dir / "pipe").c_str(), 0644);
+
+  auto source = MakeLinuxDirectorySource(dir.Path(), false);
+  std::vector<DirEntry> entries;
+  ASSERT_TRUE(source->Enumerate({}, entries));
+  EXPECT_EQ(entries.size(), 9u);
+  EXPECT_EQ(Named(entries, "big.iso")->attributes, 0x20u);
+  EXPECT_EQ(Named(entries, "big.iso")->size, 5368709120LL);
+  EXPECT_EQ(Named(entries, ".hidden")->attributes, 0x22u);
+  EXPECT_EQ(Named(entries, "ro.txt")->attributes, 0x21u);
+  EXPECT_EQ(Named(entries, "ro.txt")->size, 3);
+  EXPECT_EQ(Named(entries, "sub")->attributes, 0x10u);
+  EXPECT_EQ(Named(entries, ".cache")->attributes, 0x12u);
+  EXPECT_EQ(Named(entries, "to-sub")->attributes, 0x410u);
+  EXPECT_EQ(Named(entries, "to-sub")->size, 0);
+  EXPECT_EQ(Named(entries, "to-file")->attributes, 0x400u);
+  EXPECT_EQ(Named(entries, "dangling")->attributes, 0x400u);
+  EXPECT_EQ(Named(entries, "pipe")->attributes, 0x24u);
+  EXPECT_EQ(Named(entries, ".."), nullptr);
+}
+
+TEST(LinuxDirectory, NamesAreBytesAndFoldersBelowAreReachable) {
+  TempDir dir;
+  std::string odd = "odd\x01name\r\n\xff";
+  dir.MakeFile("sub/" + odd, "1234");
+  auto source = MakeLinuxDirectorySource(dir.Path(), false);
+  std::vector<DirEntry> entries;
+  ASSERT_TRUE(source->Enumerate({"sub"}, entries));
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].name, odd);
+  EXPECT_EQ(entries[0].size, 4);
+  EXPECT_FALSE(source->Enumerate({"missing"}, entries));
+  EXPECT_TRUE(entries.empty());
+  EXPECT_FALSE(MakeLinuxDirectorySource(dir / "absent")->Enumerate({}, entries));
+}
+
+TEST(LinuxDirectory, NeverLeadsThroughASymbolicLink) {
+  TempDir dir;
+  dir.MakeFile("real/inside", "x");
+  dir.MakeLink("link", "real");
+  auto source = MakeLinuxDirectorySource(dir.Path(), false);
+  std::vector<DirEntry> entries;
+  EXPECT_FALSE(source->Enumerate({"link"}, entries));
+  EXPECT_TRUE(source->Enumerate({"real"}, entries));
+}
+
+TEST(LinuxDirectory, ReadsPathsLongerThanTheSystemTakesInOneCall) {
+  TempDir dir;
+  // 300 levels of 20-character names: about 6300 bytes of path, made level by level.
+  std::vector<std::string> names(300, std::string(20, 'n'));
+  test::MakeFolderChain(dir.Path(), names);
+  auto source = MakeLinuxDirectorySource(dir.Path(), false);
+  std::vector<DirEntry> entries;
+  ASSERT_TRUE(source->Enumerate(std::vector<std::string>(names.begin(), names.end() - 1), entries));
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].attributes, 0x10u);
+  ASSERT_TRUE(source->Enumerate(names, entries));
+  EXPECT_TRUE(entries.empty());
+}
+
+TEST(LinuxDirectory, ReadAheadGivesTheSameEntriesInAnyOrderOfRequests) {
+  TempDir dir;
+  for (int i = 0; i < 40; ++i) {
+    for (int k = 0; k < 3; ++k) dir.MakeFile("f" + std::to_string(i) + "/g" + std::to_string(k) + "/file", "12");
+  }
+  auto plain = MakeLinuxDirectorySource(dir.Path(), false);
+  auto ahead = MakeLinuxDirectorySource(dir.Path(), true);
+  std::vector<std::string> top;
+  for (int i = 0; i < 40; ++i) top.push_back("f" + std::to_string(i));
+  ahead->ExpectFolders({}, top);
+  // Ask in reverse, and some twice, so that read-ahead results are both used and missed.
+  for (int i = 39; i >= 0; --i) {
+    for (int pass = 0; pass < 2; ++pass) {
+      std::vector<DirEntry> a, b;
+      std::vector<std::string> folder{top[static_cast<std::size_t>(i)]};
+      ASSERT_TRUE(plain->Enumerate(folder, a));
+      ASSERT_TRUE(ahead->Enumerate(folder, b));
+      ASSERT_EQ(Sorted(a).size(), 3u);
+      for (std::size_t k = 0; k < 3; ++k) EXPECT_EQ(Sorted(a)[k].name, Sorted(b)[k].name);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace qvl

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/Directory.h"
+
+namespace qvl::test {
+
+// A drive made up in memory: folders by their path below the root ("" for the root,
+// "Docs/Old" below it), each with the entries the enumeration reports.
+class FakeDirectory : public DirectorySource {
+ public:
+  void AddFolder(const std::string& path, std::vector<DirEntry> entries) { folders_[path] = std::move(entries); }
+  // A folder whose enumeration fails.
+  void AddUnreadable(const std::string& path) { unreadable_.push_back(path); }
+
+  bool Enumerate(const std::vector<std::string>& folderNames, std::vector<DirEntry>& entries) override {
+    std::string path;
+    for (const auto& name : folderNames) path += (path.empty() ? "" : "/") + name;
+    enumerated.push_back(path);
+    entries.clear();
+    for (const auto& bad : unreadable_)
+      if (bad == path) return false;
+    auto found = folders_.find(path);
+    if (found == folders_.end()) return false;
+    entries = found->second;
+    return true;
+  }
+
+  std::vector<std::string> enumerated;
+
+ private:
+  std::map<std::string, std::vector<DirEntry>> folders_;
+  std::vector<std::string> unreadable_;
+};
+
+inline DirEntry Folder(const std::string& name) { return {name, attr::Directory, 0}; }
+inline DirEntry FileOf(const std::string& name, long long size) { return {name, attr::Archive, size}; }
+
+}  // namespace qvl::test
