@@ -68,7 +68,8 @@ void Catalogue::ReadFolders(const std::string& name, bool useProgressBar, Progre
   do {
     progress.Pump();
     reader_.SkipWhileAbove(kFolderEnd);  // entry records are passed over unread
-    if (reader_.CurrentTag() == kFolderStart) {
+    // A FolderStart that is the last byte has no name: a file cut short.
+    if (reader_.CurrentTag() == kFolderStart && !reader_.AtEnd()) {
       folderName.clear();
       reader_.AppendField(folderName);
       std::size_t parent = openFolders.empty() ? FolderIndex::kRoot : openFolders.back();

@@ -31,7 +31,7 @@ class Replay {
       reader_.SeekCatalogue(rootPosition - 1);
       reader_.ReadByte();
       ReadFolder();
-      while (reader_.CurrentTag() != tag::SectionMark || !reader_.AtEnd()) Step();
+      while (!reader_.AtEnd()) Step();
     } else {
       ReadFolder();  // nothing to read: an empty root
     }

@@ -44,13 +44,17 @@ RowOrder OrderNamed(const std::string& text) {
 // A labelled value; the lines of a value after its first are indented under it.
 void PrintField(std::string_view label, std::string_view value) {
   constexpr std::size_t kWidth = 11;
+  if (value.empty()) {
+    std::cout << label << '\n';
+    return;
+  }
   std::cout << label << std::string(kWidth - label.size(), ' ');
   for (std::size_t start = 0;;) {
     auto end = value.find("\r\n", start);
     std::cout << value.substr(start, end - start) << '\n';
     if (end == std::string_view::npos || end + 2 == value.size()) break;
     start = end + 2;
-    std::cout << std::string(kWidth, ' ');
+    if (value.compare(start, 2, "\r\n") != 0) std::cout << std::string(kWidth, ' ');
   }
 }
 
