@@ -60,7 +60,8 @@ DriveTable DrivesForRun(const ParsedArgs& parsed, std::optional<char> labelled) 
 std::optional<std::string> HistoryName(const std::string& output) {
   std::error_code error;
   if (!std::filesystem::is_regular_file(output, error)) return std::nullopt;
-  auto full = std::filesystem::weakly_canonical(std::filesystem::absolute(output, error), error);
+  auto full = std::filesystem::absolute(output, error);
+  if (!error) full = std::filesystem::weakly_canonical(full, error);
   if (error) return std::nullopt;
   return full.string();
 }

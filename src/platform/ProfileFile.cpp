@@ -1,5 +1,6 @@
 #include "platform/ProfileFile.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "platform/File.h"
