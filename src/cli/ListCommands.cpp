@@ -12,6 +12,8 @@
 #include "listing/CreateList.h"
 #include "platform/File.h"
 #include "platform/IoError.h"
+#include "platform/ProfileFile.h"
+#include "settings/Settings.h"
 
 namespace qvl::cli {
 namespace {
@@ -32,9 +34,11 @@ ListMethod MethodNamed(const std::string& name) {
   throw UsageError("--method takes qvl, collapsed, folders or filenames, not " + name);
 }
 
-// The drive table with the --map substitutions of this run.
+// The drive table with the drives of the settings file, then the --map
+// substitutions of this run.
 DriveTable DrivesForRun(const ParsedArgs& parsed, std::optional<char> labelled) {
   DriveTable table = SystemDriveTable();
+  PutSettingsDrives(ProfileFile(SettingsFilePath()), table);
   auto label = parsed.Value("--label");
   bool labelUsed = false;
   for (const auto& map : parsed.Values("--map")) {
@@ -49,6 +53,17 @@ DriveTable DrivesForRun(const ParsedArgs& parsed, std::optional<char> labelled) 
   }
   if (label && !labelUsed) throw UsageError("--label names the label of the --map drive being listed");
   return table;
+}
+
+// The catalogue's name for the history list, in full: a name relative to this folder
+// would mean nothing to a later search. Devices and pipes are not recorded.
+std::optional<std::string> HistoryName(const std::string& output) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(output, error)) return std::nullopt;
+  auto full = std::filesystem::absolute(output, error);
+  if (!error) full = std::filesystem::weakly_canonical(full, error);
+  if (error) return std::nullopt;
+  return full.string();
 }
 
 }  // namespace
@@ -72,6 +87,10 @@ Quorvalen's command-line tool: catalogues drives and reads catalogues.
 
 DRIVE is a drive letter, with or without ":". Exit status: 0 on success, 2 on
 an error.
+
+Quorvalen.ini beside qvl holds the settings it shares with the window: drives of
+its section [Drives] (T=/home/me/Music) join the drive table, and every catalogue
+qvl list writes joins its history list.
 )";
 }
 
@@ -103,8 +122,10 @@ int RunList(const std::vector<std::string>& args) {
   if (ifExists != "fail" && ifExists != "overwrite")
     throw UsageError("--if-exists takes fail or overwrite, not " + ifExists);
 
+  ProfileFile settings(SettingsFilePath());
   ListRequest request;
   request.method = MethodNamed(parsed.Value("--method").value_or("qvl"));
+  request.rightMargin = ReadRightMargin(settings);
   request.withSizes = !parsed.Has("--no-sizes");
   auto comments = parsed.Values("--comment");
   if (comments.size() > 4) throw UsageError("at most four --comment lines");
@@ -128,6 +149,9 @@ int RunList(const std::vector<std::string>& args) {
   file.Close();
   progress.Clear();
   std::cerr << "Listing complete\n";
+  auto historyName = HistoryName(*output);
+  if (request.method == ListMethod::Catalogue && historyName)
+    StoredHistory(settings, collator).AddCatalogue(*historyName);
   return kSuccess;
 }
 
