@@ -150,8 +150,15 @@ int RunList(const std::vector<std::string>& args) {
   progress.Clear();
   std::cerr << "Listing complete\n";
   auto historyName = HistoryName(*output);
-  if (request.method == ListMethod::Catalogue && historyName)
-    StoredHistory(settings, collator).AddCatalogue(*historyName);
+  if (request.method == ListMethod::Catalogue && historyName) {
+    // The catalogue is written; a settings file that cannot take the name costs the
+    // history entry only, so it is a warning, not a failed listing.
+    try {
+      StoredHistory(settings, collator).AddCatalogue(*historyName);
+    } catch (const std::exception& error) {
+      std::cerr << "qvl: warning: " << error.what() << "; the catalogue is not in the history list\n";
+    }
+  }
   return kSuccess;
 }
 
