@@ -1,16 +1,18 @@
 #include "support/RunQvl.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <stdexcept>
 
 #include "support/TempDir.h"
 
 namespace qvl::test {
 
-QvlResult RunQvl(const std::vector<std::string>& args, const std::string& folder) {
+QvlResult RunQvl(const std::vector<std::string>& args, const std::string& folder, long long fileSizeLimit) {
   TempDir capture;
   std::string outPath = capture / "out", errPath = capture / "err";
   pid_t child = ::fork();
@@ -21,6 +23,11 @@ QvlResult RunQvl(const std::vector<std::string>& args, const std::string& folder
     ::dup2(out, 1);
     ::dup2(err, 2);
     if (!folder.empty() && ::chdir(folder.c_str()) != 0) ::_exit(126);
+    if (fileSizeLimit >= 0) {
+      ::signal(SIGXFSZ, SIG_IGN);  // stays ignored in qvl, so the write fails instead
+      rlimit limit{static_cast<rlim_t>(fileSizeLimit), static_cast<rlim_t>(fileSizeLimit)};
+      if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(126);
+    }
     std::vector<char*> argv{const_cast<char*>(QVL_BINARY)};
     for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);

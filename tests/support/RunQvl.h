@@ -11,7 +11,9 @@ struct QvlResult {
   std::string err;
 };
 
-// Runs the qvl program with the arguments, in `folder` when given.
-QvlResult RunQvl(const std::vector<std::string>& args, const std::string& folder = {});
+// Runs the qvl program with the arguments, in `folder` when given. With a file size
+// limit, writes past that size fail (EFBIG) as on a full disk.
+QvlResult RunQvl(const std::vector<std::string>& args, const std::string& folder = {},
+                 long long fileSizeLimit = -1);
 
 }  // namespace qvl::test
