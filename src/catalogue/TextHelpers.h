@@ -13,9 +13,9 @@ std::size_t NthCharPos(char c, long long n, std::string_view s);
 
 // A folder path ending in a backslash, shortened for a plain-list line to at most
 // margin - 30 characters: the drive and the first two folder names stay, the third
-// becomes "..", and later names are dropped until it fits; a path with too few
-// folders loses characters from the front. Margins below 30 leave no room at all
-// and give "".
+// becomes "..", then every second name after it is dropped until it fits; when no
+// name is left to drop, characters go from the front. Margins below 30 leave no
+// room at all and give "".
 std::string ShortenPath(std::string_view path, std::uint8_t margin);
 
 // A number's text with blanks between groups of three characters counted from the
