@@ -12,6 +12,8 @@
 #include "listing/CreateList.h"
 #include "platform/File.h"
 #include "platform/IoError.h"
+#include "platform/ProfileFile.h"
+#include "settings/Settings.h"
 
 namespace qvl::cli {
 namespace {
@@ -39,9 +41,11 @@ std::uint8_t MarginNamed(const std::string& text) {
   return static_cast<std::uint8_t>(std::stoi(text));
 }
 
-// The drive table with the --map substitutions of this run.
+// The drive table with the drives of the settings file, then the --map
+// substitutions of this run.
 DriveTable DrivesForRun(const ParsedArgs& parsed, std::optional<char> labelled) {
   DriveTable table = SystemDriveTable();
+  PutSettingsDrives(ProfileFile(SettingsFilePath()), table);
   auto label = parsed.Value("--label");
   bool labelUsed = false;
   for (const auto& map : parsed.Values("--map")) {
@@ -58,6 +62,17 @@ DriveTable DrivesForRun(const ParsedArgs& parsed, std::optional<char> labelled) 
   return table;
 }
 
+// The catalogue's name for the history list, in full: a name relative to this folder
+// would mean nothing to a later search. Devices and pipes are not recorded.
+std::optional<std::string> HistoryName(const std::string& output) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(output, error)) return std::nullopt;
+  auto full = std::filesystem::absolute(output, error);
+  if (!error) full = std::filesystem::weakly_canonical(full, error);
+  if (error) return std::nullopt;
+  return full.string();
+}
+
 }  // namespace
 
 std::string UsageText() {
@@ -71,7 +86,8 @@ Quorvalen's command-line tool: catalogues drives and reads catalogues.
       --method M          qvl (default) | collapsed | folders | filenames
       --no-sizes          catalogue entries without file sizes
       --comment TEXT      one comment line; up to four, in order
-      --margin N          width of plain-list lines, 0 to 255 (default: 95)
+      --margin N          width of plain-list lines, 0 to 255 (default: the
+                          settings' RightMargin, else 95)
       --map L=DIR         for this run drive L is the folder DIR
       --label TEXT        the volume label of the --map drive being listed
       --if-exists fail|overwrite|append
@@ -81,6 +97,10 @@ Quorvalen's command-line tool: catalogues drives and reads catalogues.
 
 DRIVE is a drive letter, with or without ":". Exit status: 0 on success, 2 on
 an error.
+
+Quorvalen.ini beside qvl holds the settings it shares with the window: drives of
+its section [Drives] (T=/home/me/Music) join the drive table, and every catalogue
+qvl list writes joins its history list.
 )";
 }
 
@@ -113,13 +133,12 @@ int RunList(const std::vector<std::string>& args) {
   if (ifExists != "fail" && ifExists != "overwrite" && ifExists != "append")
     throw UsageError("--if-exists takes fail, overwrite or append, not " + ifExists);
 
+  ProfileFile settings(SettingsFilePath());
   ListRequest request;
   request.method = MethodNamed(parsed.Value("--method").value_or("qvl"));
-  request.withSizes = !parsed.Has("--no-sizes");
-  // The width of plain lists when --margin is not given.
-  const std::uint8_t defaultMargin = kDefaultRightMargin;
   auto margin = parsed.Value("--margin");
-  request.rightMargin = margin ? MarginNamed(*margin) : defaultMargin;
+  request.rightMargin = margin ? MarginNamed(*margin) : ReadRightMargin(settings);
+  request.withSizes = !parsed.Has("--no-sizes");
   auto comments = parsed.Values("--comment");
   if (comments.size() > 4) throw UsageError("at most four --comment lines");
   if (!comments.empty()) {
@@ -150,6 +169,9 @@ int RunList(const std::vector<std::string>& args) {
   }
   progress.Clear();
   std::cerr << "Listing complete\n";
+  auto historyName = HistoryName(*output);
+  if (request.method == ListMethod::Catalogue && historyName)
+    StoredHistory(settings, collator).AddCatalogue(*historyName);
   return kSuccess;
 }
 

@@ -87,6 +87,20 @@ TEST_F(PlainListCommand, CommentLinesAndTheDefaultMargin) {
   EXPECT_EQ(body[5].size(), 95u);
 }
 
+TEST_F(PlainListCommand, SettingsGiveTheMarginAndPlainListsStayOutOfTheHistory) {
+  const std::string ini = "[Main]\r\nRightMargin=60\r\n";
+  dir.MakeFile("bin/Quorvalen.ini", ini);
+  std::string program = test::CopyQvlTo(dir / "bin");
+  std::vector<std::string> args{"list", "c", "--map", "c=" + (dir / "tree"), "--method", "folders",
+                                "-o", output, "--if-exists", "overwrite"};
+  ASSERT_EQ(test::RunQvlAt(program, args).status, 0);
+  EXPECT_EQ(Lines(ReadFile(output))[0], std::string(60, '*'));
+  args.insert(args.end(), {"--margin", "50"});
+  ASSERT_EQ(test::RunQvlAt(program, args).status, 0);
+  EXPECT_EQ(Lines(ReadFile(output))[0], std::string(50, '*'));
+  EXPECT_EQ(ReadFile(dir / "bin/Quorvalen.ini"), ini);
+}
+
 TEST_F(PlainListCommand, AppendGoesAfterTheTextAndDropsAnEndOfFileMark) {
   test::WriteFile(output, "notes\r\n\x1a\x1a old tail");
   ASSERT_EQ(List("folders", {"--margin", "50", "--if-exists", "append"}).status, 0);
