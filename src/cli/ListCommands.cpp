@@ -34,6 +34,13 @@ ListMethod MethodNamed(const std::string& name) {
   throw UsageError("--method takes qvl, collapsed, folders or filenames, not " + name);
 }
 
+std::uint8_t MarginNamed(const std::string& text) {
+  bool digits = !text.empty() && text.size() <= 3 &&
+                std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
+  if (!digits || std::stoi(text) > 255) throw UsageError("--margin takes a number from 0 to 255, not " + text);
+  return static_cast<std::uint8_t>(std::stoi(text));
+}
+
 // The drive table with the drives of the settings file, then the --map
 // substitutions of this run.
 DriveTable DrivesForRun(const ParsedArgs& parsed, std::optional<char> labelled) {
@@ -79,10 +86,13 @@ Quorvalen's command-line tool: catalogues drives and reads catalogues.
       --method M          qvl (default) | collapsed | folders | filenames
       --no-sizes          catalogue entries without file sizes
       --comment TEXT      one comment line; up to four, in order
+      --margin N          width of plain-list lines, 0 to 255 (default: the
+                          settings' RightMargin, else 95)
       --map L=DIR         for this run drive L is the folder DIR
       --label TEXT        the volume label of the --map drive being listed
-      --if-exists fail|overwrite
-                          what to do when FILE exists (default: fail)
+      --if-exists fail|overwrite|append
+                          what to do when FILE exists (default: fail); append
+                          adds a plain list at the end of the file
   qvl --help          this text
 
 DRIVE is a drive letter, with or without ":". Exit status: 0 on success, 2 on
@@ -110,6 +120,7 @@ int RunList(const std::vector<std::string>& args) {
                                  {"--method"},
                                  {"--no-sizes", false},
                                  {"--comment"},
+                                 {"--margin"},
                                  {"--map"},
                                  {"--label"},
                                  {"--if-exists"}});
@@ -119,13 +130,14 @@ int RunList(const std::vector<std::string>& args) {
   auto output = parsed.Value("-o");
   if (!output || output->empty()) throw UsageError("list needs an output file (-o FILE)");
   std::string ifExists = parsed.Value("--if-exists").value_or("fail");
-  if (ifExists != "fail" && ifExists != "overwrite")
-    throw UsageError("--if-exists takes fail or overwrite, not " + ifExists);
+  if (ifExists != "fail" && ifExists != "overwrite" && ifExists != "append")
+    throw UsageError("--if-exists takes fail, overwrite or append, not " + ifExists);
 
   ProfileFile settings(SettingsFilePath());
   ListRequest request;
   request.method = MethodNamed(parsed.Value("--method").value_or("qvl"));
-  request.rightMargin = ReadRightMargin(settings);
+  auto margin = parsed.Value("--margin");
+  request.rightMargin = margin ? MarginNamed(*margin) : ReadRightMargin(settings);
   request.withSizes = !parsed.Has("--no-sizes");
   auto comments = parsed.Values("--comment");
   if (comments.size() > 4) throw UsageError("at most four --comment lines");
@@ -138,15 +150,23 @@ int RunList(const std::vector<std::string>& args) {
   if (drive == nullptr) throw std::runtime_error(std::string("There is no drive ") + *letter + ": on this machine");
   request.drive = *drive;
 
-  if (ifExists == "fail" && FileExists(*output))
+  bool exists = FileExists(*output);
+  if (ifExists == "fail" && exists)
     throw IoError("\"" + *output + "\" exists; nothing written (--if-exists overwrite replaces it)");
+  bool append = ifExists == "append" && exists;
+  if (append && request.method == ListMethod::Catalogue)
+    throw IoError("\"" + *output + "\" exists; nothing written (appending to a catalogue is not available yet)");
 
   TerminalProgress progress;
-  File file = File::Create(*output);
+  File file = append ? File::OpenAppendText(*output) : File::Create(*output);
   auto source = MakeLinuxDirectorySource(drive->rootDirectory);
   Collator collator;
-  WriteListing(request, file, *source, collator, progress);
-  file.Close();
+  if (append) {
+    AppendListing(request, file, *source, collator, progress);
+  } else {
+    WriteListing(request, file, *source, collator, progress);
+    file.Close();
+  }
   progress.Clear();
   std::cerr << "Listing complete\n";
   auto historyName = HistoryName(*output);

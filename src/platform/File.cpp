@@ -130,6 +130,10 @@ void File::Write(std::string_view bytes) {
   }
 }
 
+void File::Truncate(std::int64_t size) {
+  if (::ftruncate(fd_, size) != 0) ThrowIoError("truncate", path_, errno);
+}
+
 void File::Sync() {
   if (::fsync(fd_) != 0) ThrowIoError("write to", path_, errno);
 }

@@ -38,6 +38,8 @@ class File : public ByteSink {
   // Reads up to `capacity` bytes at the current position; fewer at the end of the file.
   std::size_t Read(char* buffer, std::size_t capacity);
   void Write(std::string_view bytes) override;
+  // Cuts the file to `size` bytes.
+  void Truncate(std::int64_t size);
   // Waits until the data is on the medium (fsync).
   void Sync();
   // Closes the file, reporting a failure of the close itself.

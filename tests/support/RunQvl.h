@@ -12,12 +12,14 @@ struct QvlResult {
 };
 
 // Runs a copy of the built qvl with the arguments, in `folder` when given. The copy
-// has no settings file beside it.
-QvlResult RunQvl(const std::vector<std::string>& args, const std::string& folder = {});
+// has no settings file beside it. With a file size limit, writes past that size fail
+// (EFBIG) as on a full disk.
+QvlResult RunQvl(const std::vector<std::string>& args, const std::string& folder = {},
+                 long long fileSizeLimit = -1);
 
 // The same with a copy of qvl (see CopyQvlTo).
 QvlResult RunQvlAt(const std::string& program, const std::vector<std::string>& args,
-                   const std::string& folder = {});
+                   const std::string& folder = {}, long long fileSizeLimit = -1);
 
 // Puts the built qvl into `folder` (a hard link where possible), so that it reads the
 // settings file of that folder; the result is its path.
