@@ -23,7 +23,10 @@ fi
 echo "Tree: $tree ($(find "$tree" -xdev | wc -l) entries); $runs runs each, warm cache"
 find "$tree" -xdev -printf '%s %p\n' >/dev/null  # warm the cache
 
-qvl=$build/bin/qvl
+# A copy of qvl in the scratch folder, so that its settings file (beside it) and
+# history are the benchmark's own and not the build's.
+cp "$build/bin/qvl" "$out/qvl"
+qvl=$out/qvl
 list() { rm -f "$out/$2"; "$qvl" list c --map "c=$tree" -o "$out/$2" "${@:3}" --method "$1"; }
 time_runs "qvl list (catalogue)"  "$runs" list qvl cat.qvl
 time_runs "find -printf"          "$runs" sh -c "find '$tree' -xdev -printf '%s %p\n' > '$out/find.txt'"

@@ -66,7 +66,7 @@ std::string ReplaceExtension(std::string_view name, std::string_view extension) 
 
 std::uint8_t ReadRightMargin(const ProfileFile& file) {
   // Held in 8 bits: 300 becomes 44, -1 becomes 255.
-  return static_cast<std::uint8_t>(file.ReadInteger(kMain, "RightMargin", 95));
+  return static_cast<std::uint8_t>(file.ReadInteger(kMain, "RightMargin", kDefaultRightMargin));
 }
 
 void PutSettingsDrives(const ProfileFile& file, DriveTable& drives) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "listing/CatalogueHistory.h"
+#include "listing/PlainListWriters.h"
 #include "platform/Drives.h"
 #include "platform/Locale.h"
 #include "platform/ProfileFile.h"
@@ -28,7 +29,7 @@ struct WindowSettings {
   std::string lastBrowsed;   // Edit2: the catalogue file of the Browse tab
   char lastDrive = 'C';      // the drive selector's letter
   int method = 0;            // MethodGroup's item: -1 (none) to 3; the layout selects 0
-  std::uint8_t rightMargin = 95;
+  std::uint8_t rightMargin = kDefaultRightMargin;
   bool skipComment = false;  // CommentCB
   HistoryList history;
   // The drop-down of SearchExtFilterCombo: the newest catalogue first, "All Files" last.
