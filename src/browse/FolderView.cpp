@@ -6,13 +6,6 @@
 #include "platform/IoError.h"
 
 namespace qvl {
-namespace {
-
-// PLACEHOLDER until ShortenPath (text helpers) lands: replace the body with
-// `return ShortenPath(std::string(path), 85);`.
-std::string ShortenedFolderPath(std::string_view path) { return std::string(path); }
-
-}  // namespace
 
 bool ShowFolder(Catalogue& catalogue, std::string_view path, ListRows& rows, Progress& progress) {
   auto folder = catalogue.Folders().Find(path);
@@ -41,7 +34,7 @@ bool ShowFolder(Catalogue& catalogue, std::string_view path, ListRows& rows, Pro
 }
 
 std::string FolderText(std::int64_t fileCount, std::string_view path) {
-  return std::to_string(fileCount) + " file(s) in folder " + ShortenedFolderPath(path);
+  return std::to_string(fileCount) + " file(s) in folder " + ShortenPath(path, 85);
 }
 
 std::optional<std::string> BackPath(std::string_view path) {

@@ -12,6 +12,8 @@
 #include "listing/CreateList.h"
 #include "platform/File.h"
 #include "platform/IoError.h"
+#include "platform/ProfileFile.h"
+#include "settings/Settings.h"
 
 namespace qvl::cli {
 namespace {
@@ -32,9 +34,18 @@ ListMethod MethodNamed(const std::string& name) {
   throw UsageError("--method takes qvl, collapsed, folders or filenames, not " + name);
 }
 
-// The drive table with the --map substitutions of this run.
+std::uint8_t MarginNamed(const std::string& text) {
+  bool digits = !text.empty() && text.size() <= 3 &&
+                std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
+  if (!digits || std::stoi(text) > 255) throw UsageError("--margin takes a number from 0 to 255, not " + text);
+  return static_cast<std::uint8_t>(std::stoi(text));
+}
+
+// The drive table with the drives of the settings file, then the --map
+// substitutions of this run.
 DriveTable DrivesForRun(const ParsedArgs& parsed, std::optional<char> labelled) {
   DriveTable table = SystemDriveTable();
+  PutSettingsDrives(ProfileFile(SettingsFilePath()), table);
   auto label = parsed.Value("--label");
   bool labelUsed = false;
   for (const auto& map : parsed.Values("--map")) {
@@ -51,6 +62,17 @@ DriveTable DrivesForRun(const ParsedArgs& parsed, std::optional<char> labelled) 
   return table;
 }
 
+// The catalogue's name for the history list, in full: a name relative to this folder
+// would mean nothing to a later search. Devices and pipes are not recorded.
+std::optional<std::string> HistoryName(const std::string& output) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(output, error)) return std::nullopt;
+  auto full = std::filesystem::absolute(output, error);
+  if (!error) full = std::filesystem::weakly_canonical(full, error);
+  if (error) return std::nullopt;
+  return full.string();
+}
+
 }  // namespace
 
 std::string UsageText() {
@@ -64,10 +86,13 @@ Quorvalen's command-line tool: catalogues drives and reads catalogues.
       --method M          qvl (default) | collapsed | folders | filenames
       --no-sizes          catalogue entries without file sizes
       --comment TEXT      one comment line; up to four, in order
+      --margin N          width of plain-list lines, 0 to 255 (default: the
+                          settings' RightMargin, else 95)
       --map L=DIR         for this run drive L is the folder DIR
       --label TEXT        the volume label of the --map drive being listed
-      --if-exists fail|overwrite
-                          what to do when FILE exists (default: fail)
+      --if-exists fail|overwrite|append
+                          what to do when FILE exists (default: fail); append
+                          adds a plain list at the end of the file
   qvl info FILE       a catalogue's caption, comment, and its numbers of folders,
                       files and bytes
   qvl ls FILE [PATH] [--sort COLUMN[:asc|:desc]]
@@ -79,6 +104,10 @@ Quorvalen's command-line tool: catalogues drives and reads catalogues.
 
 DRIVE is a drive letter, with or without ":". Exit status: 0 on success, 2 on
 an error.
+
+Quorvalen.ini beside qvl holds the settings it shares with the window: drives of
+its section [Drives] (T=/home/me/Music) join the drive table, and every catalogue
+qvl list writes joins its history list.
 )";
 }
 
@@ -98,6 +127,7 @@ int RunList(const std::vector<std::string>& args) {
                                  {"--method"},
                                  {"--no-sizes", false},
                                  {"--comment"},
+                                 {"--margin"},
                                  {"--map"},
                                  {"--label"},
                                  {"--if-exists"}});
@@ -107,11 +137,14 @@ int RunList(const std::vector<std::string>& args) {
   auto output = parsed.Value("-o");
   if (!output || output->empty()) throw UsageError("list needs an output file (-o FILE)");
   std::string ifExists = parsed.Value("--if-exists").value_or("fail");
-  if (ifExists != "fail" && ifExists != "overwrite")
-    throw UsageError("--if-exists takes fail or overwrite, not " + ifExists);
+  if (ifExists != "fail" && ifExists != "overwrite" && ifExists != "append")
+    throw UsageError("--if-exists takes fail, overwrite or append, not " + ifExists);
 
+  ProfileFile settings(SettingsFilePath());
   ListRequest request;
   request.method = MethodNamed(parsed.Value("--method").value_or("qvl"));
+  auto margin = parsed.Value("--margin");
+  request.rightMargin = margin ? MarginNamed(*margin) : ReadRightMargin(settings);
   request.withSizes = !parsed.Has("--no-sizes");
   auto comments = parsed.Values("--comment");
   if (comments.size() > 4) throw UsageError("at most four --comment lines");
@@ -124,17 +157,35 @@ int RunList(const std::vector<std::string>& args) {
   if (drive == nullptr) throw std::runtime_error(std::string("There is no drive ") + *letter + ": on this machine");
   request.drive = *drive;
 
-  if (ifExists == "fail" && FileExists(*output))
+  bool exists = FileExists(*output);
+  if (ifExists == "fail" && exists)
     throw IoError("\"" + *output + "\" exists; nothing written (--if-exists overwrite replaces it)");
+  bool append = ifExists == "append" && exists;
+  if (append && request.method == ListMethod::Catalogue)
+    throw IoError("\"" + *output + "\" exists; nothing written (appending to a catalogue is not available yet)");
 
   TerminalProgress progress;
-  File file = File::Create(*output);
+  File file = append ? File::OpenAppendText(*output) : File::Create(*output);
   auto source = MakeLinuxDirectorySource(drive->rootDirectory);
   Collator collator;
-  WriteListing(request, file, *source, collator, progress);
-  file.Close();
+  if (append) {
+    AppendListing(request, file, *source, collator, progress);
+  } else {
+    WriteListing(request, file, *source, collator, progress);
+    file.Close();
+  }
   progress.Clear();
   std::cerr << "Listing complete\n";
+  auto historyName = HistoryName(*output);
+  if (request.method == ListMethod::Catalogue && historyName) {
+    // The catalogue is written; a settings file that cannot take the name costs the
+    // history entry only, so it is a warning, not a failed listing.
+    try {
+      StoredHistory(settings, collator).AddCatalogue(*historyName);
+    } catch (const std::exception& error) {
+      std::cerr << "qvl: warning: " << error.what() << "; the catalogue is not in the history list\n";
+    }
+  }
   return kSuccess;
 }
 

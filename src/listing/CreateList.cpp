@@ -3,20 +3,66 @@
 #include <stdexcept>
 
 #include "listing/CatalogueWriter.h"
+#include "listing/PlainListWriters.h"
 #include "listing/Walk.h"
 
 namespace qvl {
+namespace {
 
-void WriteListing(const ListRequest& request, ByteSink& output, DirectorySource& source,
-                  const Collator& collator, Progress& progress) {
-  if (request.method != ListMethod::Catalogue)
-    throw std::invalid_argument("Plain lists are not available yet");
+void WriteCatalogue(const ListRequest& request, ByteSink& output, DirectorySource& source,
+                    const Collator& collator, Progress& progress) {
   std::string rootPath = std::string(1, static_cast<char>(request.drive.letter - 'a' + 'A')) + ":\\";
   CatalogueWriter writer(output, rootPath);
   writer.WriteCatalogueHeader(DriveCaption(request.drive), request.comment);
   DriveWalk walk(source, collator, writer, progress, {.entryTextWithSize = request.withSizes});
   walk.Run(request.drive.letter);
   writer.WriteEndMark();
+}
+
+void WritePlainList(const ListRequest& request, ByteSink& output, DirectorySource& source,
+                    const Collator& collator, Progress& progress) {
+  // Lines are small; the buffer hands them on in large blocks and only at the end.
+  BufferedSink buffer(output);
+  auto writer = MakePlainListWriter(request.method, buffer, request.rightMargin);
+  ListHeader header;
+  header.caption = DriveCaption(request.drive);
+  header.date = request.dateText();
+  header.time = request.timeText();
+  header.comment = request.comment;
+  writer->WriteListHeader(header);
+  DriveWalk walk(source, collator, *writer, progress, {.entryTextWithSize = false});
+  walk.Run(request.drive.letter);
+  writer->WriteListTrailer(header.caption);
+  buffer.Flush();
+}
+
+}  // namespace
+
+void WriteListing(const ListRequest& request, ByteSink& output, DirectorySource& source,
+                  const Collator& collator, Progress& progress) {
+  if (request.method == ListMethod::Catalogue) {
+    WriteCatalogue(request, output, source, collator, progress);
+  } else {
+    WritePlainList(request, output, source, collator, progress);
+  }
+}
+
+void AppendListing(const ListRequest& request, File& file, DirectorySource& source,
+                   const Collator& collator, Progress& progress) {
+  if (request.method == ListMethod::Catalogue)
+    throw std::invalid_argument("A catalogue is merged, not appended to");
+  const std::int64_t formerEnd = file.Size();
+  try {
+    WriteListing(request, file, source, collator, progress);
+    file.Close();
+  } catch (...) {
+    // The failure that stopped the list is the one to report, not a failed clean-up.
+    try {
+      if (file.IsOpen()) file.Truncate(formerEnd);
+    } catch (const std::exception&) {
+    }
+    throw;
+  }
 }
 
 }  // namespace qvl

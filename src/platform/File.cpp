@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <utility>
 
 #include "platform/IoError.h"
@@ -129,6 +130,10 @@ void File::Write(std::string_view bytes) {
   }
 }
 
+void File::Truncate(std::int64_t size) {
+  if (::ftruncate(fd_, size) != 0) ThrowIoError("truncate", path_, errno);
+}
+
 void File::Sync() {
   if (::fsync(fd_) != 0) ThrowIoError("write to", path_, errno);
 }
@@ -162,6 +167,49 @@ bool SameFile(const std::string& a, const std::string& b) {
   struct stat sa {}, sb {};
   if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) return false;
   return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+std::string ReadFileBytes(const std::string& path) {
+  File file = File::OpenRead(path);
+  std::string content;
+  char block[1 << 16];
+  while (std::size_t got = file.Read(block, sizeof block)) content.append(block, got);
+  return content;
+}
+
+void ReplaceFile(const std::string& path, std::string_view content) {
+  std::string target = path;
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    std::error_code error;
+    auto resolved = std::filesystem::weakly_canonical(path, error);
+    if (error) ThrowIoError("follow the link", path, error.value());
+    target = resolved.string();
+  }
+  bool existed = ::stat(target.c_str(), &st) == 0;
+  if (existed && S_ISDIR(st.st_mode)) ThrowIoError("write to", target, EISDIR);
+  if (existed && ::access(target.c_str(), W_OK) != 0) ThrowIoError("write to", target, errno);
+
+  // A name of this process's own, so two programs saving at once never share one.
+  std::string temp;
+  int fd = -1;
+  for (int attempt = 0; fd < 0; ++attempt) {
+    temp = target + "." + std::to_string(::getpid()) + "-" + std::to_string(attempt) + ".tmp";
+    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && (errno != EEXIST || attempt == 99)) ThrowIoError("create", temp, errno);
+  }
+  File file(fd, temp);
+  try {
+    if (existed && ::fchmod(fd, st.st_mode & 07777) != 0) ThrowIoError("set the permissions of", temp, errno);
+    file.Write(content);
+    file.Sync();
+    file.Close();
+    RenameFile(temp, target);
+  } catch (...) {
+    file.Release();
+    ::unlink(temp.c_str());
+    throw;
+  }
 }
 
 }  // namespace qvl

@@ -38,6 +38,8 @@ class File : public ByteSink {
   // Reads up to `capacity` bytes at the current position; fewer at the end of the file.
   std::size_t Read(char* buffer, std::size_t capacity);
   void Write(std::string_view bytes) override;
+  // Cuts the file to `size` bytes.
+  void Truncate(std::int64_t size);
   // Waits until the data is on the medium (fsync).
   void Sync();
   // Closes the file, reporting a failure of the close itself.
@@ -46,6 +48,7 @@ class File : public ByteSink {
  private:
   File(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
   void Release() noexcept;
+  friend void ReplaceFile(const std::string& path, std::string_view content);
 
   int fd_ = -1;
   std::string path_;
@@ -58,5 +61,13 @@ void DeleteFile(const std::string& path);
 void RenameFile(const std::string& from, const std::string& to);
 // True when both names lead to the same file (hard links, symbolic links, "./").
 bool SameFile(const std::string& a, const std::string& b);
+
+// The whole content of an existing file.
+std::string ReadFileBytes(const std::string& path);
+// Gives a file new content in one step: a temporary file beside it is written, made
+// durable and renamed over it, so a failure leaves the old content as it was. The
+// file keeps its permissions; through a symbolic link the link's target is replaced.
+// A file its owner may not write is refused, as an in-place write would be.
+void ReplaceFile(const std::string& path, std::string_view content);
 
 }  // namespace qvl

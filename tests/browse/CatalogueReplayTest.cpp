@@ -6,6 +6,8 @@
 #include "catalogue/Fields.h"
 #include "listing/CatalogueWriter.h"
 #include "listing/CreateList.h"
+#include "listing/PlainListWriters.h"
+#include "listing/Walk.h"
 #include "support/FakeDirectory.h"
 
 namespace qvl {
@@ -59,6 +61,32 @@ TEST(ReplayCatalogue, WalkWrittenCataloguesComeOutByteForByte) {
   }
   CatalogueFile example(test::WorkedExample());
   EXPECT_EQ(Rewritten(example.Load()), test::WorkedExample());
+}
+
+// A plain list written from a catalogue is the one the walk writes of the drive.
+TEST(ReplayCatalogue, PlainListsMatchTheWalk) {
+  test::FakeDirectory drive;
+  drive.AddFolder("", {Folder("Docs"), FileOf("readme.txt", 1234), FileOf("zz.bin", 200)});
+  drive.AddFolder("Docs", {Folder("Old"), FileOf("a.txt", 12)});
+  drive.AddFolder("Docs/Old", {});
+  Collator collator("en_US");
+  Progress quiet;
+  ListRequest request;
+  request.drive.letter = 'c';
+  request.drive.type = DriveType::Fixed;
+  StringSink catalogueBytes;
+  WriteListing(request, catalogueBytes, drive, collator, quiet);
+  CatalogueFile file(catalogueBytes.text);
+  Catalogue& catalogue = file.Load();
+  for (ListMethod method : {ListMethod::Collapsed, ListMethod::FoldersOnly, ListMethod::FoldersAndFilenames}) {
+    StringSink walked, replayed;
+    auto walkWriter = MakePlainListWriter(method, walked, 60);
+    DriveWalk(drive, collator, *walkWriter, quiet, {}).Run('c');
+    auto replayWriter = MakePlainListWriter(method, replayed, 60);
+    ReplayCatalogue(catalogue, *replayWriter, {}, quiet);
+    EXPECT_FALSE(walked.text.empty());
+    EXPECT_EQ(replayed.text, walked.text) << static_cast<int>(method);
+  }
 }
 
 TEST(ReplayCatalogue, PlainListsGetBareNamesAndFolderTotals) {

@@ -32,16 +32,12 @@ struct CatalogueFixture : ::testing::Test {
     WriteListing(request, out, drive, collator, quiet);
     return out.text;
   }
-  void MakeWorkedExample() {
-    drive.AddFolder("", {FileOf("zz.bin", 200), Folder("Docs"), FileOf("readme.txt", 1234)});
-    drive.AddFolder("Docs", {FileOf("a.txt", 12)});
-  }
   FakeDirectory drive;
   Collator collator{"en_US"};
 };
 
 TEST_F(CatalogueFixture, WorkedExampleByteForByte) {
-  MakeWorkedExample();
+  test::AddWorkedExample(drive);
   std::string expected = Bytes(
       "\x00"
       "c: [data]"
@@ -63,7 +59,7 @@ TEST_F(CatalogueFixture, WorkedExampleByteForByte) {
 }
 
 TEST_F(CatalogueFixture, WithoutCommentOrSizes) {
-  MakeWorkedExample();
+  test::AddWorkedExample(drive);
   EXPECT_EQ(List(std::nullopt, true), Bytes("\x00" "c: [data]" "\x04" "Docs" "\x03" "readme.txt/1234"
                                                   "\x03" "zz.bin/200" "\x01" "Docs" "\x03" "a.txt/12" "\x02\x02\x00"));
   EXPECT_EQ(List(std::nullopt, false), Bytes("\x00" "c: [data]" "\x04" "Docs" "\x03" "readme.txt"
@@ -113,7 +109,7 @@ TEST_F(CatalogueFixture, OutputReceivesWholeRecordsPerWrite) {
     void Write(std::string_view bytes) override { writes.emplace_back(bytes); }
     std::vector<std::string> writes;
   } log;
-  MakeWorkedExample();
+  test::AddWorkedExample(drive);
   ListRequest request;
   request.drive = FixedDrive('c', "DATA");
   Progress quiet;

@@ -39,4 +39,11 @@ class FakeDirectory : public DirectorySource {
 inline DirEntry Folder(const std::string& name) { return {name, attr::Directory, 0}; }
 inline DirEntry FileOf(const std::string& name, long long size) { return {name, attr::Archive, size}; }
 
+// The tree every listing format is shown with: readme.txt (1234 bytes) and zz.bin
+// (200) in the root, a.txt (12) in Docs.
+inline void AddWorkedExample(FakeDirectory& drive) {
+  drive.AddFolder("", {FileOf("zz.bin", 200), Folder("Docs"), FileOf("readme.txt", 1234)});
+  drive.AddFolder("Docs", {FileOf("a.txt", 12)});
+}
+
 }  // namespace qvl::test

@@ -1,0 +1,107 @@
+#include "settings/FileType.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "platform/File.h"
+#include "platform/IoError.h"
+#include "platform/Program.h"
+
+namespace qvl {
+namespace {
+
+constexpr std::string_view kIconName = "quorvalen";
+
+std::string MimePackage() {
+  std::string xml =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+      "  <mime-type type=\"";
+  xml += kMimeType;
+  xml += "\">\n    <comment>";
+  xml += kFileTypeDescription;
+  xml += "</comment>\n    <icon name=\"";
+  xml += kIconName;
+  // Globs match without regard to letter case unless told otherwise.
+  xml += "\"/>\n    <glob pattern=\"*.qvl\"/>\n  </mime-type>\n</mime-info>\n";
+  return xml;
+}
+
+// The program as the first word of a desktop entry's Exec key: quoted, with what the
+// format reserves inside quotes escaped, then escaped once more as a string value.
+std::string ExecProgram(std::string_view path) {
+  std::string quoted = "\"";
+  for (char c : path) {
+    if (c == '"' || c == '`' || c == '$' || c == '\\') quoted += '\\';
+    quoted += c;
+    if (c == '%') quoted += '%';
+  }
+  quoted += '"';
+  std::string value;
+  for (char c : quoted) {
+    switch (c) {
+      case '\\': value += "\\\\"; break;
+      case '\n': value += "\\n"; break;
+      case '\t': value += "\\t"; break;
+      case '\r': value += "\\r"; break;
+      default: value += c;
+    }
+  }
+  return value;
+}
+
+std::string DesktopEntry(const std::string& programPath) {
+  std::string entry = "[Desktop Entry]\nType=Application\nName=Quorvalen\nExec=";
+  entry += ExecProgram(programPath) + " %f\nIcon=";
+  entry += kIconName;
+  entry += "\nMimeType=";
+  entry += kMimeType;
+  // Opens catalogue files; it is not a menu entry of its own.
+  entry += ";\nNoDisplay=true\nTerminal=false\n";
+  return entry;
+}
+
+void WriteInFolder(const std::string& folder, const std::string& name, std::string_view content) {
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  if (error) ThrowIoError("create the folder", folder, error.value());
+  ReplaceFile(folder + "/" + name, content);
+}
+
+void RunUpdateTool(const std::string& name, const std::string& folder, const std::string& toolPath) {
+  std::string tool = FindProgram(name, toolPath);
+  if (tool.empty()) return;
+  int status = RunProgram(tool, {folder});
+  if (status != 0)
+    throw IoError("Cannot update \"" + folder + "\": " + name + " ended with status " + std::to_string(status));
+}
+
+}  // namespace
+
+Desktop ThisDesktop() {
+  Desktop desktop;
+  desktop.programPath = ProgramPath();
+  const char* dataHome = std::getenv("XDG_DATA_HOME");
+  const char* home = std::getenv("HOME");
+  if (dataHome != nullptr && dataHome[0] == '/')
+    desktop.dataHome = dataHome;
+  else if (home != nullptr && home[0] != '\0')
+    desktop.dataHome = std::string(home) + "/.local/share";
+  const char* path = std::getenv("PATH");
+  desktop.toolPath = path != nullptr ? path : "/usr/bin:/bin";
+  return desktop;
+}
+
+void RegisterFileType(ProfileFile& settingsFile, const Desktop& desktop) {
+  if (desktop.dataHome.empty())
+    throw IoError("Cannot register the catalogue file type: neither XDG_DATA_HOME nor HOME is set");
+  const std::string& home = desktop.dataHome;
+  WriteInFolder(home + "/icons/hicolor/scalable/apps", std::string(kIconName) + ".svg", ProgramIconSvg());
+  WriteInFolder(home + "/mime/packages", "quorvalen.xml", MimePackage());
+  WriteInFolder(home + "/applications", "quorvalen.desktop", DesktopEntry(desktop.programPath));
+  RunUpdateTool("update-mime-database", home + "/mime", desktop.toolPath);
+  RunUpdateTool("update-desktop-database", home + "/applications", desktop.toolPath);
+  settingsFile.WriteInteger("Main", "ReggedFileTypes", 1);
+}
+
+}  // namespace qvl

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/ProfileFile.h"
+
+namespace qvl {
+
+// The catalogue file type as the desktop knows it: the type's name, "Quorvalen File",
+// as a MIME type name, and its description.
+inline constexpr std::string_view kMimeType = "application/x-quorvalen-file";
+inline constexpr std::string_view kFileTypeDescription = "Quorvalen Drive Image File";
+
+// Where the file type is registered.
+struct Desktop {
+  std::string programPath;  // the program that opens catalogue files
+  std::string dataHome;     // the user's data folder ($XDG_DATA_HOME)
+  std::string toolPath;     // folders in which the desktop's update tools are looked for
+};
+
+// The running program on this user's desktop: $XDG_DATA_HOME when it names a folder
+// from the root, else ~/.local/share; the tools along $PATH.
+Desktop ThisDesktop();
+
+// Makes the desktop open *.qvl files, in any letter case, with the program and the
+// file as its one argument: a shared-mime-info package with the type's description
+// and icon, the program icon and a desktop entry, then update-mime-database and
+// update-desktop-database where present. Then writes ReggedFileTypes=1 into section
+// Main. A failure throws, and ReggedFileTypes stays unwritten so that the next start
+// tries again.
+void RegisterFileType(ProfileFile& settingsFile, const Desktop& desktop);
+
+// The program's icon, an SVG picture.
+std::string_view ProgramIconSvg();
+
+}  // namespace qvl
