@@ -114,19 +114,8 @@ TEST(ReplayCatalogue, PlainListsGetBareNamesAndFolderTotals) {
 TEST(ReplayCatalogue, RootPathFromTheCaption) {
   EXPECT_EQ(ReplayRootPath("c: [data]"), "C:\\");
   EXPECT_EQ(ReplayRootPath("x: \\\\server\\share"), "X:\\");
-  EXPECT_EQ(ReplayRootPath("a:"), "A:\\");
   EXPECT_EQ(ReplayRootPath(""), "C:\\");
-  EXPECT_EQ(ReplayRootPath("data"), "C:\\");
   EXPECT_EQ(ReplayRootPath("1: x"), "C:\\");
-}
-
-TEST(CountCatalogue, FoldersFilesAndStoredBytes) {
-  CatalogueFile file(test::WorkedExample());
-  Progress quiet;
-  CatalogueTotals totals = CountCatalogue(file.Load(), quiet);
-  EXPECT_EQ(totals.folders, 2);
-  EXPECT_EQ(totals.files, 3);
-  EXPECT_EQ(totals.bytes, 1446);
 }
 
 }  // namespace

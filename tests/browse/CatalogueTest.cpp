@@ -1,14 +1,9 @@
 // Reading a catalogue and building its folder index.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <filesystem>
-
 #include "browse/Catalogue.h"
 #include "browse/CatalogueReader.h"
 #include "browse/CatalogueFiles.h"
-#include "platform/IoError.h"
 
 namespace qvl {
 namespace {
@@ -130,22 +125,6 @@ TEST(LoadCatalogue, MissingFileChangesNothingAndAReloadStartsAfresh) {
   EXPECT_EQ(catalogue.CatalogueComment(), "(none)");
 }
 
-TEST(LoadCatalogue, UnreadableFileThrowsNamingIt) {
-  CatalogueFile file(WorkedExample());
-  std::filesystem::create_directory(file.dir / "folder.qvl");
-  Progress quiet;
-  // A folder is no file: nothing happens.
-  EXPECT_FALSE(file.catalogue.LoadCatalogue(file.dir / "folder.qvl", true, quiet));
-  if (::geteuid() == 0) GTEST_SKIP() << "root reads any file";
-  std::filesystem::permissions(file.path, std::filesystem::perms::none);
-  try {
-    file.catalogue.LoadCatalogue(file.path, true, quiet);
-    FAIL() << "no error";
-  } catch (const IoError& error) {
-    EXPECT_NE(std::string(error.what()).find(file.path), std::string::npos);
-  }
-}
-
 // Every block size gives the same result, so no record is lost or doubled where
 // it crosses from one block into the next.
 TEST(CatalogueReader, BlockBoundariesAreInvisible) {
@@ -200,18 +179,6 @@ TEST(CatalogueReader, PastTheEndReadsTheEndMarkAndStays) {
     EXPECT_TRUE(reader.AtEnd());
     EXPECT_EQ(reader.CurrentTag(), 0x00);
   }
-}
-
-TEST(CatalogueReader, BytesAddedAfterOpeningAreNotRead) {
-  CatalogueFile file(Bytes("\x00" "c:" "\x02\x00"));
-  CatalogueReader reader;
-  reader.OpenCatalogue(file.path);
-  test::WriteFile(file.path, Bytes("\x00" "c:" "\x02\x00" "more" "\x01" "x"));
-  reader.ReadByte();
-  EXPECT_EQ(reader.ReadField(), "c:");
-  reader.ReadByte();
-  EXPECT_TRUE(reader.AtEnd());
-  EXPECT_EQ(reader.ReadPosition(), 5);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // qvl info and qvl ls on catalogue files made for the test.
 #include <gtest/gtest.h>
 
+#include "browse/CatalogueFiles.h"
 #include "support/Bytes.h"
 #include "support/RunQvl.h"
 #include "support/TempDir.h"
@@ -11,11 +12,7 @@ namespace {
 using test::Bytes;
 using test::RunQvl;
 using test::TempDir;
-
-std::string WorkedExample() {
-  return Bytes("\x00" "c: [data]" "\x00" "Backup of data disk\r\n" "\x04" "Docs" "\x03" "readme.txt/1234"
-               "\x03" "zz.bin/200" "\x01" "Docs" "\x03" "a.txt/12" "\x02\x02\x00");
-}
+using test::WorkedExample;
 
 TEST(QvlInfo, TellsCaptionCommentAndTotals) {
   TempDir dir;
