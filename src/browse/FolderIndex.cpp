@@ -10,9 +10,8 @@ void FolderIndex::Clear() {
   nameEnds_.clear();
   parents_.clear();
   positions_.clear();
-  classes_.clear();
+  prepared_ = 0;
   firstFolder_.clear();
-  folderClass_.clear();
 }
 
 void FolderIndex::Reserve(std::size_t folders, std::size_t nameBytes) {
@@ -48,6 +47,24 @@ std::string FolderIndex::Path(std::size_t i) const {
   return path;
 }
 
+void FolderIndex::Prepare() const {
+  if (prepared_ == Count() && !firstFolder_.empty()) return;
+  prepared_ = Count();
+  // Children of each folder, in folder order, by a counting sort on the parent.
+  childStart_.assign(Count() + 1, 0);
+  for (std::size_t folder = 1; folder < Count(); ++folder) ++childStart_[parents_[folder] + 1];
+  for (std::size_t i = 1; i <= Count(); ++i) childStart_[i] += childStart_[i - 1];
+  childList_.assign(Count(), 0);
+  std::vector<std::uint32_t> next(childStart_.begin(), childStart_.end() - 1);
+  for (std::size_t folder = 1; folder < Count(); ++folder)
+    childList_[next[parents_[folder]]++] = static_cast<std::uint32_t>(folder);
+  classes_.clear();
+  firstFolder_.assign(1, 0);  // class 0 is the root's path, ""
+  memberHead_.assign(1, 0);
+  expanded_.assign(1, false);
+  nextMember_.assign(Count(), kNone);
+}
+
 std::uint32_t FolderIndex::Intern(std::uint32_t parent, std::string_view name, bool create) const {
   std::string key(sizeof parent, '\0');
   std::memcpy(key.data(), &parent, sizeof parent);
@@ -57,37 +74,43 @@ std::uint32_t FolderIndex::Intern(std::uint32_t parent, std::string_view name, b
     return found == classes_.end() ? kNone : found->second;
   }
   auto [entry, added] = classes_.try_emplace(std::move(key), static_cast<std::uint32_t>(firstFolder_.size()));
-  if (added) firstFolder_.push_back(kNone);
+  if (added) {
+    firstFolder_.push_back(kNone);
+    memberHead_.push_back(kNone);
+    expanded_.push_back(false);
+  }
   return entry->second;
 }
 
-void FolderIndex::KeyFolders() const {
-  if (firstFolder_.empty() && !Empty()) {
-    firstFolder_.push_back(0);  // the root's class
-    folderClass_.push_back(0);
-  }
-  while (folderClass_.size() < Count()) {
-    auto folder = static_cast<std::uint32_t>(folderClass_.size());
-    // A name holding a backslash stands for several names of a path.
-    std::uint32_t pathClass = folderClass_[parents_[folder]];
-    std::string_view name = Name(folder);
-    for (std::size_t start = 0;;) {
-      std::size_t end = name.find('\\', start);
-      pathClass = Intern(pathClass, name.substr(start, end - start), true);
-      if (end == std::string_view::npos) break;
-      start = end + 1;
+void FolderIndex::Expand(std::uint32_t pathClass) const {
+  if (expanded_[pathClass]) return;
+  expanded_[pathClass] = true;
+  for (std::uint32_t member = memberHead_[pathClass]; member != kNone; member = nextMember_[member]) {
+    for (std::uint32_t i = childStart_[member]; i < childStart_[member + 1]; ++i) {
+      std::uint32_t child = childList_[i];
+      // A name holding a backslash stands for several names of a path.
+      std::string_view name = Name(child);
+      std::uint32_t childClass = pathClass;
+      for (std::size_t start = 0;;) {
+        std::size_t end = name.find('\\', start);
+        childClass = Intern(childClass, name.substr(start, end - start), true);
+        if (end == std::string_view::npos) break;
+        start = end + 1;
+      }
+      nextMember_[child] = memberHead_[childClass];
+      memberHead_[childClass] = child;
+      if (firstFolder_[childClass] == kNone || child < firstFolder_[childClass]) firstFolder_[childClass] = child;
     }
-    if (firstFolder_[pathClass] == kNone) firstFolder_[pathClass] = folder;
-    folderClass_.push_back(pathClass);
   }
 }
 
 std::optional<std::size_t> FolderIndex::Find(std::string_view path) const {
   if (Empty() || path.empty() || path.front() != '\\' || path.back() != '\\') return std::nullopt;
-  KeyFolders();
+  Prepare();
   std::uint32_t pathClass = 0;
   for (std::size_t start = 1; start < path.size() && pathClass != kNone;) {
     std::size_t end = path.find('\\', start);
+    Expand(pathClass);
     pathClass = Intern(pathClass, path.substr(start, end - start), false);
     start = end + 1;
   }

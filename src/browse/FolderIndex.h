@@ -20,8 +20,8 @@ namespace qvl {
 // many times longer than the catalogue itself.
 //
 // Find ignores letter case as the collator does, comparing paths name by name,
-// and finds the first of several equal paths. Its keys are made on the first
-// look-up, not during the load, which only appends.
+// and finds the first of several equal paths. Its keys are made by look-ups, as
+// they need them, not during the load, which only appends.
 class FolderIndex {
  public:
   static constexpr std::size_t kRoot = 0;
@@ -51,9 +51,11 @@ class FolderIndex {
 
  private:
   static constexpr std::uint32_t kNone = UINT32_MAX;
-  // The class of paths equal to the path of class `parent` plus "\" and `name`.
+  void Prepare() const;
+  void Expand(std::uint32_t pathClass) const;
+  // The class of the paths of class `parent` plus "" and `name`; kNone when there
+  // is none and `create` is false.
   std::uint32_t Intern(std::uint32_t parent, std::string_view name, bool create) const;
-  void KeyFolders() const;
 
   const Collator& collator_;
   std::string names_;                  // all names back to back
@@ -61,10 +63,16 @@ class FolderIndex {
   std::vector<std::uint32_t> parents_;
   std::vector<std::int64_t> positions_;
 
-  // Paths that compare equal share a class; built on the first Find.
+  // Paths that compare equal form a class. Classes are made level by level as
+  // look-ups go down, so a look-up keys only the folders beside its way.
+  mutable std::size_t prepared_ = 0;                  // folders when Prepare ran
+  mutable std::vector<std::uint32_t> childStart_;     // children of folder i: childList_
+  mutable std::vector<std::uint32_t> childList_;      //   [childStart_[i], childStart_[i + 1])
   mutable std::unordered_map<std::string, std::uint32_t> classes_;  // parent class + name key
-  mutable std::vector<std::uint32_t> firstFolder_;                  // per class
-  mutable std::vector<std::uint32_t> folderClass_;                  // per folder keyed so far
+  mutable std::vector<std::uint32_t> firstFolder_;    // per class: its first folder, or kNone
+  mutable std::vector<std::uint32_t> memberHead_;     // per class: a folder of it, or kNone
+  mutable std::vector<std::uint32_t> nextMember_;     // per folder: the next of its class
+  mutable std::vector<bool> expanded_;                // per class: its children have classes
 };
 
 }  // namespace qvl

@@ -57,9 +57,10 @@ TEST(LoadCatalogue, EmptyRootAndEmptyFolderPointPastTheirFolderEnd) {
 
 TEST(LoadCatalogue, PathsFollowTheNestingAndCaseTwinsAreBothKept) {
   CatalogueFile file(Bytes("\x00" "c:" "\x04" "A" "\x04" "a" "\x01" "A" "\x04" "Old" "\x01" "Old" "\x03"
-                           "x" "\x02\x02" "\x01" "a" "\x02" "\x02\x00"));
+                           "x" "\x02\x02" "\x01" "a" "\x01" "New" "\x02\x02" "\x02\x00"));
   Catalogue& catalogue = file.Load();
-  EXPECT_EQ(file.Paths(), (Strings{"\\", "\\A\\", "\\A\\Old\\", "\\a\\"}));
+  EXPECT_EQ(file.Paths(), (Strings{"\\", "\\A\\", "\\A\\Old\\", "\\a\\", "\\a\\New\\"}));
+  EXPECT_EQ(catalogue.Folders().Find("\\A\\NEW\\"), 4u);  // below the second twin
   EXPECT_EQ(catalogue.Folders().Find("\\a\\"), 1u);
   EXPECT_EQ(catalogue.Folders().Find("\\A\\"), 1u);
   EXPECT_EQ(catalogue.Folders().Find("\\a\\OLD\\"), 2u);
@@ -77,6 +78,12 @@ TEST(LoadCatalogue, ANameWithABackslashStaysOneFolder) {
   EXPECT_EQ(catalogue.Folders().Find("\\A\\B\\"), 1u);
   EXPECT_EQ(catalogue.Folders().Find("\\C\\"), 2u);
   EXPECT_FALSE(catalogue.Folders().Find("\\a\\"));
+
+  // The same path made both ways: the first in file order wins either way.
+  CatalogueFile twice(Bytes("\x00" "c:" "\x01" "a\\b" "\x02" "\x01" "a" "\x01" "b" "\x02\x02" "\x02\x00"));
+  EXPECT_EQ(twice.Load().Folders().Find("\\A\\B\\"), 1u);
+  CatalogueFile reversed(Bytes("\x00" "c:" "\x01" "a" "\x01" "b" "\x02\x02" "\x01" "a\\b" "\x02" "\x02\x00"));
+  EXPECT_EQ(reversed.Load().Folders().Find("\\A\\B\\"), 2u);
 }
 
 TEST(LoadCatalogue, ProgressIsTheTruncatedPercentAtEachNewValue) {
