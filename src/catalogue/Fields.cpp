@@ -1,6 +1,7 @@
 #include "catalogue/Fields.h"
 
 #include <charconv>
+#include <cstdint>
 
 namespace qvl {
 
@@ -28,6 +29,14 @@ EntryParts SplitEntryText(std::string_view entryText) {
   return {entryText.substr(0, slash), entryText.substr(slash + 1)};
 }
 
+std::int64_t StoredSize(std::string_view sizeText) {
+  std::int64_t size = 0;
+  auto [end, error] = std::from_chars(sizeText.data(), sizeText.data() + sizeText.size(), size);
+  if (error != std::errc() || end != sizeText.data() + sizeText.size()) return 0;
+  if (size < 0) return size >= INT32_MIN ? size + (std::int64_t{1} << 32) : 0;
+  return size;
+}
+
 std::string CommentBlockText(const CommentLines& lines) {
   std::string text;
   for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -37,6 +46,17 @@ std::string CommentBlockText(const CommentLines& lines) {
     text += "\r\n";
   }
   return text;
+}
+
+CommentLines CommentLinesOf(std::string_view blockText) {
+  CommentLines lines;
+  for (std::string& line : lines) {
+    if (blockText.empty()) break;
+    auto end = blockText.find("\r\n");
+    line = blockText.substr(0, end);
+    blockText.remove_prefix(end == std::string_view::npos ? blockText.size() : end + 2);
+  }
+  return lines;
 }
 
 }  // namespace qvl

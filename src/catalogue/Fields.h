@@ -23,9 +23,17 @@ struct EntryParts {
 // Splits an entry text at its first "/".
 EntryParts SplitEntryText(std::string_view entryText);
 
+// The file size a size text stands for; 0 when it is not a number. Negative texts
+// come from writers that kept only the low 32 bits of a size, as a signed number,
+// and are read back as those 32 bits.
+std::int64_t StoredSize(std::string_view sizeText);
+
 // The text of a comment block: lines in order, each followed by CR LF, stopping
 // before the first empty line whose next line is empty too (line 4 has an empty
 // line behind it).
 std::string CommentBlockText(const CommentLines& lines);
+
+// The lines of a comment block's text (split at CR LF; the first four).
+CommentLines CommentLinesOf(std::string_view blockText);
 
 }  // namespace qvl

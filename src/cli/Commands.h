@@ -16,5 +16,7 @@ std::string UsageText();
 // and throws UsageError or IoError for the caller to report.
 int RunDrives(const std::vector<std::string>& args);
 int RunList(const std::vector<std::string>& args);
+int RunInfo(const std::vector<std::string>& args);
+int RunLs(const std::vector<std::string>& args);
 
 }  // namespace qvl::cli

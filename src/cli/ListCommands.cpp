@@ -93,6 +93,13 @@ Quorvalen's command-line tool: catalogues drives and reads catalogues.
       --if-exists fail|overwrite|append
                           what to do when FILE exists (default: fail); append
                           adds a plain list at the end of the file
+  qvl info FILE       a catalogue's caption, comment, and its numbers of folders,
+                      files and bytes
+  qvl ls FILE [PATH] [--sort COLUMN[:asc|:desc]]
+                      the rows of one folder of a catalogue, one per line: D or F,
+                      name, size, path, archive, separated by tabs (tab, CR and LF
+                      in a field as \t, \r, \n). PATH is "\" (the root, default) or
+                      "\Docs\Old\"; COLUMN is name (default), size, path or archive
   qvl --help          this text
 
 DRIVE is a drive letter, with or without ":". Exit status: 0 on success, 2 on

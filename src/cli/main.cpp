@@ -17,6 +17,8 @@ int Dispatch(const std::vector<std::string>& args) {
   static const std::map<std::string, Command> kCommands = {
       {"drives", RunDrives},
       {"list", RunList},
+      {"info", RunInfo},
+      {"ls", RunLs},
   };
   if (args.empty()) throw UsageError("no command given");
   if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {

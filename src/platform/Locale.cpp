@@ -3,9 +3,11 @@
 #include <locale.h>
 #include <unicode/ucasemap.h>
 #include <unicode/ucol.h>
+#include <unicode/ustring.h>
 #include <unicode/utf8.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -99,6 +101,28 @@ int Collator::Compare(std::string_view a, std::string_view b) const {
                        static_cast<int32_t>(b.size()), &status);
   if (U_FAILURE(status)) return a.compare(b);
   return static_cast<int>(result);
+}
+
+std::string Collator::SortKey(std::string_view text) const {
+  // Bytes that are not UTF-8 become U+FFFD, as Compare sees them.
+  std::vector<UChar> wide(text.size() + 1);
+  int32_t wideLength = 0;
+  UErrorCode status = U_ZERO_ERROR;
+  u_strFromUTF8WithSub(wide.data(), static_cast<int32_t>(wide.size()), &wideLength, text.data(),
+                       static_cast<int32_t>(text.size()), 0xFFFD, nullptr, &status);
+  if (U_FAILURE(status)) return std::string(text);
+  std::string key(wide.size() * 2 + 16, '\0');
+  for (;;) {
+    auto* out = reinterpret_cast<std::uint8_t*>(key.data());
+    int32_t needed = ucol_getSortKey(collator_.get(), wide.data(), wideLength, out,
+                                     static_cast<int32_t>(key.size()));
+    if (needed <= 0) return std::string(text);
+    if (static_cast<std::size_t>(needed) <= key.size()) {
+      key.resize(static_cast<std::size_t>(needed) - 1);  // without the closing 0 byte
+      return key;
+    }
+    key.resize(static_cast<std::size_t>(needed));
+  }
 }
 
 void Collator::Sort(std::vector<std::string>& names) const {

@@ -27,6 +27,8 @@ class Collator {
 
   int Compare(std::string_view a, std::string_view b) const;
   bool Equal(std::string_view a, std::string_view b) const { return Compare(a, b) == 0; }
+  // A key for look-ups: two texts compare equal exactly when their keys are equal.
+  std::string SortKey(std::string_view text) const;
   // Sorts ascending; names that compare equal keep byte order, so output is repeatable.
   void Sort(std::vector<std::string>& names) const;
 

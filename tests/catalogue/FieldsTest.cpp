@@ -40,6 +40,26 @@ TEST(EntryText, SplitsAtTheFirstSlash) {
   EXPECT_EQ(parts.sizeText, "");
 }
 
+TEST(EntryText, StoredSizeReadsDigitsAndUndoesTheOld32BitWrap) {
+  EXPECT_EQ(StoredSize("1234"), 1234);
+  EXPECT_EQ(StoredSize("0"), 0);
+  EXPECT_EQ(StoredSize("5000000000"), 5000000000LL);
+  EXPECT_EQ(StoredSize("-2147483648"), 2147483648LL);
+  EXPECT_EQ(StoredSize("-1"), 4294967295LL);
+  EXPECT_EQ(StoredSize(""), 0);
+  EXPECT_EQ(StoredSize("12x"), 0);
+  EXPECT_EQ(StoredSize("name/12"), 0);
+  EXPECT_EQ(StoredSize("-99999999999"), 0);
+  EXPECT_EQ(StoredSize("99999999999999999999999"), 0);
+}
+
+TEST(CommentBlock, LinesOfABlockGiveTheBlockBack) {
+  for (const char* block : {"", "A\r\n", "A\r\n\r\nB\r\n", "\r\nB\r\n", "1\r\n2\r\n3\r\n4\r\n"})
+    EXPECT_EQ(CommentBlockText(CommentLinesOf(block)), block);
+  EXPECT_EQ(CommentLinesOf("a\r\nb"), (CommentLines{"a", "b", "", ""}));
+  EXPECT_EQ(CommentLinesOf("1\r\n2\r\n3\r\n4\r\n5\r\n"), (CommentLines{"1", "2", "3", "4"}));
+}
+
 TEST(FieldText, ReplacesOnlyTagBytes) {
   EXPECT_EQ(FieldText(std::string("x\x01y\x02z\x03\x05\r\n\xff", 10)), "x?y?z?\x05\r\n\xff");
 }

@@ -36,6 +36,18 @@ TEST(Collator, FollowsTheLocale) {
   EXPECT_EQ(german, (std::vector<std::string>{"äpple", "zebra"}));
 }
 
+// Look-ups by key must agree with the comparison, including on bytes that are not
+// UTF-8 and on characters the comparison ignores.
+TEST(Collator, SortKeysAreEqualExactlyWhenTextsCompareEqual) {
+  Collator collator("en_US");
+  std::vector<std::string> texts{"Docs", "DOCS", "docs", "Döcs", "DÖCS", "Doc", "Docs ", "",
+                                 std::string("\xff"), std::string("\xfe"), std::string("D\x01ocs"),
+                                 "\\Docs\\", "\\docs\\", "straße", "STRASSE", std::string("a\xc3"), "a\xef\xbf\xbd"};
+  for (const auto& a : texts)
+    for (const auto& b : texts)
+      EXPECT_EQ(collator.SortKey(a) == collator.SortKey(b), collator.Equal(a, b)) << a << " / " << b;
+}
+
 TEST(Locale, UserLocaleNameDropsEncodingAndModifier) {
   ::setenv("LC_ALL", "de_DE.UTF-8@euro", 1);
   EXPECT_EQ(UserLocaleName("LC_COLLATE"), "de_DE");

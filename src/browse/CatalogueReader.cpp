@@ -1,0 +1,85 @@
+#include "browse/CatalogueReader.h"
+
+#include <algorithm>
+
+#include "browse/TagScan.h"
+#include "catalogue/Tags.h"
+
+namespace qvl {
+
+namespace {
+constexpr unsigned char kLastTag = 0x04;
+}
+
+CatalogueReader::CatalogueReader(std::size_t blockSize)
+    : blockSize_(std::max<std::size_t>(blockSize, 1)), buffer_(blockSize_) {}
+
+void CatalogueReader::OpenCatalogue(const std::string& name) {
+  File file = File::OpenRead(name);
+  size_ = file.Size();
+  file_ = std::move(file);
+  name_ = name;
+  SeekCatalogue(0);
+}
+
+void CatalogueReader::CloseCatalogue() {
+  file_.Close();
+  SeekCatalogue(0);
+}
+
+void CatalogueReader::SeekCatalogue(std::int64_t position) {
+  if (file_.IsOpen() && position >= 0 && position < size_) file_.Seek(position);
+  seekPosition_ = blockStart_ = position;
+  index_ = length_ = 0;
+  pastEnd_ = false;
+}
+
+bool CatalogueReader::FillBlock() {
+  blockStart_ += static_cast<std::int64_t>(index_);
+  index_ = length_ = 0;
+  if (!pastEnd_ && file_.IsOpen() && blockStart_ >= 0 && blockStart_ < size_) {
+    auto wanted = static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(blockSize_), size_ - blockStart_));
+    length_ = file_.Read(reinterpret_cast<char*>(buffer_.data()), wanted);
+  }
+  if (length_ > 0) return true;
+  // The file may also have shrunk since it was opened: its data ends here either way.
+  pastEnd_ = true;
+  currentTag_ = static_cast<unsigned char>(tag::SectionMark);
+  return false;
+}
+
+std::string CatalogueReader::ReadField() {
+  std::string text;
+  AppendField(text);
+  return text;
+}
+
+void CatalogueReader::AppendField(std::string& text) {
+  for (;;) {
+    if (index_ == length_ && !FillBlock()) return;
+    const unsigned char* start = buffer_.data() + index_;
+    std::size_t found = FindTagByte(start, length_ - index_, kLastTag);
+    text.append(reinterpret_cast<const char*>(start), found);
+    index_ += found;
+    if (index_ < length_) {
+      currentTag_ = buffer_[index_++];
+      return;
+    }
+    currentTag_ = buffer_[length_ - 1];
+  }
+}
+
+void CatalogueReader::SkipWhileAbove(unsigned char tag) {
+  while (currentTag_ > tag) {
+    if (index_ == length_ && !FillBlock()) return;
+    std::size_t found = FindTagByte(buffer_.data() + index_, length_ - index_, tag);
+    index_ += found;
+    if (index_ < length_) {
+      currentTag_ = buffer_[index_++];
+      return;
+    }
+    currentTag_ = buffer_[length_ - 1];
+  }
+}
+
+}  // namespace qvl

@@ -1,0 +1,138 @@
+#include "browse/CatalogueReplay.h"
+
+#include <cstdint>
+#include <vector>
+
+#include "catalogue/Fields.h"
+#include "catalogue/Tags.h"
+
+namespace qvl {
+namespace {
+
+bool IsEntryTag(unsigned char byte) { return byte == tag::FileEntry || byte == tag::SubfolderEntry; }
+
+// Stored sizes are never negative, so only the upper end needs a limit.
+std::int64_t AddBytes(std::int64_t total, std::int64_t size) {
+  std::int64_t sum;
+  return __builtin_add_overflow(total, size, &sum) ? INT64_MAX : sum;
+}
+
+class Replay {
+ public:
+  Replay(CatalogueReader& reader, FolderWriter& writer, const ReplayOptions& options, Progress& progress,
+         std::string rootPath)
+      : reader_(reader), writer_(writer), options_(options), progress_(progress) {
+    state_.ListPath = std::move(rootPath);
+  }
+
+  void Run(std::int64_t rootPosition) {
+    Enter({});
+    if (rootPosition > 0) {
+      reader_.SeekCatalogue(rootPosition - 1);
+      reader_.ReadByte();
+      ReadFolder();
+      while (!reader_.AtEnd()) Step();
+    } else {
+      ReadFolder();  // nothing to read: an empty root
+    }
+    while (state_.ListDepth > 0) Leave();
+  }
+
+ private:
+  void Step() {
+    unsigned char current = reader_.CurrentTag();
+    if (current == tag::FolderStart) {
+      ++state_.Level(state_.ListDepth).NextFolder;
+      Enter(reader_.ReadField());
+      ReadFolder();
+    } else if (current == tag::FolderEnd) {
+      // The root stays open to the end of the data, so nothing follows its close.
+      if (state_.ListDepth > 1) Leave();
+      reader_.ReadByte();
+    } else if (IsEntryTag(current)) {
+      reader_.ReadField();  // an entry after the folder's subfolders
+    } else {
+      reader_.ReadByte();  // a SectionMark before the end
+    }
+  }
+
+  void Enter(std::string_view name) {
+    progress_.Pump();
+    pathLengths_.push_back(state_.ListPath.size());
+    if (state_.ListDepth > 0) {
+      state_.ListPath += name;
+      state_.ListPath += '\\';
+    }
+    ++state_.ListDepth;
+    if (state_.levels.size() < state_.ListDepth) state_.levels.emplace_back();
+    WalkLevel& level = state_.Level(state_.ListDepth);
+    level.FolderNames.clear();
+    level.FileNames.clear();
+    level.NextFolder = 0;
+    level.FolderBytes = 0;
+  }
+
+  void ReadFolder() {
+    WalkLevel& level = state_.Level(state_.ListDepth);
+    while (IsEntryTag(reader_.CurrentTag())) {
+      bool isFile = reader_.CurrentTag() == tag::FileEntry;
+      std::string text = reader_.ReadField();
+      if (!isFile) {
+        level.FolderNames.push_back(std::move(text));
+        continue;
+      }
+      EntryParts parts = SplitEntryText(text);
+      level.FolderBytes = AddBytes(level.FolderBytes, StoredSize(parts.sizeText));
+      level.FileNames.push_back(options_.entryTexts ? text : std::string(parts.name));
+    }
+    writer_.BeginFolder(state_);
+  }
+
+  void Leave() {
+    writer_.EndFolder(state_);
+    --state_.ListDepth;
+    state_.ListPath.resize(pathLengths_.back());
+    pathLengths_.pop_back();
+  }
+
+  CatalogueReader& reader_;
+  FolderWriter& writer_;
+  const ReplayOptions& options_;
+  Progress& progress_;
+  WalkState state_;
+  std::vector<std::size_t> pathLengths_;  // ListPath's length before each level's name
+};
+
+}  // namespace
+
+std::string ReplayRootPath(std::string_view caption) {
+  char letter = 'C';
+  if (caption.size() >= 2 && caption[1] == ':') {
+    char first = caption[0];
+    if (first >= 'a' && first <= 'z') letter = static_cast<char>(first - 'a' + 'A');
+    if (first >= 'A' && first <= 'Z') letter = first;
+  }
+  return std::string(1, letter) + ":\\";
+}
+
+void ReplayCatalogue(Catalogue& catalogue, FolderWriter& writer, const ReplayOptions& options,
+                     Progress& progress) {
+  std::int64_t rootPosition = catalogue.Folders().Empty() ? 0 : catalogue.Folders().Position(0);
+  Replay(catalogue.Reader(), writer, options, progress, ReplayRootPath(catalogue.Caption())).Run(rootPosition);
+}
+
+CatalogueTotals CountCatalogue(Catalogue& catalogue, Progress& progress) {
+  struct Counter final : FolderWriter {
+    void BeginFolder(const WalkState& state) override {
+      ++totals.folders;
+      totals.files += static_cast<std::int64_t>(state.Current().FileNames.size());
+      totals.bytes = AddBytes(totals.bytes, state.Current().FolderBytes);
+    }
+    void EndFolder(const WalkState&) override {}
+    CatalogueTotals totals;
+  } counter;
+  ReplayCatalogue(catalogue, counter, {}, progress);
+  return counter.totals;
+}
+
+}  // namespace qvl

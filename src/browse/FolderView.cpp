@@ -1,0 +1,52 @@
+#include "browse/FolderView.h"
+
+#include "catalogue/Fields.h"
+#include "catalogue/Tags.h"
+#include "catalogue/TextHelpers.h"
+#include "platform/IoError.h"
+
+namespace qvl {
+
+bool ShowFolder(Catalogue& catalogue, std::string_view path, ListRows& rows, Progress& progress) {
+  auto folder = catalogue.Folders().Find(path);
+  if (!folder) return false;
+  CatalogueReader& reader = catalogue.Reader();
+  if (!reader.CatalogueOpen())
+    throw IoError("Cannot read \"" + reader.OpenCatalogueName() + "\": the catalogue has been closed");
+  catalogue.SetCurrentPath(std::string(path));
+  rows.ClearListView();
+  progress.Pump();
+  rows.FileCount = 0;
+
+  // Position 0 marks a folder that a merge has copied; it has nothing to read.
+  std::int64_t position = catalogue.Folders().Position(*folder);
+  if (position < 1) return true;
+  reader.SeekCatalogue(position - 1);
+  reader.ReadByte();  // the tag that ended the folder's name
+  for (;;) {
+    auto recordTag = static_cast<char>(reader.CurrentTag());
+    if (recordTag != tag::SubfolderEntry && recordTag != tag::FileEntry) break;
+    std::string text = reader.ReadField();
+    EntryParts parts = SplitEntryText(text);
+    rows.AddListRow(recordTag == tag::SubfolderEntry, parts.name, {}, {}, parts.sizeText);
+  }
+  return true;
+}
+
+std::string FolderText(std::int64_t fileCount, std::string_view path) {
+  return std::to_string(fileCount) + " file(s) in folder " + ShortenPath(path, 85);
+}
+
+std::optional<std::string> BackPath(std::string_view path) {
+  if (path == "\\") return std::nullopt;
+  return ParentPath(path);
+}
+
+std::string SubfolderPath(std::string_view path, std::string_view name) {
+  std::string child(path);
+  child += name;
+  child += '\\';
+  return child;
+}
+
+}  // namespace qvl

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace qvl {
+
+// The offset of the first byte not greater than `tag` (a tag value, 0 to 4) in
+// data[0, size), or `size` when there is none. Many bytes are tested at a time,
+// since a load passes over nearly the whole file this way.
+inline std::size_t FindTagByte(const unsigned char* data, std::size_t size, unsigned char tag) {
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  const __m128i limit = _mm_set1_epi8(static_cast<char>(tag));
+  auto marks = [&](std::size_t at) {
+    __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
+    // A byte is at most `tag` when the smaller of the two is the byte itself.
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(bytes, limit), bytes)));
+  };
+  for (; i + 32 <= size; i += 32) {
+    unsigned low = marks(i), high = marks(i + 16);
+    if ((low | high) != 0) return i + static_cast<std::size_t>(std::countr_zero(low | (high << 16)));
+  }
+  for (; i + 16 <= size; i += 16)
+    if (unsigned found = marks(i); found != 0) return i + static_cast<std::size_t>(std::countr_zero(found));
+#else
+  if constexpr (std::endian::native == std::endian::little) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+    constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+    const std::uint64_t limit = kOnes * (tag + 1u);
+    for (; i + 8 <= size; i += 8) {
+      std::uint64_t word;
+      std::memcpy(&word, data + i, 8);
+      // Marks the bytes below `limit`; the lowest mark is always a true one.
+      std::uint64_t found = (word - limit) & ~word & kHighBits;
+      if (found != 0) return i + static_cast<std::size_t>(std::countr_zero(found) / 8);
+    }
+  }
+#endif
+  for (; i < size; ++i)
+    if (data[i] <= tag) return i;
+  return size;
+}
+
+}  // namespace qvl

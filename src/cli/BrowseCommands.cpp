@@ -1,0 +1,103 @@
+// The Browse tab without a window: what a catalogue holds, and one folder's rows.
+#include <cerrno>
+#include <iostream>
+
+#include "browse/Catalogue.h"
+#include "browse/CatalogueReplay.h"
+#include "browse/FolderView.h"
+#include "cli/Args.h"
+#include "cli/Commands.h"
+#include "cli/RowOutput.h"
+#include "cli/TerminalProgress.h"
+#include "platform/IoError.h"
+#include "search/RowOrder.h"
+
+namespace qvl::cli {
+namespace {
+
+void Load(Catalogue& catalogue, const std::string& name, Progress& progress) {
+  // The window ignores a missing file; a command line names it.
+  if (!catalogue.LoadCatalogue(name, true, progress)) ThrowIoError("open", name, ENOENT);
+}
+
+// "--sort size:desc" and the like.
+RowOrder OrderNamed(const std::string& text) {
+  auto colon = text.find(':');
+  std::string column = text.substr(0, colon);
+  std::string direction = colon == std::string::npos ? "asc" : text.substr(colon + 1);
+  RowOrder order;
+  bool ascending = direction == "asc";
+  if (!ascending && direction != "desc") throw UsageError("--sort takes asc or desc after the colon, not " + direction);
+  if (column == "name")
+    order.SetOrder(Column::Filename, ascending);
+  else if (column == "size")
+    order.SetOrder(Column::FileSize, ascending);
+  else if (column == "path")
+    order.SetOrder(Column::Path, ascending);
+  else if (column == "archive")
+    order.SetOrder(Column::Archive, ascending);
+  else
+    throw UsageError("--sort takes name, size, path or archive, not " + column);
+  return order;
+}
+
+// A labelled value; the lines of a value after its first are indented under it.
+void PrintField(std::string_view label, std::string_view value) {
+  constexpr std::size_t kWidth = 11;
+  if (value.empty()) {
+    std::cout << label << '\n';
+    return;
+  }
+  std::cout << label << std::string(kWidth - label.size(), ' ');
+  for (std::size_t start = 0;;) {
+    auto end = value.find("\r\n", start);
+    std::cout << value.substr(start, end - start) << '\n';
+    if (end == std::string_view::npos || end + 2 == value.size()) break;
+    start = end + 2;
+    if (value.compare(start, 2, "\r\n") != 0) std::cout << std::string(kWidth, ' ');
+  }
+}
+
+}  // namespace
+
+int RunInfo(const std::vector<std::string>& args) {
+  auto parsed = ParseArgs(args, {});
+  if (parsed.positional.size() != 1) throw UsageError("info takes one catalogue file");
+  const std::string& name = parsed.positional[0];
+  Collator collator;
+  Catalogue catalogue(collator);
+  TerminalProgress progress;
+  Load(catalogue, name, progress);
+  CatalogueTotals totals = CountCatalogue(catalogue, progress);
+  progress.Clear();
+  PrintField("Catalogue:", catalogue.FileTitle());
+  PrintField("Caption:", catalogue.Caption());
+  PrintField("Comment:", catalogue.CatalogueComment());
+  PrintField("Folders:", std::to_string(totals.folders));
+  PrintField("Files:", std::to_string(totals.files));
+  PrintField("Bytes:", std::to_string(totals.bytes));
+  return kSuccess;
+}
+
+int RunLs(const std::vector<std::string>& args) {
+  auto parsed = ParseArgs(args, {{"--sort"}});
+  if (parsed.positional.empty() || parsed.positional.size() > 2)
+    throw UsageError("ls takes a catalogue file and a folder path");
+  RowOrder order = OrderNamed(parsed.Value("--sort").value_or("name"));
+  const std::string& name = parsed.positional[0];
+  std::string path = parsed.positional.size() == 2 ? parsed.positional[1] : "\\";
+  Collator collator;
+  Catalogue catalogue(collator);
+  TerminalProgress progress;
+  Load(catalogue, name, progress);
+  ListRows rows;
+  if (!ShowFolder(catalogue, path, rows, progress))
+    throw std::runtime_error("There is no folder " + path + " in \"" + name + "\"");
+  progress.Clear();
+  order.Sort(rows.rows);
+  for (const ListRow& row : rows.rows) PrintRow(std::cout, row);
+  std::cerr << FolderText(rows.FileCount, path) << '\n';
+  return kSuccess;
+}
+
+}  // namespace qvl::cli

@@ -1,0 +1,56 @@
+#include "search/RowOrder.h"
+
+#include <algorithm>
+
+namespace qvl {
+namespace {
+
+unsigned char Folded(char c) {
+  auto byte = static_cast<unsigned char>(c);
+  return byte >= 'a' && byte <= 'z' ? static_cast<unsigned char>(byte - 'a' + 'A') : byte;
+}
+
+const std::string& Key(const ListRow& row, Column column) {
+  switch (column) {
+    case Column::Filename: return row.caption;
+    case Column::FileSize: return row.fileSize;
+    case Column::Path: return row.path;
+    case Column::Archive: break;
+  }
+  return row.archive;
+}
+
+}  // namespace
+
+int CompareText(std::string_view a, std::string_view b) {
+  std::size_t common = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < common; ++i) {
+    unsigned char x = Folded(a[i]), y = Folded(b[i]);
+    if (x != y) return x < y ? -1 : 1;
+  }
+  if (a.size() == b.size()) return 0;
+  return a.size() < b.size() ? -1 : 1;
+}
+
+void RowOrder::ColumnClick(Column column) {
+  sortColumn_ = column;
+  ascending_[Index(column)] = !ascending_[Index(column)];
+}
+
+void RowOrder::SetOrder(Column column, bool ascending) {
+  sortColumn_ = column;
+  ascending_[Index(column)] = ascending;
+}
+
+int RowOrder::Compare(const ListRow& first, const ListRow& second) const {
+  if (sortColumn_ == Column::Filename && first.isFolder != second.isFolder) return first.isFolder ? -1 : 1;
+  int order = CompareText(Key(first, sortColumn_), Key(second, sortColumn_));
+  return SortAscending(sortColumn_) ? order : -order;
+}
+
+void RowOrder::Sort(std::vector<ListRow>& rows) const {
+  std::stable_sort(rows.begin(), rows.end(),
+                   [this](const ListRow& a, const ListRow& b) { return Compare(a, b) < 0; });
+}
+
+}  // namespace qvl
