@@ -11,12 +11,6 @@ namespace {
 
 bool IsEntryTag(unsigned char byte) { return byte == tag::FileEntry || byte == tag::SubfolderEntry; }
 
-// Stored sizes are never negative, so only the upper end needs a limit.
-std::int64_t AddBytes(std::int64_t total, std::int64_t size) {
-  std::int64_t sum;
-  return __builtin_add_overflow(total, size, &sum) ? INT64_MAX : sum;
-}
-
 class Replay {
  public:
   Replay(CatalogueReader& reader, FolderWriter& writer, const ReplayOptions& options, Progress& progress,
@@ -66,6 +60,7 @@ class Replay {
     ++state_.ListDepth;
     if (state_.levels.size() < state_.ListDepth) state_.levels.emplace_back();
     WalkLevel& level = state_.Level(state_.ListDepth);
+    level.FolderName = state_.ListDepth > 1 ? std::string(name) : std::string();
     level.FolderNames.clear();
     level.FileNames.clear();
     level.NextFolder = 0;

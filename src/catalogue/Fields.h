@@ -13,6 +13,13 @@ namespace qvl {
 // and misplace every later record, so such bytes become "?".
 std::string FieldText(std::string_view text);
 
+// A byte total that stops at the largest value instead of wrapping around.
+inline std::int64_t AddBytes(std::int64_t total, std::int64_t size) {
+  std::int64_t sum;
+  if (__builtin_add_overflow(total, size, &sum)) return size > 0 ? INT64_MAX : INT64_MIN;
+  return sum;
+}
+
 // Entry text of a file: the name, or the name, "/" and the full size in decimal.
 std::string EntryText(std::string_view name, std::optional<std::int64_t> size);
 

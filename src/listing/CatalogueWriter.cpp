@@ -1,7 +1,6 @@
 #include "listing/CatalogueWriter.h"
 
 #include "catalogue/Fields.h"
-#include "catalogue/TextHelpers.h"
 
 namespace qvl {
 
@@ -30,7 +29,7 @@ void CatalogueWriter::WriteCatalogueHeader(std::string_view caption,
 }
 
 void CatalogueWriter::WriteCatalogueFolder(const WalkState& state) {
-  if (state.ListPath != rootPath_) AppendRecord(tag::FolderStart, LastFolderName(state.ListPath));
+  if (state.ListPath != rootPath_) AppendRecord(tag::FolderStart, state.CurrentName());
   const WalkLevel& level = state.Current();
   for (const auto& name : level.FolderNames) AppendRecord(tag::SubfolderEntry, name);
   for (const auto& text : level.FileNames) AppendRecord(tag::FileEntry, text);

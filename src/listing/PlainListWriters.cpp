@@ -71,7 +71,7 @@ void CollapsedWriter::WriteCollapsedFolder(const WalkState& state) {
   std::string left;
   AppendIndent(left, state.ListDepth);
   left += '<';
-  left += LastFolderName(state.ListPath);
+  left += state.CurrentName();
   left += '>';
   WriteTwoColumns(left, FolderSummary(state));
 }

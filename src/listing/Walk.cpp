@@ -1,7 +1,6 @@
 #include "listing/Walk.h"
 
 #include "catalogue/Fields.h"
-#include "catalogue/TextHelpers.h"
 
 namespace qvl {
 namespace {
@@ -9,12 +8,6 @@ namespace {
 // Folders are told apart by a range test on the whole attribute word, as catalogues
 // have always been written: 0x0A to 0x16 is a folder, anything else a file.
 bool IsFolderWord(std::uint32_t attributes) { return attributes >= 10 && attributes <= 22; }
-
-std::int64_t AddBytes(std::int64_t total, std::int64_t size) {
-  std::int64_t sum;
-  if (__builtin_add_overflow(total, size, &sum)) return size > 0 ? INT64_MAX : INT64_MIN;
-  return sum;
-}
 
 }  // namespace
 
@@ -79,6 +72,7 @@ void DriveWalk::EnterFolder(const std::string& name) {
   ++state_.ListDepth;
   if (state_.levels.size() < state_.ListDepth) state_.levels.emplace_back();
   WalkLevel& level = CurrentLevel();
+  level.FolderName = name;
   level.FolderBytes = 0;
   level.NextFolder = 0;
   state_.ListPath += name;
@@ -91,8 +85,12 @@ void DriveWalk::LeaveFolder() {
   WalkLevel& level = CurrentLevel();
   level.FileNames.clear();
   level.FolderNames.clear();
+  // Back by the folder's own name, not to the last backslash: a name may hold one.
+  if (state_.ListDepth > 1)
+    state_.ListPath.resize(state_.ListPath.size() - level.FolderName.size() - 1);
+  else
+    state_.ListPath.clear();
   --state_.ListDepth;
-  state_.ListPath = ParentPath(state_.ListPath);
   if (!pathNames_.empty()) pathNames_.pop_back();
   progress_.Status("Listing " + state_.ListPath);
 }

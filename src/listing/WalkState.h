@@ -2,12 +2,16 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qvl {
 
 // What the walk knows about one level of the current path.
 struct WalkLevel {
+  // The folder's own name; empty for the root. Kept apart from ListPath because a
+  // name may itself hold a backslash.
+  std::string FolderName;
   std::vector<std::string> FolderNames;  // subfolders, sorted once the folder is listed
   std::vector<std::string> FileNames;    // bare names, or entry texts for a catalogue
   std::size_t NextFolder = 0;            // how many of FolderNames have been walked
@@ -24,6 +28,11 @@ struct WalkState {
   WalkLevel& Level(std::size_t depth) { return levels[depth - 1]; }
   const WalkLevel& Level(std::size_t depth) const { return levels[depth - 1]; }
   const WalkLevel& Current() const { return Level(ListDepth); }
+  // The name of the folder being listed; the drive ("C:") for the root.
+  std::string_view CurrentName() const {
+    if (ListDepth > 1) return Current().FolderName;
+    return std::string_view(ListPath).substr(0, ListPath.empty() ? 0 : ListPath.size() - 1);
+  }
 };
 
 // A writer of one listing method. The walk calls BeginFolder for each folder once

@@ -95,6 +95,14 @@ TEST_F(CatalogueFixture, TagBytesInNamesAndCaptionCannotEndAField) {
                                   "in/1" "\x02\x02\x00"));
 }
 
+TEST_F(CatalogueFixture, BackslashesInFolderNamesStayInTheName) {
+  drive.AddFolder("", {Folder("a\\b"), Folder("c")});
+  drive.AddFolder("a\\b", {FileOf("x", 1)});
+  drive.AddFolder("c", {FileOf("y", 2)});
+  EXPECT_EQ(List(), Bytes("\x00" "c: [data]" "\x04" "a\\b" "\x04" "c" "\x01" "a\\b" "\x03" "x/1" "\x02"
+                          "\x01" "c" "\x03" "y/2" "\x02\x02\x00"));
+}
+
 TEST_F(CatalogueFixture, SizesPastFourGigabytesAreWrittenInFull) {
   drive.AddFolder("", {FileOf("dvd.iso", 4294967296LL + 7), FileOf("two.bin", 2147483648LL)});
   std::string text = List();

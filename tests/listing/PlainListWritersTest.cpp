@@ -94,6 +94,8 @@ struct HandMadeState : ::testing::Test {
     state.ListPath = "C:\\Docs\\Old\\";
     state.ListDepth = 3;
     state.levels.resize(3);
+    state.levels[1].FolderName = "Docs";
+    state.levels[2].FolderName = "Old";
   }
   std::string Folder(std::int64_t bytes, std::vector<std::string> files) {
     state.levels[2].FolderBytes = bytes;
