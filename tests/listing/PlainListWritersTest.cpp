@@ -121,6 +121,8 @@ TEST_F(HandMadeState, SummaryGroupsTheTotalButNeverTheCount) {
 
 TEST_F(HandMadeState, LineBreaksInNamesCannotSplitALine) {
   state.ListPath = "C:\\Do\ncs\\Ol\rd\\";
+  state.levels[1].FolderName = "Do\ncs";
+  state.levels[2].FolderName = "Ol\rd";
   EXPECT_EQ(Folder(1, {"a\r\n|--b", "z\x1a"}),
             "| | <Ol?d>" + std::string(9, ' ') + " (1 bytes in 2 files)\r\n| | |--a??|--b\r\n| | |--z?\r\n");
   StringSink out;
