@@ -19,6 +19,8 @@ int Dispatch(const std::vector<std::string>& args) {
       {"list", RunList},
       {"info", RunInfo},
       {"ls", RunLs},
+      {"find", RunFind},
+      {"search", RunSearch},
   };
   if (args.empty()) throw UsageError("no command given");
   if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
