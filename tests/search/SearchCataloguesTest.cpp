@@ -1,0 +1,196 @@
+// The search of catalogue files by their folder records, one file or a list.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "browse/CatalogueFiles.h"
+#include "search/SearchCatalogues.h"
+#include "search/SearchChecks.h"
+
+namespace qvl {
+namespace {
+
+using test::Bytes;
+using test::CatalogueFile;
+using test::RowsText;
+using test::WorkedExample;
+
+std::string Searched(const std::string& file, std::string_view text, std::size_t blockSize = EntryScan::kDefaultBlockSize) {
+  ListRows rows;
+  SearchProgress quiet;
+  SearchCatalogueFile(text, file, rows, quiet, blockSize);
+  return RowsText(rows);
+}
+
+TEST(SearchCatalogueFile, RowsCarryTheFolderAndTheCatalogueName) {
+  CatalogueFile file(WorkedExample(), "DISK1.QVL");
+  ListRows rows;
+  SearchProgress quiet;
+  CatalogueSearch search = SearchCatalogueFile("t", file.path, rows, quiet);
+  EXPECT_FALSE(search.skipped);
+  EXPECT_EQ(RowsText(rows), "F readme.txt|1234|\\|DISK1.QVL\nF a.txt|12|\\Docs\\|DISK1.QVL\n");
+  EXPECT_EQ(search.fileCount, 2);
+  EXPECT_EQ(Searched(file.path, "/"), "F readme.txt|1234|\\|DISK1.QVL\nF zz.bin|200|\\|DISK1.QVL\n"
+                                      "F a.txt|12|\\Docs\\|DISK1.QVL\n");
+  search = SearchCatalogueFile("docs", file.path, rows, quiet);
+  EXPECT_EQ(RowsText(rows), "F readme.txt|1234|\\|DISK1.QVL\nF a.txt|12|\\Docs\\|DISK1.QVL\nD Docs||\\|DISK1.QVL\n");
+  EXPECT_EQ(search.fileCount, 0);
+  EXPECT_EQ(search.folderHits, 1);
+  // The caption and the comment are no entries.
+  EXPECT_EQ(Searched(file.path, "data"), "");
+  EXPECT_EQ(Searched(file.path, "Backup"), "");
+
+  // Nothing to read: no file, or no text.
+  EXPECT_TRUE(SearchCatalogueFile("a", file.dir / "none.qvl", rows, quiet).skipped);
+  EXPECT_TRUE(SearchCatalogueFile("", file.path, rows, quiet).skipped);
+  EXPECT_TRUE(SearchCatalogueFile("a", file.dir.Path(), rows, quiet).skipped);
+}
+
+TEST(SearchCatalogueFile, PathsAreThoseOfTheLoadedFolderIndex) {
+  struct Case {
+    std::string bytes;
+    std::string rows;
+  };
+  std::vector<Case> cases = {
+      // A merge's output: the destination's root end left out, B appended with the
+      // source's run of ends.
+      {Bytes("\x00" "c: [data]" "\x04" "B" "\x04" "A" "\x01" "A" "\x03" "g1" "\x02" "\x01" "B" "\x03" "g2" "\x02\x02\x00"),
+       "F g1||\\A\\|d.qvl\nF g2||\\B\\|d.qvl\n"},
+      // A merge into a root of files only: its end stays, and what follows it lies
+      // below the root, however many ends come.
+      {Bytes("\x00" "c:" "\x03" "g1" "\x02" "\x01" "B" "\x03" "g2" "\x02\x02\x02" "\x01" "C" "\x03" "g3" "\x02\x00"),
+       "F g1||\\|d.qvl\nF g2||\\B\\|d.qvl\nF g3||\\C\\|d.qvl\n"},
+      // A name holding a backslash goes as a whole.
+      {Bytes("\x00" "c:" "\x01" "x\\y" "\x03" "g1" "\x02" "\x01" "z" "\x03" "g2" "\x02\x02\x00"),
+       "F g1||\\x\\y\\|d.qvl\nF g2||\\z\\|d.qvl\n"},
+  };
+  for (const Case& c : cases) {
+    CatalogueFile file(c.bytes, "d.qvl");
+    EXPECT_EQ(Searched(file.path, "g"), c.rows);
+    // The same folders as the quick find takes from the index.
+    ListRows quick;
+    Progress quiet;
+    FindEntries(file.Load(), "g", quick, quiet);
+    for (std::size_t i = 0; i < quick.rows.size(); ++i)
+      EXPECT_NE(c.rows.find(quick.rows[i].caption + "||" + quick.rows[i].path + "|"), std::string::npos);
+  }
+}
+
+TEST(SearchCatalogueFile, OddFilesAreScannedByTheSameRules) {
+  struct Case {
+    std::string bytes;
+    std::string rows;
+  };
+  std::vector<Case> cases = {
+      // Text with no tag bytes is all caption.
+      {"a plain text file with hits in it\n", ""},
+      // The first byte is the header's mark whatever it holds.
+      {Bytes("\x03" "hit" "\x03" "hit2"), "F hit2||\\|o.qvl\n"},
+      // A SectionMark among the records is passed over, with the text after it.
+      {Bytes("\x00" "c:" "\x03" "hit1" "\x00" "hit" "\x00\x00" "\x03" "hit2" "\x02\x00"),
+       "F hit1||\\|o.qvl\nF hit2||\\|o.qvl\n"},
+      // Text after a folder end is no entry; an entry cut off by the end counts.
+      {Bytes("\x00" "c:" "\x01" "F" "\x02" "hit" "\x03" "hit/12"), "F hit|12|\\|o.qvl\n"},
+      {Bytes("\x00" "c:" "\x01" "a" "\x01" "b" "\x04" "hit"), "D hit||\\a\\b\\|o.qvl\n"},
+  };
+  for (const Case& c : cases) {
+    CatalogueFile file(c.bytes, "o.qvl");
+    EXPECT_EQ(Searched(file.path, "hit"), c.rows) << RowsText(test::ReferenceSearch(file.path, "hit"));
+  }
+}
+
+TEST(EntryScan, AnyBlockSizeGivesWhatThePlainReadingGives) {
+  const std::string longName(3000, 'n');
+  std::vector<std::string> files = {
+      WorkedExample(),
+      // Fields far longer than a block: the caption, a folder name, an entry that
+      // matches only at its end or only at its start, and one that never matches.
+      Bytes("\x00") + longName + Bytes("\x01") + longName + "a" + Bytes("\x03") + longName + "needle" +
+          Bytes("\x03") + "needle" + longName + Bytes("\x03") + longName + Bytes("\x02\x02\x00"),
+      // A match across the point where a long entry is dropped.
+      Bytes("\x00" "c:" "\x03") + std::string(4099, 'x') + "needle/1" + Bytes("\x02\x00"),
+      // Cut short inside a long entry that matches.
+      Bytes("\x00" "c:" "\x04") + "needle" + longName,
+  };
+  for (const std::string& bytes : files) {
+    CatalogueFile file(bytes);
+    EXPECT_EQ(test::CheckSearches(file.path, {"needle", "NEEDLE/1", "nna", "a", "/", "x"}), "");
+  }
+  CatalogueFile dropped(files[2]);
+  EXPECT_EQ(Searched(dropped.path, "eDLE/", 64), "F " + std::string(4099, 'x') + "needle|1|\\|disk.qvl\n");
+}
+
+TEST(EntryScan, HostileFilesGiveWhatThePlainReadingGives) {
+  int files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(QVL_HOSTILE_DIR)) {
+    EXPECT_EQ(test::CheckSearches(entry.path(), {"a", "/", "\\", "x", "ab"}), "") << entry.path();
+    ++files;
+  }
+  EXPECT_GE(files, 10);
+}
+
+// What the search tells, in order.
+struct Recorded final : SearchProgress {
+  void Status(std::string_view text) override { events.push_back("status " + std::string(text)); }
+  void FileLabel(std::string_view text) override { events.push_back("file " + std::string(text)); }
+  void TotalLabel(std::string_view text) override { events.push_back("total " + std::string(text)); }
+  void TotalPercent(int percent) override { events.push_back(std::to_string(percent) + "%"); }
+  std::vector<std::string> events;
+};
+
+TEST(SearchCatalogues, SearchesEveryFileInListOrder) {
+  test::TempDir dir;
+  test::WriteFile(dir / "one.qvl", WorkedExample());
+  test::WriteFile(dir / "two.qvl", Bytes("\x00" "a:" "\x04" "Readme" "\x01" "Readme" "\x03" "readme" "\x02\x02\x00"));
+  std::vector<std::string> files = {dir / "two.qvl", dir / "gone.qvl", dir / "one.qvl"};
+  ListRows rows;
+  rows.AddListRow(false, "old", {}, {}, {});
+  Recorded progress;
+  SearchOutcome outcome = SearchCatalogues("readme", files, rows, progress);
+  EXPECT_EQ(RowsText(rows), "D Readme||\\|two.qvl\nF readme||\\Readme\\|two.qvl\nF readme.txt|1234|\\|one.qvl\n");
+  EXPECT_EQ(outcome.fileCount, 2);
+  EXPECT_EQ(rows.FileCount, 2);
+  EXPECT_EQ(SearchResultText(outcome), "Found 2 matching files");
+  EXPECT_EQ(outcome.skipped, std::vector<std::string>{dir / "gone.qvl"});
+  EXPECT_EQ(progress.events,
+            (std::vector<std::string>{"total Total progress", "0%", "file Progress of " + (dir / "two.qvl"),
+                                      "status Searching...", "33%", "66%", "file Progress of " + (dir / "one.qvl"),
+                                      "status Searching...", "99%", "100%", "status Search complete"}));
+
+  // More than 100 files: the total steps by 0 until the end.
+  Recorded many;
+  SearchCatalogues("readme", std::vector<std::string>(101, dir / "gone.qvl"), rows, many);
+  EXPECT_EQ(many.events[2], "0%");
+  EXPECT_EQ(many.events.end()[-2], "100%");
+
+  // A folder hit alone is found, but not counted.
+  EXPECT_TRUE(SearchCatalogues("docs", files, rows, progress).found);
+  EXPECT_EQ(SearchResultText(SearchCatalogues("docs", files, rows, progress)), "Found 0 matching files");
+}
+
+TEST(SearchCatalogues, AnEmptyListSearchesNothing) {
+  ListRows rows;
+  rows.AddListRow(false, "old", {}, {}, {});
+  Recorded progress;
+  SearchOutcome outcome = SearchCatalogues("x", {}, rows, progress);
+  EXPECT_TRUE(outcome.noFilesToSearch);
+  EXPECT_TRUE(rows.rows.empty());
+  EXPECT_EQ(progress.events, (std::vector<std::string>{"total Total progress", "0%"}));
+  EXPECT_EQ(kNoFilesToSearch, "No files to search!");
+}
+
+TEST(SearchCatalogues, ANamedFileIsSearchedAlone) {
+  CatalogueFile file(WorkedExample());
+  ListRows rows;
+  Recorded progress;
+  SearchOutcome outcome = SearchNamedCatalogue("zz", file.path, rows, progress);
+  EXPECT_EQ(RowsText(rows), "F zz.bin|200|\\|disk.qvl\n");
+  EXPECT_EQ(progress.events.end()[-2], "100%");
+  Recorded missing;
+  outcome = SearchNamedCatalogue("zz", file.dir / "ALL FILES", rows, missing);
+  EXPECT_EQ(SearchResultText(outcome), "Found 0 matching files");
+  EXPECT_EQ(missing.events, (std::vector<std::string>{"total Total progress", "0%", "status Search complete"}));
+}
+
+}  // namespace
+}  // namespace qvl
