@@ -82,8 +82,6 @@ class Merge {
     out_.Write(text);
   }
 
-  std::string_view MergePath() const { return std::string_view(mergePath_).substr(kRewriting.size()); }
-
   void ReportProgress() {
     int percent = PercentOf(static_cast<double>(destination_.ReadPosition()),
                             static_cast<double>(destination_.CatalogueSize()));

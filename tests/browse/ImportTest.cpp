@@ -159,6 +159,17 @@ TEST(ImportCatalogue, AMergedFileMergesAgainAndADoubledPathTakesTheSourceOnce) {
                                                  "\\a\\: twin", "\\a\\: twin"}));
 }
 
+TEST(ImportCatalogue, AChainDeeperThanAnyCallStack) {
+  constexpr int kDepth = 100000;
+  std::string chain;
+  for (int i = 0; i < kDepth; ++i) chain += Bytes("\x01" "d");
+  chain += std::string(kDepth, '\x02');
+  Merge merge(Bytes("\x00" "s:" "\x03" "f") + chain + Bytes("\x02\x00"), Bytes("\x00" "c:" "\x02\x00"));
+  // All of it new, then all of it merged into itself.
+  EXPECT_EQ(merge.Run(), Bytes("\x00" "c:" "\x03" "f") + chain + Bytes("\x02\x00"));
+  EXPECT_EQ(merge.Run(), Bytes("\x00" "c:" "\x03" "f" "\x03" "f") + chain + Bytes("\x02\x00"));
+}
+
 TEST(ImportCatalogue, OddDestinationsComeOutWellFormedWithEveryRecord) {
   const std::string source = Bytes("\x00" "s:" "\x03" "s" "\x01" "A" "\x03" "sa" "\x01" "Z" "\x03" "z" "\x02\x02"
                                    "\x01" "B" "\x03" "sb" "\x02" "\x02\x00");
