@@ -70,26 +70,5 @@ TEST(FolderIndex, FindIsTheFirstFolderWithEqualNames) {
   }
 }
 
-TEST(FolderIndex, ChildClassWalksDownAndChildrenKeepFolderOrder) {
-  Collator collator("en_US");
-  FolderIndex index(collator);
-  index.AppendRoot(1);
-  index.AppendFolder(0, "Docs", 2);   // 1
-  index.AppendFolder(1, "Old", 3);    // 2
-  index.AppendFolder(0, "docs", 4);   // 3, a twin of 1
-  index.AppendFolder(3, "New", 5);    // 4
-  index.AppendFolder(1, "Older", 6);  // 5
-  auto docs = index.ChildClass(FolderIndex::kRootClass, "DOCS");
-  ASSERT_TRUE(docs);
-  EXPECT_EQ(index.FirstOfClass(*docs), 1u);
-  auto newer = index.ChildClass(*docs, "new");
-  ASSERT_TRUE(newer);
-  EXPECT_EQ(index.FirstOfClass(*newer), 4u);
-  EXPECT_FALSE(index.ChildClass(*docs, "Gone"));
-  EXPECT_EQ(std::vector<std::uint32_t>(index.Children(1).begin(), index.Children(1).end()),
-            (std::vector<std::uint32_t>{2, 5}));
-  EXPECT_TRUE(index.Children(4).empty());
-}
-
 }  // namespace
 }  // namespace qvl

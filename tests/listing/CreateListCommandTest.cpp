@@ -115,23 +115,16 @@ TEST_F(CreateList, ANewCatalogueThenAnAppendMergedIntoIt) {
 TEST_F(CreateList, WhatTheAnswersAndSkipCommentLeaveOut) {
   test::WriteFile(output, "precious");
   EXPECT_EQ(Run(), CreateListResult::Cancelled);
-  EXPECT_EQ(answers.asked, (Strings{"release", "exists: Import"}));
   answers.release = false;
-  answers.asked.clear();
   EXPECT_EQ(Run(ListMethod::FoldersOnly), CreateListResult::Cancelled);
-  EXPECT_EQ(answers.asked, (Strings{"release"}));
+  EXPECT_EQ(answers.asked, (Strings{"release", "exists: Import", "release"}));
   EXPECT_EQ(ReadFile(output), "precious");
-  EXPECT_TRUE(progress.last.empty());
 
   answers = Answers();
   answers.choice = OutputChoice::Overwrite;
-  ASSERT_EQ(Run(ListMethod::Catalogue, true), CreateListResult::Complete);
-  EXPECT_EQ(answers.asked, (Strings{"release", "exists: Import"}));
-  EXPECT_EQ(ReadFile(output).substr(0, 12), Bytes("\x00" "c: [data]" "\x04" "D"));
-  // Plain lists never enter the history.
   ASSERT_EQ(Run(ListMethod::Collapsed, true), CreateListResult::Complete);
-  EXPECT_EQ(history.names, (Strings{output}));
-  EXPECT_EQ(answers.asked.back(), "exists: Append");
+  EXPECT_EQ(answers.asked, (Strings{"release", "exists: Append"}));  // no comment
+  EXPECT_TRUE(history.names.empty());  // plain lists never enter the history
 }
 
 TEST_F(CreateList, AnOutputThatCannotBeOpenedIsTheLockedCase) {
