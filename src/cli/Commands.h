@@ -18,5 +18,6 @@ int RunDrives(const std::vector<std::string>& args);
 int RunList(const std::vector<std::string>& args);
 int RunInfo(const std::vector<std::string>& args);
 int RunLs(const std::vector<std::string>& args);
+int RunMerge(const std::vector<std::string>& args);
 
 }  // namespace qvl::cli
