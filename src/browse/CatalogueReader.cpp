@@ -19,15 +19,24 @@ void CatalogueReader::OpenCatalogue(const std::string& name) {
   size_ = file.Size();
   file_ = std::move(file);
   name_ = name;
+  length_ = 0;  // the block read is of another file
   SeekCatalogue(0);
 }
 
 void CatalogueReader::CloseCatalogue() {
   file_.Close();
+  length_ = 0;
   SeekCatalogue(0);
 }
 
 void CatalogueReader::SeekCatalogue(std::int64_t position) {
+  // A position in the block at hand needs no read: the merge seeks to folder after
+  // folder a few hundred bytes apart.
+  if (!pastEnd_ && position >= blockStart_ && position < blockStart_ + static_cast<std::int64_t>(length_)) {
+    index_ = static_cast<std::size_t>(position - blockStart_);
+    seekPosition_ = position;
+    return;
+  }
   if (file_.IsOpen() && position >= 0 && position < size_) file_.Seek(position);
   seekPosition_ = blockStart_ = position;
   index_ = length_ = 0;
@@ -73,6 +82,23 @@ void CatalogueReader::SkipWhileAbove(unsigned char tag) {
   while (currentTag_ > tag) {
     if (index_ == length_ && !FillBlock()) return;
     std::size_t found = FindTagByte(buffer_.data() + index_, length_ - index_, tag);
+    index_ += found;
+    if (index_ < length_) {
+      currentTag_ = buffer_[index_++];
+      return;
+    }
+    currentTag_ = buffer_[length_ - 1];
+  }
+}
+
+void CatalogueReader::CopyWhileAbove(unsigned char tag, ByteSink& out) {
+  if (currentTag_ <= tag) return;
+  out.Write(std::string_view(reinterpret_cast<const char*>(&currentTag_), 1));
+  for (;;) {
+    if (index_ == length_ && !FillBlock()) return;
+    const unsigned char* start = buffer_.data() + index_;
+    std::size_t found = FindTagByte(start, length_ - index_, tag);
+    out.Write(std::string_view(reinterpret_cast<const char*>(start), found));
     index_ += found;
     if (index_ < length_) {
       currentTag_ = buffer_[index_++];

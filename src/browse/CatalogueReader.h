@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ByteSink.h"
 #include "platform/File.h"
 
 namespace qvl {
@@ -44,6 +45,9 @@ class CatalogueReader {
   void AppendField(std::string& text);
   // ReadByte while CurrentTag is greater than `tag`, without keeping the bytes.
   void SkipWhileAbove(unsigned char tag);
+  // SkipWhileAbove handing CurrentTag and the bytes passed over to `out`: the
+  // records up to the next tag not above `tag`, as they stand in the file.
+  void CopyWhileAbove(unsigned char tag, ByteSink& out);
 
   unsigned char CurrentTag() const { return currentTag_; }
   // The file offset just past the last byte read.

@@ -2,11 +2,12 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
+#include "browse/ClassTable.h"
 #include "platform/Locale.h"
 
 namespace qvl {
@@ -49,10 +50,27 @@ class FolderIndex {
   // The first folder whose path is equal to `path`.
   std::optional<std::size_t> Find(std::string_view path) const;
 
+  // Find one name at a time, for a walk down a tree: paths that compare equal form
+  // a class; the root's path is class kRootClass, and ChildClass gives the class of
+  // a path one name longer, none when no folder's path begins so.
+  static constexpr std::uint32_t kRootClass = 0;
+  std::optional<std::uint32_t> ChildClass(std::uint32_t pathClass, std::string_view name) const;
+  // The first folder of a class; none for a class made only for the names inside
+  // a name that holds a backslash.
+  std::optional<std::size_t> FirstOfClass(std::uint32_t pathClass) const;
+
+  // The folders whose parent is `i`, in folder order.
+  std::span<const std::uint32_t> Children(std::size_t i) const;
+
  private:
   static constexpr std::uint32_t kNone = UINT32_MAX;
   void Prepare() const;
   void Expand(std::uint32_t pathClass) const;
+  bool ExpandSorted(std::uint32_t pathClass) const;
+  void ExpandKeyed(std::uint32_t pathClass) const;
+  std::uint32_t FindSorted(std::uint32_t pathClass, std::string_view name) const;
+  std::uint32_t NewClass(std::uint32_t parent) const;
+  void AddMember(std::uint32_t pathClass, std::uint32_t folder) const;
   // The class of the paths of class `parent` plus "" and `name`; kNone when there
   // is none and `create` is false.
   std::uint32_t Intern(std::uint32_t parent, std::string_view name, bool create) const;
@@ -65,14 +83,26 @@ class FolderIndex {
 
   // Paths that compare equal form a class. Classes are made level by level as
   // look-ups go down, so a look-up keys only the folders beside its way.
+  struct PathClass {
+    std::uint32_t firstFolder = kNone;  // its first folder, or kNone
+    std::uint32_t memberHead = kNone;   // a folder of it, or kNone
+    std::uint32_t nextGuess = 0;        // sorted: the subfolder a look-up tries first
+    bool expanded = false;              // its children have classes
+    bool sorted = false;                // ... by ExpandSorted: looked up in its one member
+    bool hasChildClasses = false;       // classes below it were made before it expanded
+  };
   mutable std::size_t prepared_ = 0;                  // folders when Prepare ran
   mutable std::vector<std::uint32_t> childStart_;     // children of folder i: childList_
   mutable std::vector<std::uint32_t> childList_;      //   [childStart_[i], childStart_[i + 1])
-  mutable std::unordered_map<std::string, std::uint32_t> classes_;  // parent class + name key
-  mutable std::vector<std::uint32_t> firstFolder_;    // per class: its first folder, or kNone
-  mutable std::vector<std::uint32_t> memberHead_;     // per class: a folder of it, or kNone
+  mutable std::vector<PathClass> classes_;
   mutable std::vector<std::uint32_t> nextMember_;     // per folder: the next of its class
-  mutable std::vector<bool> expanded_;                // per class: its children have classes
+  mutable std::vector<std::uint32_t> folderClass_;    // per folder: its class, once made
+  // The classes that ExpandKeyed made, by parent class and the name's sort key,
+  // and by the name's bytes, found without a key.
+  mutable ClassTable byKey_;
+  mutable ClassTable byName_;
+  mutable std::string key_;    // room for one sort key
+  mutable std::vector<signed char> orders_;  // ExpandSorted: each name against the one before
 };
 
 }  // namespace qvl

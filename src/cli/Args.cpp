@@ -1,5 +1,7 @@
 #include "cli/Args.h"
 
+#include <algorithm>
+
 namespace qvl::cli {
 
 std::optional<std::string> ParsedArgs::Value(const std::string& name) const {
@@ -14,6 +16,15 @@ std::vector<std::string> ParsedArgs::Values(const std::string& name) const {
   auto range = options.equal_range(name);
   for (auto it = range.first; it != range.second; ++it) values.push_back(it->second);
   return values;
+}
+
+std::optional<CommentLines> CommentOption(const ParsedArgs& parsed) {
+  auto lines = parsed.Values("--comment");
+  if (lines.size() > 4) throw UsageError("at most four --comment lines");
+  if (lines.empty()) return std::nullopt;
+  CommentLines comment;
+  std::copy(lines.begin(), lines.end(), comment.begin());
+  return comment;
 }
 
 ParsedArgs ParseArgs(const std::vector<std::string>& args, const std::vector<OptionSpec>& specs) {

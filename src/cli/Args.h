@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/Tags.h"
+
 namespace qvl::cli {
 
 // A command line that does not fit the command: the message, then the usage.
@@ -31,6 +33,9 @@ struct ParsedArgs {
   std::optional<std::string> Value(const std::string& name) const;
   std::vector<std::string> Values(const std::string& name) const;
 };
+
+// The comment lines of "--comment TEXT" given up to four times; none without.
+std::optional<CommentLines> CommentOption(const ParsedArgs& parsed);
 
 // Options may come anywhere among the positional arguments, as "--name value" or
 // "--name=value"; "--" ends the options.

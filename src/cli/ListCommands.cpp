@@ -9,7 +9,8 @@
 #include "cli/Args.h"
 #include "cli/Commands.h"
 #include "cli/TerminalProgress.h"
-#include "listing/CreateList.h"
+#include "browse/Import.h"
+#include "listing/CreateListCommand.h"
 #include "platform/File.h"
 #include "platform/IoError.h"
 #include "platform/ProfileFile.h"
@@ -73,6 +74,36 @@ std::optional<std::string> HistoryName(const std::string& output) {
   return full.string();
 }
 
+// The answers of the output-exists and comment dialogs, from the options.
+class OptionAnswers final : public CreateListAnswers {
+ public:
+  OptionAnswers(const std::string& ifExists, std::optional<CommentLines> comment)
+      : choice_(ifExists == "overwrite" ? OutputChoice::Overwrite
+                : ifExists == "append"  ? OutputChoice::Append
+                                        : OutputChoice::Cancel),
+        comment_(std::move(comment)) {}
+  OutputChoice OutputExists(const std::string&, ListMethod) override { return choice_; }
+  std::optional<CommentLines> AskComment() override { return comment_; }
+
+ private:
+  OutputChoice choice_;
+  std::optional<CommentLines> comment_;
+};
+
+// The catalogue written, kept for the history until "Listing complete" is out.
+struct LaterHistory final : CatalogueHistory {
+  void AddCatalogue(const std::string& catalogue) override { name = catalogue; }
+  std::optional<std::string> name;
+};
+
+ImportListing ImportInto(const Collator& collator) {
+  return [&collator](const std::string& listed, const std::string& destination,
+                     const std::optional<CommentLines>& comment, Progress& progress) {
+    Catalogue catalogue(collator);
+    ImportCatalogueFile(catalogue, listed, destination, true, comment, progress);
+  };
+}
+
 }  // namespace
 
 std::string UsageText() {
@@ -92,7 +123,14 @@ Quorvalen's command-line tool: catalogues drives and reads catalogues.
       --label TEXT        the volume label of the --map drive being listed
       --if-exists fail|overwrite|append
                           what to do when FILE exists (default: fail); append
-                          adds a plain list at the end of the file
+                          adds a plain list at the end of the file, and merges
+                          a catalogue into FILE (listed into FILE.tmp first;
+                          --comment gives the merged file its comment)
+  qvl merge SOURCE DESTINATION [--comment TEXT]...
+                      import the catalogue SOURCE into the catalogue DESTINATION:
+                      folders with the same path (letter case ignored) get both
+                      catalogues' entries; DESTINATION keeps its caption, and
+                      its comment becomes the --comment lines (none without)
   qvl info FILE       a catalogue's caption, comment, and its numbers of folders,
                       files and bytes
   qvl ls FILE [PATH] [--sort COLUMN[:asc|:desc]]
@@ -152,38 +190,30 @@ int RunList(const std::vector<std::string>& args) {
   auto margin = parsed.Value("--margin");
   request.rightMargin = margin ? MarginNamed(*margin) : ReadRightMargin(settings);
   request.withSizes = !parsed.Has("--no-sizes");
-  auto comments = parsed.Values("--comment");
-  if (comments.size() > 4) throw UsageError("at most four --comment lines");
-  if (!comments.empty()) {
-    request.comment.emplace();
-    std::copy(comments.begin(), comments.end(), request.comment->begin());
-  }
+  request.comment = CommentOption(parsed);
   DriveTable drives = DrivesForRun(parsed, letter);
   const Drive* drive = drives.Find(*letter);
   if (drive == nullptr) throw std::runtime_error(std::string("There is no drive ") + *letter + ": on this machine");
   request.drive = *drive;
 
-  bool exists = FileExists(*output);
-  if (ifExists == "fail" && exists)
-    throw IoError("\"" + *output + "\" exists; nothing written (--if-exists overwrite replaces it)");
-  bool append = ifExists == "append" && exists;
-  if (append && request.method == ListMethod::Catalogue)
-    throw IoError("\"" + *output + "\" exists; nothing written (appending to a catalogue is not available yet)");
-
   TerminalProgress progress;
-  File file = append ? File::OpenAppendText(*output) : File::Create(*output);
+  OptionAnswers answers(ifExists, request.comment);
+  CreateListRequest command{request, *output};
   auto source = MakeLinuxDirectorySource(drive->rootDirectory);
   Collator collator;
-  if (append) {
-    AppendListing(request, file, *source, collator, progress);
-  } else {
-    WriteListing(request, file, *source, collator, progress);
-    file.Close();
+  LaterHistory history;
+  CreateListResult result;
+  try {
+    result = RunCreateList(command, answers, *source, collator, history, ImportInto(collator), progress);
+  } catch (const LockedOutputError& error) {
+    throw IoError(std::string(error.what()) + " (" + error.Reason() + ")");
   }
   progress.Clear();
+  if (result == CreateListResult::Cancelled)
+    throw IoError("\"" + *output + "\" exists; nothing written (--if-exists overwrite replaces it)");
   std::cerr << "Listing complete\n";
-  auto historyName = HistoryName(*output);
-  if (request.method == ListMethod::Catalogue && historyName) {
+  auto historyName = history.name ? HistoryName(*history.name) : std::nullopt;
+  if (historyName) {
     // The catalogue is written; a settings file that cannot take the name costs the
     // history entry only, so it is a warning, not a failed listing.
     try {

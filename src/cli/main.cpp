@@ -3,6 +3,7 @@
 #include <iostream>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/Args.h"
@@ -19,6 +20,7 @@ int Dispatch(const std::vector<std::string>& args) {
       {"list", RunList},
       {"info", RunInfo},
       {"ls", RunLs},
+      {"merge", RunMerge},
       {"find", RunFind},
       {"search", RunSearch},
   };
@@ -30,6 +32,19 @@ int Dispatch(const std::vector<std::string>& args) {
   auto command = kCommands.find(args[0]);
   if (command == kCommands.end()) throw UsageError("unknown command " + args[0]);
   return command->second(std::vector<std::string>(args.begin() + 1, args.end()));
+}
+
+// Some messages are written for a message box, with CR LF between lines; on a
+// terminal they read as one line.
+std::string OneLine(std::string_view text) {
+  std::string line;
+  for (std::size_t start = 0;;) {
+    std::size_t end = text.find("\r\n", start);
+    line += text.substr(start, end - start);
+    if (end == std::string_view::npos) return line;
+    line += ' ';
+    start = end + 2;
+  }
 }
 
 }  // namespace
@@ -47,7 +62,7 @@ int main(int argc, char** argv) {
   } catch (const qvl::cli::UsageError& error) {
     std::cerr << "qvl: " << error.what() << "\n\n" << qvl::cli::UsageText();
   } catch (const std::exception& error) {
-    std::cerr << "qvl: " << error.what() << "\n";
+    std::cerr << "qvl: " << OneLine(error.what()) << "\n";
   }
   return qvl::cli::kFailure;
 }

@@ -138,6 +138,12 @@ void File::Sync() {
   if (::fsync(fd_) != 0) ThrowIoError("write to", path_, errno);
 }
 
+void File::TakePermissionsOf(const std::string& model) {
+  struct stat st {};
+  if (::stat(model.c_str(), &st) != 0) ThrowIoError("read the permissions of", model, errno);
+  if (::fchmod(fd_, st.st_mode & 07777) != 0) ThrowIoError("set the permissions of", path_, errno);
+}
+
 void File::Close() {
   if (fd_ < 0) return;
   int fd = std::exchange(fd_, -1);
@@ -164,9 +170,30 @@ void RenameFile(const std::string& from, const std::string& to) {
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
-  struct stat sa {}, sb {};
-  if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) return false;
-  return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+  auto identity = IdentityOf(a);
+  return identity && identity == IdentityOf(b);
+}
+
+std::optional<FileIdentity> IdentityOf(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+  return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
+std::string ReplacementTarget(const std::string& path) {
+  std::string target = path;
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    std::error_code error;
+    auto resolved = std::filesystem::weakly_canonical(path, error);
+    if (error) ThrowIoError("follow the link", path, error.value());
+    target = resolved.string();
+  }
+  if (::stat(target.c_str(), &st) == 0) {
+    if (S_ISDIR(st.st_mode)) ThrowIoError("write to", target, EISDIR);
+    if (::access(target.c_str(), W_OK) != 0) ThrowIoError("write to", target, errno);
+  }
+  return target;
 }
 
 std::string ReadFileBytes(const std::string& path) {
@@ -178,17 +205,8 @@ std::string ReadFileBytes(const std::string& path) {
 }
 
 void ReplaceFile(const std::string& path, std::string_view content) {
-  std::string target = path;
-  struct stat st {};
-  if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-    std::error_code error;
-    auto resolved = std::filesystem::weakly_canonical(path, error);
-    if (error) ThrowIoError("follow the link", path, error.value());
-    target = resolved.string();
-  }
-  bool existed = ::stat(target.c_str(), &st) == 0;
-  if (existed && S_ISDIR(st.st_mode)) ThrowIoError("write to", target, EISDIR);
-  if (existed && ::access(target.c_str(), W_OK) != 0) ThrowIoError("write to", target, errno);
+  std::string target = ReplacementTarget(path);
+  bool existed = FileExists(target);
 
   // A name of this process's own, so two programs saving at once never share one.
   std::string temp;
@@ -200,7 +218,7 @@ void ReplaceFile(const std::string& path, std::string_view content) {
   }
   File file(fd, temp);
   try {
-    if (existed && ::fchmod(fd, st.st_mode & 07777) != 0) ThrowIoError("set the permissions of", temp, errno);
+    if (existed) file.TakePermissionsOf(target);
     file.Write(content);
     file.Sync();
     file.Close();

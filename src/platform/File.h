@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -42,6 +43,8 @@ class File : public ByteSink {
   void Truncate(std::int64_t size);
   // Waits until the data is on the medium (fsync).
   void Sync();
+  // Gives the file the permission bits of the file `model`.
+  void TakePermissionsOf(const std::string& model);
   // Closes the file, reporting a failure of the close itself.
   void Close();
 
@@ -61,6 +64,20 @@ void DeleteFile(const std::string& path);
 void RenameFile(const std::string& from, const std::string& to);
 // True when both names lead to the same file (hard links, symbolic links, "./").
 bool SameFile(const std::string& a, const std::string& b);
+
+// Which file a name leads to, to tell later whether it still leads there.
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+// None when the name leads to no file.
+std::optional<FileIdentity> IdentityOf(const std::string& path);
+
+// The file that a new version of `path` is renamed over: through a symbolic link,
+// the link's target. A folder, or a file its owner may not write, is refused
+// (IoError) as writing it in place would be.
+std::string ReplacementTarget(const std::string& path);
 
 // The whole content of an existing file.
 std::string ReadFileBytes(const std::string& path);

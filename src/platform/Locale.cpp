@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <iterator>
 #include <stdexcept>
 
 namespace qvl {
@@ -104,24 +105,45 @@ int Collator::Compare(std::string_view a, std::string_view b) const {
 }
 
 std::string Collator::SortKey(std::string_view text) const {
-  // Bytes that are not UTF-8 become U+FFFD, as Compare sees them.
-  std::vector<UChar> wide(text.size() + 1);
+  std::string key;
+  AppendSortKey(text, key);
+  return key;
+}
+
+void Collator::AppendSortKey(std::string_view text, std::string& key) const {
+  // Bytes that are not UTF-8 become U+FFFD, as Compare sees them. Short names, the
+  // usual ones, are converted on the stack: look-ups key one name after another.
+  UChar shortWide[256];
+  std::vector<UChar> longWide;
+  UChar* wide = shortWide;
+  if (text.size() >= std::size(shortWide)) {
+    longWide.resize(text.size() + 1);
+    wide = longWide.data();
+  }
   int32_t wideLength = 0;
   UErrorCode status = U_ZERO_ERROR;
-  u_strFromUTF8WithSub(wide.data(), static_cast<int32_t>(wide.size()), &wideLength, text.data(),
+  u_strFromUTF8WithSub(wide, static_cast<int32_t>(text.size() + 1), &wideLength, text.data(),
                        static_cast<int32_t>(text.size()), 0xFFFD, nullptr, &status);
-  if (U_FAILURE(status)) return std::string(text);
-  std::string key(wide.size() * 2 + 16, '\0');
+  const std::size_t start = key.size();
+  if (U_FAILURE(status)) {
+    key += text;
+    return;
+  }
+  key.resize(start + static_cast<std::size_t>(wideLength) * 2 + 16);
   for (;;) {
-    auto* out = reinterpret_cast<std::uint8_t*>(key.data());
-    int32_t needed = ucol_getSortKey(collator_.get(), wide.data(), wideLength, out,
-                                     static_cast<int32_t>(key.size()));
-    if (needed <= 0) return std::string(text);
-    if (static_cast<std::size_t>(needed) <= key.size()) {
-      key.resize(static_cast<std::size_t>(needed) - 1);  // without the closing 0 byte
-      return key;
+    auto* out = reinterpret_cast<std::uint8_t*>(key.data() + start);
+    auto room = static_cast<int32_t>(key.size() - start);
+    int32_t needed = ucol_getSortKey(collator_.get(), wide, wideLength, out, room);
+    if (needed <= 0) {
+      key.resize(start);
+      key += text;
+      return;
     }
-    key.resize(static_cast<std::size_t>(needed));
+    if (needed <= room) {
+      key.resize(start + static_cast<std::size_t>(needed) - 1);  // without the closing 0 byte
+      return;
+    }
+    key.resize(start + static_cast<std::size_t>(needed));
   }
 }
 

@@ -29,6 +29,8 @@ class Collator {
   bool Equal(std::string_view a, std::string_view b) const { return Compare(a, b) == 0; }
   // A key for look-ups: two texts compare equal exactly when their keys are equal.
   std::string SortKey(std::string_view text) const;
+  // SortKey appended to `key`, for callers that key many texts into one buffer.
+  void AppendSortKey(std::string_view text, std::string& key) const;
   // Sorts ascending; names that compare equal keep byte order, so output is repeatable.
   void Sort(std::vector<std::string>& names) const;
 

@@ -161,6 +161,15 @@ TEST(CatalogueReader, BlockBoundariesAreInvisible) {
     reader.ReadByte();
     EXPECT_EQ(reader.CurrentTag(), 0x03);
     EXPECT_EQ(reader.ReadField(), "a.txt/12");
+
+    // Back into the block read last, or before it: the records as they stand.
+    reader.SeekCatalogue(32);
+    reader.ReadByte();
+    StringSink copied;
+    reader.CopyWhileAbove(0x02, copied);
+    EXPECT_EQ(copied.text, Bytes("\x04" "Docs" "\x03" "readme.txt/1234" "\x03" "zz.bin/200")) << blockSize;
+    EXPECT_EQ(reader.CurrentTag(), 0x01);
+    EXPECT_EQ(reader.ReadPosition(), 65);
   }
 }
 

@@ -1,6 +1,7 @@
 // qvl list with the plain methods, run as a user would on trees made for the test.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <regex>
 
 #include "support/Bytes.h"
@@ -119,12 +120,13 @@ TEST_F(PlainListCommand, AppendToAMissingFileStartsIt) {
   EXPECT_EQ(ReadFile(output).substr(0, 97), std::string(95, '*') + "\r\n");
 }
 
-TEST_F(PlainListCommand, CatalogueAppendIsRefusedAndLeavesTheFile) {
+TEST_F(PlainListCommand, CatalogueAppendToATextFileIsRefusedAndLeavesIt) {
   test::WriteFile(output, "precious");
   auto result = List("qvl", {"--if-exists", "append"});
   EXPECT_EQ(result.status, 2);
-  EXPECT_EQ(result.err, "qvl: \"" + output + "\" exists; nothing written (appending to a catalogue is not available yet)\n");
+  EXPECT_EQ(result.err, "qvl: Cannot import into \"" + output + "\": it is not a catalogue\n");
   EXPECT_EQ(ReadFile(output), "precious");
+  EXPECT_FALSE(std::filesystem::exists(output + ".tmp"));
 }
 
 TEST_F(PlainListCommand, FailedAppendTakesBackWhatItAdded) {

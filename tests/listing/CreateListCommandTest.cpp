@@ -1,0 +1,163 @@
+// The create-list command without its window: what it asks, what it writes, and
+// what a failure leaves.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "browse/Import.h"
+#include "listing/CreateListCommand.h"
+#include "support/Bytes.h"
+#include "support/FakeDirectory.h"
+#include "support/TempDir.h"
+
+namespace qvl {
+namespace {
+
+using test::Bytes;
+using test::FileOf;
+using test::Folder;
+using test::ReadFile;
+using Strings = std::vector<std::string>;
+
+// The dialogs' answers, and a log of the questions in the order asked.
+struct Answers final : CreateListAnswers {
+  bool ReleaseOutput(const std::string&) override {
+    asked.push_back("release");
+    return release;
+  }
+  OutputChoice OutputExists(const std::string&, ListMethod method) override {
+    asked.push_back(method == ListMethod::Catalogue ? "exists: Import" : "exists: Append");
+    return choice;
+  }
+  std::optional<CommentLines> AskComment() override {
+    asked.push_back("comment");
+    return comment;
+  }
+  bool release = true;
+  OutputChoice choice = OutputChoice::Cancel;
+  std::optional<CommentLines> comment;
+  Strings asked;
+};
+
+struct Recorded final : CatalogueHistory {
+  void AddCatalogue(const std::string& name) override { names.push_back(name); }
+  Strings names;
+};
+
+struct Statuses final : Progress {
+  void Status(std::string_view text) override { last = text; }
+  std::string last;
+};
+
+struct CreateList : ::testing::Test {
+  CreateList() { test::AddWorkedExample(drive); }
+  CreateListResult Run(ListMethod method = ListMethod::Catalogue, bool skipComment = false) {
+    CreateListRequest request;
+    request.list.drive.label = "DATA";
+    request.list.method = method;
+    request.output = output;
+    request.skipComment = skipComment;
+    ImportListing import = [this](const std::string& listed, const std::string& destination,
+                                  const std::optional<CommentLines>& comment, Progress& shown) {
+      if (importFails) throw IoError("Cannot write to \"" + destination + ".imp.tmp\": No space left on device");
+      Catalogue catalogue(collator);
+      ImportCatalogueFile(catalogue, listed, destination, true, comment, shown);
+    };
+    return RunCreateList(request, answers, drive, collator, history, import, progress);
+  }
+  std::vector<std::string> Files() const {
+    Strings names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+      names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  test::TempDir dir;
+  std::string output = dir / "disk.qvl";
+  test::FakeDirectory drive;
+  Collator collator{"en_US"};
+  Answers answers;
+  Recorded history;
+  Statuses progress;
+  bool importFails = false;
+};
+
+TEST_F(CreateList, ANewCatalogueThenAnAppendMergedIntoIt) {
+  answers.comment = CommentLines{"Backup of data disk", "", "", ""};
+  ASSERT_EQ(Run(), CreateListResult::Complete);
+  EXPECT_EQ(ReadFile(output), Bytes("\x00" "c: [data]" "\x00" "Backup of data disk\r\n" "\x04" "Docs" "\x03"
+                                    "readme.txt/1234" "\x03" "zz.bin/200" "\x01" "Docs" "\x03" "a.txt/12"
+                                    "\x02\x02\x00"));
+  EXPECT_EQ(answers.asked, (Strings{"release", "comment"}));
+  EXPECT_EQ(progress.last, "Listing complete");
+
+  // The drive gained \Docs\New\: listed into disk.qvl.tmp, merged, removed. The
+  // only comment asked for is the merged file's.
+  drive.AddFolder("Docs", {FileOf("a.txt", 12), Folder("New")});
+  drive.AddFolder("Docs/New", {FileOf("n.txt", 1)});
+  answers = Answers();
+  answers.choice = OutputChoice::Append;
+  answers.comment = CommentLines{"merged", "", "", ""};
+  progress.last.clear();
+  ASSERT_EQ(Run(), CreateListResult::Complete);
+  EXPECT_EQ(answers.asked, (Strings{"release", "exists: Import", "comment"}));
+  EXPECT_EQ(ReadFile(output), Bytes("\x00" "c: [data]" "\x00" "merged\r\n"
+                                    "\x04" "Docs" "\x03" "readme.txt/1234" "\x03" "zz.bin/200"
+                                    "\x04" "Docs" "\x03" "readme.txt/1234" "\x03" "zz.bin/200"
+                                    "\x01" "Docs" "\x04" "New" "\x03" "a.txt/12" "\x03" "a.txt/12"
+                                    "\x01" "New" "\x03" "n.txt/1" "\x02" "\x02" "\x02\x00"));
+  EXPECT_EQ(Files(), (Strings{"disk.qvl"}));
+  EXPECT_EQ(history.names, (Strings{output, output}));
+  EXPECT_EQ(progress.last, "Listing complete");
+}
+
+TEST_F(CreateList, WhatTheAnswersAndSkipCommentLeaveOut) {
+  test::WriteFile(output, "precious");
+  EXPECT_EQ(Run(), CreateListResult::Cancelled);
+  answers.release = false;
+  EXPECT_EQ(Run(ListMethod::FoldersOnly), CreateListResult::Cancelled);
+  EXPECT_EQ(answers.asked, (Strings{"release", "exists: Import", "release"}));
+  EXPECT_EQ(ReadFile(output), "precious");
+
+  answers = Answers();
+  answers.choice = OutputChoice::Overwrite;
+  ASSERT_EQ(Run(ListMethod::Collapsed, true), CreateListResult::Complete);
+  EXPECT_EQ(answers.asked, (Strings{"release", "exists: Append"}));  // no comment
+  EXPECT_TRUE(history.names.empty());  // plain lists never enter the history
+}
+
+TEST_F(CreateList, AnOutputThatCannotBeOpenedIsTheLockedCase) {
+  output = dir / "missing/disk.qvl";
+  try {
+    Run();
+    ADD_FAILURE();
+  } catch (const LockedOutputError& error) {
+    EXPECT_STREQ(error.what(), "File is locked by another application.\r\nAborting.");
+    EXPECT_EQ(error.Reason(), "Cannot create \"" + output + "\": No such file or directory");
+  }
+  // A catalogue append whose temporary listing another program holds.
+  output = dir / "disk.qvl";
+  test::WriteFile(output, test::Bytes("\x00" "c:" "\x02\x00"));
+  File held = File::Create(output + ".tmp");
+  answers.choice = OutputChoice::Append;
+  answers.asked.clear();
+  EXPECT_THROW(Run(), LockedOutputError);
+  EXPECT_EQ(answers.asked, (Strings{"release", "exists: Import"}));  // no comment asked
+  EXPECT_EQ(ReadFile(output), test::Bytes("\x00" "c:" "\x02\x00"));
+}
+
+TEST_F(CreateList, AFailedImportLeavesTheCatalogueAndNoListingBehind) {
+  const std::string catalogue = Bytes("\x00" "c: [old]" "\x03" "kept" "\x02\x00");
+  test::WriteFile(output, catalogue);
+  answers.choice = OutputChoice::Append;
+  importFails = true;
+  EXPECT_THROW(Run(), IoError);
+  EXPECT_EQ(ReadFile(output), catalogue);
+  EXPECT_EQ(Files(), (Strings{"disk.qvl"}));
+  EXPECT_TRUE(history.names.empty());
+  EXPECT_NE(progress.last, "Listing complete");
+}
+
+}  // namespace
+}  // namespace qvl
