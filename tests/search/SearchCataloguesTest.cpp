@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "browse/CatalogueFiles.h"
+#include "browse/Import.h"
 #include "search/SearchCatalogues.h"
 #include "search/SearchChecks.h"
 
@@ -74,6 +75,27 @@ TEST(SearchCatalogueFile, PathsAreThoseOfTheLoadedFolderIndex) {
     for (std::size_t i = 0; i < quick.rows.size(); ++i)
       EXPECT_NE(c.rows.find(quick.rows[i].caption + "||" + quick.rows[i].path + "|"), std::string::npos);
   }
+}
+
+TEST(SearchCatalogueFile, HitsInACatalogueMergedHereLieInTheFoldersItsIndexKnows) {
+  test::TempDir dir;
+  test::WriteFile(dir / "dest.qvl", WorkedExample());
+  test::WriteFile(dir / "src.qvl", Bytes("\x00" "d:" "\x04" "docs" "\x04" "New" "\x03" "g0" "\x01" "docs" "\x04" "Sub"
+                                         "\x03" "g1" "\x01" "Sub" "\x03" "g2" "\x02\x02" "\x01" "New" "\x03" "g3"
+                                         "\x02\x02\x00"));
+  Collator collator("en_US");
+  Catalogue source(collator);
+  Progress quiet;
+  ASSERT_TRUE(ImportCatalogueFile(source, dir / "src.qvl", dir / "dest.qvl", false, std::nullopt, quiet));
+  const std::string expected = "F g0||\\|dest.qvl\nF g1||\\Docs\\|dest.qvl\nF g2||\\Docs\\Sub\\|dest.qvl\n"
+                               "F g3||\\New\\|dest.qvl\n";
+  EXPECT_EQ(Searched(dir / "dest.qvl", "g"), expected);
+  Catalogue merged(collator);
+  merged.LoadCatalogue(dir / "dest.qvl", true, quiet);
+  ListRows quick;
+  FindEntries(merged, "g", quick, quiet);
+  for (ListRow& row : quick.rows) row.archive = "dest.qvl";
+  EXPECT_EQ(RowsText(quick), expected);
 }
 
 TEST(SearchCatalogueFile, OddFilesAreScannedByTheSameRules) {
