@@ -10,15 +10,9 @@
 namespace qvl {
 namespace {
 
-constexpr auto kSectionMark = static_cast<unsigned char>(tag::SectionMark);
-constexpr auto kFolderStart = static_cast<unsigned char>(tag::FolderStart);
-constexpr auto kFolderEnd = static_cast<unsigned char>(tag::FolderEnd);
-constexpr auto kFileEntry = static_cast<unsigned char>(tag::FileEntry);
-constexpr auto kSubfolderEntry = static_cast<unsigned char>(tag::SubfolderEntry);
-constexpr unsigned char kLastTag = 0x04;
 constexpr std::size_t kNone = SIZE_MAX;
 
-bool IsEntryTag(unsigned char tag) { return tag == kFileEntry || tag == kSubfolderEntry; }
+bool IsEntryTag(unsigned char tag) { return tag == tagByte::FileEntry || tag == tagByte::SubfolderEntry; }
 
 }  // namespace
 
@@ -31,7 +25,7 @@ EntryScan::EntryScan(const std::string& name, const SearchPattern& pattern, bool
   size_ = file_.Size();
   buffer_.assign(blockSize_ + Padding(), 0);
   Fill();
-  buffer_[0] = kSectionMark;  // the header's mark: no text lies before it
+  buffer_[0] = tagByte::SectionMark;  // the header's mark: no text lies before it
   FindLimit(0);
 }
 
@@ -69,7 +63,7 @@ void EntryScan::Refill() {
   unsigned char tag = buffer_[limit_];
   std::size_t textLength = end_ - limit_ - 1;
   bool entry = IsEntryTag(tag);
-  bool keepWhole = textLength <= blockSize_ || (followFolders_ && tag == kFolderStart) ||
+  bool keepWhole = textLength <= blockSize_ || (followFolders_ && tag == tagByte::FolderStart) ||
                    (entry && pattern_.Find(buffer_.data(), limit_ + 1, end_) < end_);
   std::size_t from = limit_;
   if (!keepWhole) {
@@ -104,7 +98,7 @@ std::size_t EntryScan::NextHit() {
     std::size_t tagAt = at;
     while (!IsTag(buffer_[--tagAt])) {
     }
-    std::size_t fieldEnd = at + FindTagByte(buffer_.data() + at, end_ + 1 - at, kLastTag);
+    std::size_t fieldEnd = at + FindTagByte(buffer_.data() + at, end_ + 1 - at, tagByte::Last);
     if (IsEntryTag(buffer_[tagAt])) {
       hitField_ = tagAt;
       hitEnd_ = fieldEnd;
@@ -130,17 +124,17 @@ void EntryScan::FollowFolders(std::size_t to) {
   // The folder records (and SectionMarks) in [pos_, to), visited 64 bytes at a time:
   // a catalogue has one every few dozen bytes.
   for (std::size_t at = pos_; at < to;) {
-    std::uint64_t tags = TagBits64(buffer_.data() + at, kFolderEnd);
+    std::uint64_t tags = TagBits64(buffer_.data() + at, tagByte::FolderEnd);
     if (to - at < 64) tags &= (std::uint64_t{1} << (to - at)) - 1;
     std::size_t next = at + 64;
     for (; tags != 0; tags &= tags - 1) {
       std::size_t tagAt = at + static_cast<std::size_t>(std::countr_zero(tags));
-      if (buffer_[tagAt] == kFolderEnd) {
+      if (buffer_[tagAt] == tagByte::FolderEnd) {
         FolderEnd();
-      } else if (buffer_[tagAt] == kFolderStart && !(dataEnded_ && tagAt + 1 == end_)) {
+      } else if (buffer_[tagAt] == tagByte::FolderStart && !(dataEnded_ && tagAt + 1 == end_)) {
         // (A FolderStart that is the last byte has no name: a file cut short.)
         std::size_t name = tagAt + 1;
-        std::size_t nameEnd = name + FindTagByte(buffer_.data() + name, end_ + 1 - name, kLastTag);
+        std::size_t nameEnd = name + FindTagByte(buffer_.data() + name, end_ + 1 - name, tagByte::Last);
         FolderStart(std::string_view(reinterpret_cast<const char*>(buffer_.data() + name), nameEnd - name));
         // A name holds no tag; one that runs past these 64 bytes ends the run of them.
         if (nameEnd >= next) {
