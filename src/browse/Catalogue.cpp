@@ -14,11 +14,6 @@ constexpr auto kSectionMark = static_cast<unsigned char>(tag::SectionMark);
 constexpr auto kFolderStart = static_cast<unsigned char>(tag::FolderStart);
 constexpr auto kFolderEnd = static_cast<unsigned char>(tag::FolderEnd);
 
-std::string FileTitleOf(const std::string& name) {
-  auto slash = name.rfind('/');
-  return slash == std::string::npos ? name : name.substr(slash + 1);
-}
-
 int PercentAt(std::int64_t position, std::int64_t size) {
   return PercentOf(static_cast<double>(position), static_cast<double>(size));
 }
@@ -32,6 +27,11 @@ std::int64_t NextPercentAt(int percent, std::int64_t size) {
 }
 
 }  // namespace
+
+std::string FileTitleOf(std::string_view name) {
+  auto slash = name.rfind('/');
+  return std::string(slash == std::string_view::npos ? name : name.substr(slash + 1));
+}
 
 bool Catalogue::LoadCatalogue(const std::string& name, bool useProgressBar, Progress& progress) {
   if (!FileExists(name)) return false;

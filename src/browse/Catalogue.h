@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "browse/CatalogueReader.h"
 #include "browse/FolderIndex.h"
@@ -9,6 +10,10 @@
 #include "platform/Progress.h"
 
 namespace qvl {
+
+// A catalogue's file name without its folder, as the status bar and the search's
+// Archive column show it.
+std::string FileTitleOf(std::string_view name);
 
 // An open catalogue: its reader, which stays open after the load, its folder index
 // and what its header says. The browser, the quick find and the merge work on one.

@@ -36,12 +36,15 @@ std::string_view FolderIndex::Name(std::size_t i) const {
 }
 
 std::string FolderIndex::Path(std::size_t i) const {
-  std::vector<std::size_t> chain;
-  for (std::size_t folder = i; folder != kRoot; folder = parents_[folder]) chain.push_back(folder);
-  std::string path = "\\";
-  for (auto folder = chain.rbegin(); folder != chain.rend(); ++folder) {
-    path += Name(*folder);
-    path += '\\';
+  // Measured first, then filled from its end: a search makes one per hit.
+  std::size_t length = 1;
+  for (std::size_t folder = i; folder != kRoot; folder = parents_[folder]) length += Name(folder).size() + 1;
+  std::string path(length, '\\');
+  for (std::size_t folder = i, end = length - 1; folder != kRoot; folder = parents_[folder]) {
+    std::string_view name = Name(folder);
+    end -= name.size();
+    name.copy(path.data() + end, name.size());
+    --end;
   }
   return path;
 }

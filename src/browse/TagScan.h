@@ -48,4 +48,24 @@ inline std::size_t FindTagByte(const unsigned char* data, std::size_t size, unsi
   return size;
 }
 
+// Bit i is set when data[i] is not greater than `tag`, for i from 0 to 63: a scan
+// that must stop at every tag visits them a bit at a time instead of searching
+// for each.
+inline std::uint64_t TagBits64(const unsigned char* data, unsigned char tag) {
+#if defined(__SSE2__)
+  const __m128i limit = _mm_set1_epi8(static_cast<char>(tag));
+  auto part = [&](int at) {
+    __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
+    return static_cast<std::uint64_t>(
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(bytes, limit), bytes))));
+  };
+  return part(0) | part(16) << 16 | part(32) << 32 | part(48) << 48;
+#else
+  std::uint64_t bits = 0;
+  for (int i = 0; i < 64; ++i)
+    if (data[i] <= tag) bits |= std::uint64_t{1} << i;
+  return bits;
+#endif
+}
+
 }  // namespace qvl

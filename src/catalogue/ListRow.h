@@ -17,19 +17,33 @@ struct ListRow {
   std::string archive;   // the catalogue of a search hit
 };
 
+// Where rows go as they are made: the list view, or a printer that keeps none of
+// them (a search may find millions).
+class ListRowSink {
+ public:
+  virtual ~ListRowSink() = default;
+  virtual void AddListRow(bool isFolder, std::string_view name, std::string_view archive, std::string_view path,
+                          std::string_view sizeText) = 0;
+  virtual void ClearListView() = 0;
+};
+
 // The rows of the list view, in the order added.
-struct ListRows {
+struct ListRows final : ListRowSink {
   std::vector<ListRow> rows;
   // File rows added since the last reset; folder rows are not counted.
   std::int64_t FileCount = 0;
 
   void AddListRow(bool isFolder, std::string_view name, std::string_view archive, std::string_view path,
-                  std::string_view sizeText) {
+                  std::string_view sizeText) override {
     if (!isFolder) ++FileCount;
     rows.push_back({isFolder, std::string(name), isFolder ? std::string() : std::string(sizeText),
                     std::string(path), std::string(archive)});
   }
-  void ClearListView() { rows.clear(); }
+  // An emptied list counts its file rows from 0 again.
+  void ClearListView() override {
+    rows.clear();
+    FileCount = 0;
+  }
 };
 
 }  // namespace qvl

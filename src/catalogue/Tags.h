@@ -15,7 +15,17 @@ constexpr char FileEntry = 0x03;       // + entry text: name, or name "/" size
 constexpr char SubfolderEntry = 0x04;  // + subfolder name
 }  // namespace tag
 
-constexpr bool IsTag(unsigned char byte) { return byte <= 0x04; }
+// The same as the unsigned bytes that readers compare the file's bytes with.
+namespace tagByte {
+constexpr unsigned char SectionMark = 0x00;
+constexpr unsigned char FolderStart = 0x01;
+constexpr unsigned char FolderEnd = 0x02;
+constexpr unsigned char FileEntry = 0x03;
+constexpr unsigned char SubfolderEntry = 0x04;
+constexpr unsigned char Last = 0x04;  // every byte up to this one is a tag
+}  // namespace tagByte
+
+constexpr bool IsTag(unsigned char byte) { return byte <= tagByte::Last; }
 
 // The comment's four lines, as the comment dialog fills them.
 using CommentLines = std::array<std::string, 4>;

@@ -138,10 +138,16 @@ Quorvalen's command-line tool: catalogues drives and reads catalogues.
                       name, size, path, archive, separated by tabs (tab, CR and LF
                       in a field as \t, \r, \n). PATH is "\" (the root, default) or
                       "\Docs\Old\"; COLUMN is name (default), size, path or archive
+  qvl find FILE TEXT  the entries of a catalogue whose text (name, or name/size)
+                      holds TEXT, letters a to z in either case, no wildcards;
+                      rows as for ls, with the folder of each entry as path
+  qvl search TEXT [FILE...]
+                      the same over the catalogues named, or else over every
+                      catalogue of the history list; rows also name the catalogue
   qvl --help          this text
 
 DRIVE is a drive letter, with or without ":". Exit status: 0 on success, 2 on
-an error.
+an error; find and search give 1 when they found nothing.
 
 Quorvalen.ini beside qvl holds the settings it shares with the window: drives of
 its section [Drives] (T=/home/me/Music) join the drive table, and every catalogue

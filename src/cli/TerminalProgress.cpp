@@ -18,10 +18,9 @@ bool TerminalProgress::Due() {
 }
 
 void TerminalProgress::Status(std::string_view text) {
-  if (Due()) {
-    status_ = text;
-    Draw(status_);
-  }
+  // Kept even when not drawn: the percentages that follow belong to it.
+  status_ = text;
+  if (Due()) Draw(status_);
 }
 
 void TerminalProgress::Percent(int percent) {

@@ -21,6 +21,8 @@ int Dispatch(const std::vector<std::string>& args) {
       {"info", RunInfo},
       {"ls", RunLs},
       {"merge", RunMerge},
+      {"find", RunFind},
+      {"search", RunSearch},
   };
   if (args.empty()) throw UsageError("no command given");
   if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {

@@ -4,14 +4,18 @@
 
 namespace qvl {
 
-void ThrowIoError(std::string_view action, std::string_view file, int err) {
+std::string IoErrorText(std::string_view action, std::string_view file, int err) {
   std::string message = "Cannot ";
   message += action;
   message += " \"";
   message += file;
   message += "\": ";
   message += std::strerror(err);
-  throw IoError(message);
+  return message;
+}
+
+void ThrowIoError(std::string_view action, std::string_view file, int err) {
+  throw IoError(IoErrorText(action, file, err));
 }
 
 }  // namespace qvl

@@ -13,6 +13,10 @@ class IoError : public std::runtime_error {
   explicit IoError(const std::string& message) : std::runtime_error(message) {}
 };
 
+// "Cannot <action> \"<file>\": <strerror(err)>", for a failure that is reported
+// without being thrown.
+std::string IoErrorText(std::string_view action, std::string_view file, int err);
+
 // Throws IoError("Cannot <action> \"<file>\": <strerror(err)>").
 [[noreturn]] void ThrowIoError(std::string_view action, std::string_view file, int err);
 

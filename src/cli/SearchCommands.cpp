@@ -1,0 +1,91 @@
+// The quick find and the Search tab without a window.
+#include <cerrno>
+#include <filesystem>
+#include <iostream>
+
+#include "browse/Catalogue.h"
+#include "cli/Args.h"
+#include "cli/Commands.h"
+#include "cli/RowOutput.h"
+#include "cli/TerminalProgress.h"
+#include "platform/IoError.h"
+#include "platform/ProfileFile.h"
+#include "search/QuickFind.h"
+#include "search/SearchCatalogues.h"
+#include "settings/Settings.h"
+
+namespace qvl::cli {
+namespace {
+
+// The progress line shows the file being searched and how far it is.
+class SearchLine final : public SearchProgress {
+ public:
+  void FileLabel(std::string_view text) override { line_.Status(text); }
+  void Percent(int percent) override { line_.Percent(percent); }
+  void Clear() { line_.Clear(); }
+
+ private:
+  TerminalProgress line_;
+};
+
+std::string SearchText(const std::string& text) {
+  if (text.empty()) throw UsageError("the search text is empty");
+  return text;
+}
+
+// The message for a file named on the command line that was not searched.
+std::string NotSearched(const std::string& name) {
+  return IoErrorText("open", name, std::filesystem::is_directory(name) ? EISDIR : ENOENT);
+}
+
+}  // namespace
+
+int RunFind(const std::vector<std::string>& args) {
+  auto parsed = ParseArgs(args, {});
+  if (parsed.positional.size() != 2) throw UsageError("find takes a catalogue file and a search text");
+  const std::string& name = parsed.positional[0];
+  std::string text = SearchText(parsed.positional[1]);
+  Collator collator;
+  Catalogue catalogue(collator);
+  TerminalProgress progress;
+  // The window ignores a missing file; a command line names it.
+  if (!catalogue.LoadCatalogue(name, true, progress)) ThrowIoError("open", name, ENOENT);
+  QuickFindResult result;
+  {
+    RowPrinter rows(std::cout);
+    result = FindEntries(catalogue, text, rows, progress);
+  }
+  progress.Clear();
+  std::cerr << QuickFindText(result) << '\n';
+  return result.Found() ? kSuccess : kNothingFound;
+}
+
+int RunSearch(const std::vector<std::string>& args) {
+  auto parsed = ParseArgs(args, {});
+  if (parsed.positional.empty()) throw UsageError("search takes a search text and catalogue files");
+  std::string text = SearchText(parsed.positional[0]);
+  std::vector<std::string> files(parsed.positional.begin() + 1, parsed.positional.end());
+  const bool named = !files.empty();
+  if (!named) {
+    Collator collator;
+    files = ReadHistory(ProfileFile(SettingsFilePath()), collator);
+  }
+  SearchLine progress;
+  SearchOutcome outcome;
+  {
+    RowPrinter rows(std::cout);
+    outcome = SearchCatalogues(text, files, rows, progress);
+  }
+  progress.Clear();
+  if (outcome.noFilesToSearch) throw std::runtime_error(std::string(kNoFilesToSearch));
+  std::cerr << SearchResultText(outcome) << '\n';
+  // Catalogues of the history list that are gone are passed over, as in the
+  // window; a file named here that is not there is an error.
+  if (named && !outcome.skipped.empty()) {
+    for (const std::string& name : outcome.skipped) std::cerr << "qvl: " << NotSearched(name) << '\n';
+    return kFailure;
+  }
+  return outcome.found ? kSuccess : kNothingFound;
+}
+
+}  // namespace qvl::cli

@@ -1,0 +1,113 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/File.h"
+#include "platform/Progress.h"
+#include "search/SearchPattern.h"
+
+namespace qvl {
+
+// Reads a catalogue file once, front to back in large blocks, and yields in file
+// order the entries whose text matches; on request it follows the folder records
+// for the path of each. Matches are looked for in the raw blocks; only the fields
+// that hold one are looked at as fields.
+//
+// An entry is the text after a FileEntry or SubfolderEntry tag; the caption, the
+// comment, folder names and stray text never match, and an entry is yielded once
+// however often it matches. The first byte is the header's mark whatever its value.
+// A field runs to the next tag byte or to the end of the data, so a file cut short
+// or no catalogue at all is scanned by the same rules and ends where its data ends.
+// Bytes beyond the size taken at the open are not read.
+//
+// The path of a folder is "\" and the names from the root down, each followed by
+// "\". Whole names are removed, even those holding a backslash, and a folder after
+// the root's end goes below the root: the paths are those of the loader's index.
+//
+// Memory stays near one block: a field longer than a block is only kept whole when
+// it may be needed, a matching entry (whose text becomes a row) or a folder name
+// that is being followed.
+class EntryScan {
+ public:
+  static constexpr std::size_t kDefaultBlockSize = std::size_t{1} << 18;
+
+  enum class Event {
+    Hit,    // Tag, Text, EndPosition and Path describe the entry
+    Block,  // a block has been read: a moment to report progress
+    End,
+  };
+
+  // Throws IoError when the file cannot be opened or read.
+  EntryScan(const std::string& name, const SearchPattern& pattern, bool followFolders,
+            std::size_t blockSize = kDefaultBlockSize);
+
+  Event Next();
+
+  // FileEntry or SubfolderEntry, after a Hit.
+  char Tag() const { return static_cast<char>(tag_); }
+  // The entry's text, valid until the next call of Next.
+  std::string_view Text() const { return text_; }
+  // The folder that holds the entry, when folders are followed: "" once the root
+  // has ended.
+  const std::string& Path() const { return path_; }
+  // After a Hit: the file position just past the tag that ends the entry (the end
+  // of the data for an entry cut off by it), as the catalogue reader would stand.
+  std::int64_t EndPosition() const { return endPosition_; }
+  // How far the scan has come, and the size of the file when it was opened.
+  std::int64_t Position() const;
+  std::int64_t Size() const { return size_; }
+  int Percent() const { return PercentOf(static_cast<double>(Position()), static_cast<double>(size_)); }
+
+ private:
+  std::int64_t FileOffset(std::size_t index) const {
+    return textOffset_ + static_cast<std::int64_t>(index) - 1;
+  }
+  void Fill();
+  void FindLimit(std::size_t newFrom);
+  std::size_t Padding() const { return pattern_.Padding() + 64; }
+  void Refill();
+  std::size_t NextHit();
+  void FollowFolders(std::size_t to);
+  void FolderStart(std::string_view name);
+  void FolderEnd();
+  std::string_view RereadField(std::int64_t from, std::int64_t to);
+
+  const SearchPattern& pattern_;
+  bool followFolders_;
+  std::size_t blockSize_;
+  File file_;
+  std::int64_t size_ = 0;
+  std::int64_t read_ = 0;  // bytes read from the file
+  bool dataEnded_ = false;
+
+  // buffer_[0] is always a tag byte: the one before the first field in the buffer
+  // (for the header, a SectionMark in place of the first byte). Zero bytes follow
+  // the data, so every search over it stops at its end.
+  std::vector<unsigned char> buffer_;
+  std::size_t end_ = 0;    // bytes of data in the buffer
+  std::size_t limit_ = 0;  // the tag before the field that is still being read; end_ once the data has ended
+  std::size_t pos_ = 0;    // what lies before has been handled
+  std::int64_t textOffset_ = 1;  // file offset of buffer_[1]
+  // The field at buffer_[0] was too long to keep; its text began at lostStart_.
+  bool lost_ = false;
+  std::int64_t lostStart_ = 0;
+
+  // The next match in an entry, once looked for; SIZE_MAX when the buffer holds none.
+  bool hitKnown_ = false;
+  std::size_t hitAt_ = 0;
+  std::size_t hitField_ = 0, hitEnd_ = 0;  // the tag and the end of the hit's field
+
+  std::string path_ = "\\";
+  std::vector<std::size_t> openFolders_{1};  // the path's length for each open folder, the root's first
+
+  unsigned char tag_ = 0;
+  std::string_view text_;
+  std::int64_t endPosition_ = 0;
+  std::string reread_;
+};
+
+}  // namespace qvl

@@ -1,0 +1,84 @@
+#include "search/QuickFind.h"
+
+#include "catalogue/Fields.h"
+#include "catalogue/Tags.h"
+#include "platform/IoError.h"
+#include "search/SearchPattern.h"
+
+namespace qvl {
+
+std::size_t FolderAt(const FolderIndex& folders, std::int64_t position) {
+  // The first folder whose position is above `position`; the hit lies in the one
+  // before it. Positions a merge has set to 0 break the order: the search stays
+  // in bounds and gives some folder.
+  const auto& positions = folders.Positions();
+  std::size_t low = 0, high = positions.size();
+  while (low < high) {
+    std::size_t middle = low + (high - low) / 2;
+    if (positions[middle] > position)
+      high = middle;
+    else
+      low = middle + 1;
+  }
+  return low == 0 ? 0 : low - 1;
+}
+
+QuickFindResult FindEntries(Catalogue& catalogue, std::string_view text, ListRowSink& rows, Progress& progress,
+                            std::size_t blockSize) {
+  QuickFindResult result;
+  rows.ClearListView();
+  progress.Status("Searching...");
+  progress.Percent(0);
+  CatalogueReader& reader = catalogue.Reader();
+  const std::string name = reader.OpenCatalogueName();
+  if (name.empty()) throw IoError("There is no catalogue to search: none has been opened");
+  // From the first byte of the file as it is now.
+  reader.CloseCatalogue();
+  reader.OpenCatalogue(name);
+
+  SearchPattern pattern(text);
+  EntryScan scan(name, pattern, false, blockSize);
+  const FolderIndex& folders = catalogue.Folders();
+  // Hits come in runs from one folder: its path is made once per run.
+  std::size_t pathFolder = SIZE_MAX;
+  std::string path;
+  for (auto event = scan.Next(); event != EntryScan::Event::End; event = scan.Next()) {
+    if (event == EntryScan::Event::Block) {
+      progress.Pump();
+      progress.Percent(scan.Percent());
+      continue;
+    }
+    if (!folders.Empty()) {
+      std::size_t folder = FolderAt(folders, scan.EndPosition());
+      if (folder != pathFolder) {
+        path = folders.Path(folder);
+        pathFolder = folder;
+      }
+    }
+    EntryParts parts = SplitEntryText(scan.Text());
+    if (scan.Tag() == tag::FileEntry) {
+      ++result.fileCount;
+      rows.AddListRow(false, parts.name, {}, path, parts.sizeText);
+    } else {
+      ++result.folderHits;
+      rows.AddListRow(true, parts.name, {}, path, {});
+    }
+  }
+  return result;
+}
+
+std::optional<QuickFindResult> QuickFind(Catalogue& catalogue, std::string_view text, ListRowSink& rows,
+                                         Progress& progress) {
+  if (text.empty()) return std::nullopt;
+  QuickFindResult result = FindEntries(catalogue, text, rows, progress);
+  if (!result.Found()) rows.AddListRow(false, kNoMatchingItems, {}, {}, {});
+  return result;
+}
+
+std::string QuickFindText(const QuickFindResult& result) {
+  if (!result.Found()) return "No files found";
+  return "Found " + std::to_string(result.fileCount) + " matching files and " + std::to_string(result.folderHits) +
+         " folders";
+}
+
+}  // namespace qvl

@@ -1,0 +1,111 @@
+// The match rule and the quick find over the open catalogue.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "browse/CatalogueFiles.h"
+#include "platform/IoError.h"
+#include "search/QuickFind.h"
+#include "search/SearchChecks.h"
+
+namespace qvl {
+namespace {
+
+using test::Bytes;
+using test::CatalogueFile;
+using test::RowsText;
+using test::WorkedExample;
+
+TEST(MatchRule, FoldsTheLettersAToZAndNothingElse) {
+  EXPECT_TRUE(SearchPattern("readme").Matches("README.TXT"));
+  EXPECT_TRUE(SearchPattern("README").Matches("ReadMe.doc"));
+  EXPECT_FALSE(SearchPattern("readme").Matches("read me"));
+  // Bytes 32 apart that are no letters a to z stay apart.
+  for (auto [a, b] : {std::pair{"[", "{"}, {"@", "`"}, {"^", "~"}, {"_", "\x7f"}, {"\xc9", "\xe9"}}) {
+    EXPECT_FALSE(SearchPattern(a).Matches(b)) << a;
+    EXPECT_FALSE(SearchPattern(b).Matches(a)) << b;
+  }
+  EXPECT_FALSE(SearchPattern("caf\xc3\x89").Matches("caf\xc3\xa9"));  // É does not find é
+  EXPECT_TRUE(SearchPattern("CAF\xc3\xa9").Matches("caf\xc3\xa9_12/5"));
+  // No wildcards.
+  EXPECT_FALSE(SearchPattern("a*b").Matches("axxb"));
+  EXPECT_FALSE(SearchPattern("a?b").Matches("axb"));
+  EXPECT_TRUE(SearchPattern("a*b").Matches("x a*b.txt"));
+  // No field holds a tag byte; an empty text finds nothing.
+  EXPECT_FALSE(SearchPattern(Bytes("a\x03" "b")).CanMatch());
+  EXPECT_FALSE(SearchPattern("").Matches("anything"));
+}
+
+struct Found {
+  std::string rows;
+  std::string text;
+};
+Found Look(Catalogue& catalogue, std::string_view text) {
+  ListRows rows;
+  Progress quiet;
+  auto result = QuickFind(catalogue, text, rows, quiet);
+  EXPECT_TRUE(result);
+  EXPECT_EQ(rows.FileCount, result->fileCount + (result->Found() ? 0 : 1));
+  return {RowsText(rows), QuickFindText(*result)};
+}
+
+TEST(QuickFind, MatchesWholeEntryTextsOfEntriesOnly) {
+  CatalogueFile file(WorkedExample());
+  Catalogue& catalogue = file.Load();
+  Found found = Look(catalogue, "readme");
+  EXPECT_EQ(found.rows, "F readme.txt|1234|\\|\n");
+  EXPECT_EQ(found.text, "Found 1 matching files and 0 folders");
+  // Digits find sizes; a text may run across the "/".
+  EXPECT_EQ(Look(catalogue, "12").rows, "F readme.txt|1234|\\|\nF a.txt|12|\\Docs\\|\n");
+  EXPECT_EQ(Look(catalogue, "TXT/1").rows, "F readme.txt|1234|\\|\nF a.txt|12|\\Docs\\|\n");
+  // "/" finds every file with a size and no folder.
+  found = Look(catalogue, "/");
+  EXPECT_EQ(found.rows, "F readme.txt|1234|\\|\nF zz.bin|200|\\|\nF a.txt|12|\\Docs\\|\n");
+  // A folder is found by its SubfolderEntry in its parent, not by its own record.
+  found = Look(catalogue, "DOCS");
+  EXPECT_EQ(found.rows, "D Docs||\\|\n");
+  EXPECT_EQ(found.text, "Found 0 matching files and 1 folders");
+  // The last entry, followed only by folder ends and the end mark.
+  EXPECT_EQ(Look(catalogue, "a.txt/12").rows, "F a.txt|12|\\Docs\\|\n");
+  // An entry with two matches is one hit.
+  EXPECT_EQ(Look(catalogue, "z").text, "Found 1 matching files and 0 folders");
+  ListRows kept;
+  Progress quiet;
+  EXPECT_FALSE(QuickFind(catalogue, "", kept, quiet));  // an empty text does nothing
+  // Neither the caption nor the comment is an entry.
+  for (const char* text : {"c: [data]", "Backup", "\r\n"}) {
+    found = Look(catalogue, text);
+    EXPECT_EQ(found.rows, "F No matching items found|||\n") << text;
+    EXPECT_EQ(found.text, "No files found");
+  }
+}
+
+TEST(QuickFind, CataloguesWithoutEntriesFindNothing) {
+  for (const std::string& bytes : {Bytes("\x00" "c: [x]" "\x02\x00"), Bytes("\x00" "c:" "\x01" "x" "\x02\x02\x00"),
+                                   std::string()}) {
+    CatalogueFile file(bytes);
+    Found found = Look(file.Load(), "x");
+    EXPECT_EQ(found.rows, "F No matching items found|||\n");
+    EXPECT_EQ(found.text, "No files found");
+  }
+}
+
+TEST(QuickFind, ACatalogueFileThatIsGoneIsAnError) {
+  CatalogueFile file(WorkedExample());
+  Catalogue& catalogue = file.Load();
+  std::filesystem::remove(file.path);
+  ListRows rows;
+  Progress quiet;
+  try {
+    QuickFind(catalogue, "a", rows, quiet);
+    ADD_FAILURE() << "no error";
+  } catch (const IoError& error) {
+    EXPECT_NE(std::string(error.what()).find(file.path), std::string::npos) << error.what();
+  }
+  Collator collator("en_US");
+  Catalogue none(collator);
+  EXPECT_THROW(QuickFind(none, "a", rows, quiet), IoError);
+}
+
+}  // namespace
+}  // namespace qvl

@@ -1,0 +1,127 @@
+#pragma once
+
+// The searches written as plainly as they can be, a byte and a field at a time
+// through the catalogue reader: what the block scan must agree with on any file.
+// Shared by the tests and the fuzz target.
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "browse/Catalogue.h"
+#include "catalogue/Fields.h"
+#include "search/QuickFind.h"
+#include "search/SearchCatalogues.h"
+
+namespace qvl::test {
+
+inline std::string FoldAToZ(std::string_view text) {
+  std::string folded(text);
+  for (char& c : folded)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return folded;
+}
+
+inline bool Contains(std::string_view entry, std::string_view text) {
+  return !text.empty() && FoldAToZ(entry).find(FoldAToZ(text)) != std::string::npos;
+}
+
+inline void AddHit(ListRows& rows, unsigned char tag, std::string_view entry, std::string_view path,
+                   std::string_view archive) {
+  EntryParts parts = SplitEntryText(entry);
+  rows.AddListRow(tag == tag::SubfolderEntry, parts.name, archive, path, parts.sizeText);
+}
+
+// Quick find: past the header to the first entry, then entry by entry; the folder
+// is the one before the first whose position lies beyond the entry's end.
+inline ListRows ReferenceQuickFind(const std::string& file, const FolderIndex& folders, std::string_view text) {
+  ListRows rows;
+  CatalogueReader reader(3);
+  reader.OpenCatalogue(file);
+  reader.ReadByte();  // the header's mark
+  auto isEntry = [&] { return reader.CurrentTag() == 3 || reader.CurrentTag() == 4; };
+  do reader.ReadByte();
+  while (!reader.AtEnd() && !isEntry());
+  for (;;) {
+    while (reader.CurrentTag() != 0 && !isEntry()) reader.ReadByte();
+    if (isEntry()) {
+      unsigned char entryTag = reader.CurrentTag();
+      std::string entry = reader.ReadField();
+      if (Contains(entry, text)) {
+        std::size_t folder = 0;
+        while (folder + 1 < folders.Count() && folders.Position(folder + 1) <= reader.ReadPosition()) ++folder;
+        AddHit(rows, entryTag, entry, folders.Empty() ? "" : folders.Path(folder), "");
+      }
+    } else if (!reader.AtEnd()) {
+      reader.ReadByte();  // a SectionMark that is not the end mark
+    }
+    if (reader.AtEnd()) break;
+  }
+  return rows;
+}
+
+// The search of one file: the path follows the folder records as the loader's
+// index has it (folders after the root's end below the root).
+inline ListRows ReferenceSearch(const std::string& file, std::string_view text) {
+  ListRows rows;
+  if (text.empty()) return rows;
+  CatalogueReader reader(3);
+  reader.OpenCatalogue(file);
+  reader.ReadByte();
+  reader.ReadField();
+  if (reader.CurrentTag() == 0) reader.ReadField();
+  std::vector<std::string> open{"\\"};
+  do {
+    while (reader.CurrentTag() >= 5) reader.ReadByte();
+    unsigned char current = reader.CurrentTag();
+    if (current == 1) {
+      std::string parent = open.empty() ? "\\" : open.back();
+      open.push_back(parent + reader.ReadField() + "\\");
+    } else if (current == 2) {
+      if (!open.empty()) open.pop_back();
+      reader.ReadByte();
+    } else if (current >= 3) {
+      std::string entry = reader.ReadField();
+      if (Contains(entry, text)) AddHit(rows, current, entry, open.empty() ? "" : open.back(), FileTitleOf(file));
+    } else if (!reader.AtEnd()) {
+      reader.ReadByte();
+    }
+  } while (!reader.AtEnd());
+  return rows;
+}
+
+inline std::string RowsText(const ListRows& rows) {
+  std::ostringstream text;
+  for (const ListRow& row : rows.rows)
+    text << (row.isFolder ? 'D' : 'F') << ' ' << row.caption << '|' << row.fileSize << '|' << row.path << '|'
+         << row.archive << '\n';
+  return text.str();
+}
+
+// Both searches of `file` for each text, with blocks of several sizes, against the
+// plain ones. Returns what differs, or an empty text.
+inline std::string CheckSearches(const std::string& file, const std::vector<std::string>& texts) {
+  std::ostringstream problems;
+  Collator collator("en_US");
+  Catalogue catalogue(collator);
+  SearchProgress quiet;
+  catalogue.LoadCatalogue(file, true, quiet);
+  for (const std::string& text : texts) {
+    std::string quickExpected = RowsText(ReferenceQuickFind(file, catalogue.Folders(), text));
+    std::string searchExpected = RowsText(ReferenceSearch(file, text));
+    for (std::size_t blockSize : {std::size_t{1}, std::size_t{2}, std::size_t{5}, EntryScan::kDefaultBlockSize}) {
+      ListRows quick, search;
+      FindEntries(catalogue, text, quick, quiet, blockSize);
+      SearchCatalogueFile(text, file, search, quiet, blockSize);
+      if (RowsText(quick) != quickExpected)
+        problems << "quick find of \"" << text << "\" in blocks of " << blockSize << ":\n" << RowsText(quick)
+                 << "instead of\n" << quickExpected;
+      if (RowsText(search) != searchExpected)
+        problems << "search of \"" << text << "\" in blocks of " << blockSize << ":\n" << RowsText(search)
+                 << "instead of\n" << searchExpected;
+    }
+  }
+  return problems.str();
+}
+
+}  // namespace qvl::test
