@@ -1,15 +1,21 @@
-// The Browse tab without a window: what a catalogue holds, and one folder's rows.
+// The Browse tab without a window: what a catalogue holds, one folder's rows, and
+// the whole catalogue written out as a plain list.
 #include <cerrno>
+#include <ctime>
 #include <iostream>
 
 #include "browse/Catalogue.h"
 #include "browse/CatalogueReplay.h"
 #include "browse/FolderView.h"
+#include "catalogue/Fields.h"
 #include "cli/Args.h"
 #include "cli/Commands.h"
+#include "cli/Options.h"
 #include "cli/RowOutput.h"
 #include "cli/TerminalProgress.h"
+#include "listing/PlainListWriters.h"
 #include "platform/IoError.h"
+#include "platform/Locale.h"
 #include "search/RowOrder.h"
 
 namespace qvl::cli {
@@ -58,6 +64,15 @@ void PrintField(std::string_view label, std::string_view value) {
   }
 }
 
+// Standard output as a sink for the plain-list writers.
+class StandardOutput final : public ByteSink {
+ public:
+  void Write(std::string_view bytes) override {
+    std::cout.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!std::cout) throw IoError("Cannot write to standard output");
+  }
+};
+
 }  // namespace
 
 int RunInfo(const std::vector<std::string>& args) {
@@ -97,6 +112,34 @@ int RunLs(const std::vector<std::string>& args) {
   order.Sort(rows.rows);
   for (const ListRow& row : rows.rows) PrintRow(std::cout, row);
   std::cerr << FolderText(rows.FileCount, path) << '\n';
+  return kSuccess;
+}
+
+int RunTree(const std::vector<std::string>& args) {
+  auto parsed = ParseArgs(args, {{"--method"}, {"--margin"}});
+  if (parsed.positional.size() != 1) throw UsageError("tree takes one catalogue file");
+  ListMethod method = MethodNamed(parsed.Value("--method").value_or("collapsed"));
+  if (method == ListMethod::Catalogue) throw UsageError("tree writes collapsed, folders or filenames");
+  std::uint8_t rightMargin = MarginFor(parsed.Value("--margin"));
+  const std::string& name = parsed.positional[0];
+  Collator collator;
+  Catalogue catalogue(collator);
+  TerminalProgress progress;
+  Load(catalogue, name, progress);
+
+  StandardOutput out;
+  BufferedSink buffer(out);
+  auto writer = MakePlainListWriter(method, buffer, rightMargin);
+  ListHeader header;
+  header.caption = catalogue.Caption();
+  header.date = ShortDateText(std::time(nullptr));
+  header.time = LongTimeText(std::time(nullptr));
+  if (catalogue.CommentBlock()) header.comment = CommentLinesOf(*catalogue.CommentBlock());
+  writer->WriteListHeader(header);
+  ReplayCatalogue(catalogue, *writer, {}, progress);
+  writer->WriteListTrailer(header.caption);
+  buffer.Flush();
+  progress.Clear();
   return kSuccess;
 }
 

@@ -18,6 +18,7 @@ int RunDrives(const std::vector<std::string>& args);
 int RunList(const std::vector<std::string>& args);
 int RunInfo(const std::vector<std::string>& args);
 int RunLs(const std::vector<std::string>& args);
+int RunTree(const std::vector<std::string>& args);
 int RunMerge(const std::vector<std::string>& args);
 int RunFind(const std::vector<std::string>& args);
 int RunSearch(const std::vector<std::string>& args);

@@ -8,6 +8,7 @@
 
 #include "cli/Args.h"
 #include "cli/Commands.h"
+#include "cli/Options.h"
 #include "cli/TerminalProgress.h"
 #include "browse/Import.h"
 #include "listing/CreateListCommand.h"
@@ -25,21 +26,6 @@ std::optional<char> DriveLetter(std::string text) {
   char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
   if (letter < 'a' || letter > 'z') return std::nullopt;
   return letter;
-}
-
-ListMethod MethodNamed(const std::string& name) {
-  if (name == "qvl") return ListMethod::Catalogue;
-  if (name == "collapsed") return ListMethod::Collapsed;
-  if (name == "folders") return ListMethod::FoldersOnly;
-  if (name == "filenames") return ListMethod::FoldersAndFilenames;
-  throw UsageError("--method takes qvl, collapsed, folders or filenames, not " + name);
-}
-
-std::uint8_t MarginNamed(const std::string& text) {
-  bool digits = !text.empty() && text.size() <= 3 &&
-                std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
-  if (!digits || std::stoi(text) > 255) throw UsageError("--margin takes a number from 0 to 255, not " + text);
-  return static_cast<std::uint8_t>(std::stoi(text));
 }
 
 // The drive table with the drives of the settings file, then the --map
@@ -144,6 +130,10 @@ Quorvalen's command-line tool: catalogues drives and reads catalogues.
   qvl search TEXT [FILE...]
                       the same over the catalogues named, or else over every
                       catalogue of the history list; rows also name the catalogue
+  qvl tree FILE [--method collapsed|folders|filenames] [--margin N]
+                      the catalogue written out as a plain list in that style
+                      (default collapsed), as a listing of the drive would have
+                      been; sizes and totals from the stored sizes
   qvl --help          this text
 
 DRIVE is a drive letter, with or without ":". Exit status: 0 on success, 2 on

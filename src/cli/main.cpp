@@ -20,6 +20,7 @@ int Dispatch(const std::vector<std::string>& args) {
       {"list", RunList},
       {"info", RunInfo},
       {"ls", RunLs},
+      {"tree", RunTree},
       {"merge", RunMerge},
       {"find", RunFind},
       {"search", RunSearch},

@@ -1,8 +1,9 @@
-// qvl info and qvl ls on catalogue files made for the test.
+// qvl info, ls and tree on catalogue files made for the test.
 #include <gtest/gtest.h>
 
 #include "browse/CatalogueFiles.h"
 #include "support/Bytes.h"
+#include "support/Lines.h"
 #include "support/RunQvl.h"
 #include "support/TempDir.h"
 
@@ -10,6 +11,7 @@ namespace qvl {
 namespace {
 
 using test::Bytes;
+using test::Lines;
 using test::RunQvl;
 using test::TempDir;
 using test::WorkedExample;
@@ -75,5 +77,46 @@ TEST(QvlLs, UnknownPathMissingFileAndBadSortAreErrors) {
   EXPECT_EQ(RunQvl({"ls"}).status, 2);
 }
 
+// The catalogue written out comes out as the listing of the drive did, but for the
+// time in the header.
+TEST(QvlTree, WritesTheCatalogueAsTheListingWould) {
+  TempDir dir;
+  dir.MakeFile("tree/readme.txt", std::string(1234, 'r'));
+  dir.MakeFile("tree/zz.bin", std::string(200, 'z'));
+  dir.MakeFile("tree/Docs/a.txt", std::string(12, 'a'));
+  std::vector<std::string> map{"--map", "c=" + (dir / "tree"), "--label", "DATA", "--comment", "Backup"};
+  std::vector<std::string> catalogue{"list", "c", "-o", dir / "disk.qvl"};
+  catalogue.insert(catalogue.end(), map.begin(), map.end());
+  ASSERT_EQ(RunQvl(catalogue).status, 0);
+  for (std::string method : {"collapsed", "folders", "filenames"}) {
+    std::vector<std::string> list{"list", "c", "-o", dir / (method + ".txt"), "--method", method, "--margin", "50"};
+    list.insert(list.end(), map.begin(), map.end());
+    ASSERT_EQ(RunQvl(list).status, 0);
+    auto tree = RunQvl({"tree", dir / "disk.qvl", "--method", method, "--margin", "50"});
+    ASSERT_EQ(tree.status, 0) << tree.err;
+    auto expected = Lines(test::ReadFile(dir / (method + ".txt")));
+    auto got = Lines(tree.out);
+    ASSERT_EQ(got.size(), expected.size()) << method;
+    for (std::size_t i = 0; i < got.size(); ++i) {
+      if (i == 1) continue;  // the time of day
+      EXPECT_EQ(got[i], expected[i]) << method << " line " << i;
+    }
+    EXPECT_EQ(got[1].substr(0, 15), "* List created ");
+  }
+}
+
+TEST(QvlTree, CatalogueWithoutSizesHasZeroTotals) {
+  TempDir dir;
+  test::WriteFile(dir / "bare.qvl", Bytes("\x00" "d: [x]" "\x03" "a" "\x03" "b" "\x02\x00"));
+  auto tree = RunQvl({"tree", dir / "bare.qvl", "--method", "folders", "--margin", "40"});
+  ASSERT_EQ(tree.status, 0) << tree.err;
+  auto lines = Lines(tree.out);
+  ASSERT_GE(lines.size(), 5u);
+  EXPECT_EQ(lines[4], "D:\\" + std::string(16, ' ') + " (0 bytes in 2 files)");
+  EXPECT_EQ(RunQvl({"tree", dir / "bare.qvl", "--method", "qvl"}).status, 2);
+  EXPECT_EQ(RunQvl({"tree", dir / "missing.qvl"}).status, 2);
+}
+
 }  // namespace
 }  // namespace qvl
+
