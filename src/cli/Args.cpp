@@ -27,7 +27,7 @@ std::optional<CommentLines> CommentOption(const ParsedArgs& parsed) {
   return comment;
 }
 
-ParsedArgs ParseArgs(const std::vector<std::string>& args, const std::vector<OptionSpec>& specs) {
+ParsedArgs ParseArgs(const std::vector<std::string>& args, const std::vector<OptionRule>& rules) {
   ParsedArgs parsed;
   bool optionsEnded = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -46,20 +46,20 @@ ParsedArgs ParseArgs(const std::vector<std::string>& args, const std::vector<Opt
       name = arg.substr(0, eq);
       inlineValue = arg.substr(eq + 1);
     }
-    const OptionSpec* spec = nullptr;
-    for (const auto& candidate : specs)
-      if (candidate.name == name || (!candidate.alias.empty() && candidate.alias == name)) spec = &candidate;
-    if (spec == nullptr) throw UsageError("unknown option " + name);
-    if (!spec->takesValue) {
+    const OptionRule* rule = nullptr;
+    for (const auto& candidate : rules)
+      if (candidate.name == name || (!candidate.alias.empty() && candidate.alias == name)) rule = &candidate;
+    if (rule == nullptr) throw UsageError("unknown option " + name);
+    if (!rule->takesValue) {
       if (inlineValue) throw UsageError(name + " takes no value");
-      parsed.options.emplace(spec->name, "");
+      parsed.options.emplace(rule->name, "");
       continue;
     }
     if (!inlineValue) {
       if (i + 1 >= args.size()) throw UsageError(name + " needs a value");
       inlineValue = args[++i];
     }
-    parsed.options.emplace(spec->name, *inlineValue);
+    parsed.options.emplace(rule->name, *inlineValue);
   }
   return parsed;
 }

@@ -16,8 +16,8 @@ class UsageError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-struct OptionSpec {
-  OptionSpec(std::string optionName, bool valued = true, std::string otherSpelling = {})
+struct OptionRule {
+  OptionRule(std::string optionName, bool valued = true, std::string otherSpelling = {})
       : name(std::move(optionName)), takesValue(valued), alias(std::move(otherSpelling)) {}
   std::string name;   // "--method", or "-o"
   bool takesValue;
@@ -26,7 +26,7 @@ struct OptionSpec {
 
 struct ParsedArgs {
   std::vector<std::string> positional;
-  std::multimap<std::string, std::string> options;  // by the spec's name, in order given
+  std::multimap<std::string, std::string> options;  // by the option's first spelling, in the order given
 
   bool Has(const std::string& name) const { return options.count(name) > 0; }
   // The value of an option that may be given once.
@@ -39,6 +39,6 @@ std::optional<CommentLines> CommentOption(const ParsedArgs& parsed);
 
 // Options may come anywhere among the positional arguments, as "--name value" or
 // "--name=value"; "--" ends the options.
-ParsedArgs ParseArgs(const std::vector<std::string>& args, const std::vector<OptionSpec>& specs);
+ParsedArgs ParseArgs(const std::vector<std::string>& args, const std::vector<OptionRule>& rules);
 
 }  // namespace qvl::cli
