@@ -10,10 +10,6 @@
 namespace qvl {
 namespace {
 
-constexpr auto kSectionMark = static_cast<unsigned char>(tag::SectionMark);
-constexpr auto kFolderStart = static_cast<unsigned char>(tag::FolderStart);
-constexpr auto kFolderEnd = static_cast<unsigned char>(tag::FolderEnd);
-
 int PercentAt(std::int64_t position, std::int64_t size) {
   return PercentOf(static_cast<double>(position), static_cast<double>(size));
 }
@@ -45,7 +41,7 @@ bool Catalogue::LoadCatalogue(const std::string& name, bool useProgressBar, Prog
   // A SectionMark that is the last byte is the end mark of a catalogue cut short,
   // not a comment block.
   comment_.reset();
-  if (reader_.CurrentTag() == kSectionMark && !reader_.AtEnd()) comment_ = reader_.ReadField();
+  if (reader_.CurrentTag() == tagByte::SectionMark && !reader_.AtEnd()) comment_ = reader_.ReadField();
 
   ReadFolders(name, useProgressBar, progress);
   return true;
@@ -67,9 +63,9 @@ void Catalogue::ReadFolders(const std::string& name, bool useProgressBar, Progre
   std::int64_t nextReport = 0;
   do {
     progress.Pump();
-    reader_.SkipWhileAbove(kFolderEnd);  // entry records are passed over unread
+    reader_.SkipWhileAbove(tagByte::FolderEnd);  // entry records are passed over unread
     // A FolderStart that is the last byte has no name: a file cut short.
-    if (reader_.CurrentTag() == kFolderStart && !reader_.AtEnd()) {
+    if (reader_.CurrentTag() == tagByte::FolderStart && !reader_.AtEnd()) {
       folderName.clear();
       reader_.AppendField(folderName);
       std::size_t parent = openFolders.empty() ? FolderIndex::kRoot : openFolders.back();
@@ -84,13 +80,13 @@ void Catalogue::ReadFolders(const std::string& name, bool useProgressBar, Progre
           progress.Status("Loading file " + name + ", " + std::to_string(percent) + "% done");
       }
     }
-    if (reader_.CurrentTag() == kFolderEnd) {
+    if (reader_.CurrentTag() == tagByte::FolderEnd) {
       if (!openFolders.empty()) openFolders.pop_back();
       reader_.ReadByte();
     }
     // A SectionMark before the last byte is no end mark: it is passed over like
     // an entry, so that the records after it are still read.
-    if (reader_.CurrentTag() == kSectionMark && !reader_.AtEnd()) reader_.ReadByte();
+    if (reader_.CurrentTag() == tagByte::SectionMark && !reader_.AtEnd()) reader_.ReadByte();
   } while (!reader_.AtEnd());
   // As after the records of a complete file, where the root's FolderEnd emptied it.
   currentPath_ = openFolders.empty() ? std::string() : folders_.Path(openFolders.back());

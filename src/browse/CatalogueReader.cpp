@@ -7,10 +7,6 @@
 
 namespace qvl {
 
-namespace {
-constexpr unsigned char kLastTag = 0x04;
-}
-
 CatalogueReader::CatalogueReader(std::size_t blockSize)
     : blockSize_(std::max<std::size_t>(blockSize, 1)), buffer_(blockSize_) {}
 
@@ -67,7 +63,7 @@ void CatalogueReader::AppendField(std::string& text) {
   for (;;) {
     if (index_ == length_ && !FillBlock()) return;
     const unsigned char* start = buffer_.data() + index_;
-    std::size_t found = FindTagByte(start, length_ - index_, kLastTag);
+    std::size_t found = FindTagByte(start, length_ - index_, tagByte::Last);
     text.append(reinterpret_cast<const char*>(start), found);
     index_ += found;
     if (index_ < length_) {

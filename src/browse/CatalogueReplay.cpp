@@ -9,8 +9,6 @@
 namespace qvl {
 namespace {
 
-bool IsEntryTag(unsigned char byte) { return byte == tag::FileEntry || byte == tag::SubfolderEntry; }
-
 class Replay {
  public:
   Replay(CatalogueReader& reader, FolderWriter& writer, const ReplayOptions& options, Progress& progress,

@@ -11,11 +11,6 @@
 namespace qvl {
 namespace {
 
-constexpr auto kSectionMark = static_cast<unsigned char>(tag::SectionMark);
-constexpr auto kFolderStart = static_cast<unsigned char>(tag::FolderStart);
-constexpr auto kFolderEnd = static_cast<unsigned char>(tag::FolderEnd);
-constexpr auto kFileEntry = static_cast<unsigned char>(tag::FileEntry);
-constexpr auto kSubfolderEntry = static_cast<unsigned char>(tag::SubfolderEntry);
 constexpr std::string_view kRewriting = "Rewriting dir ";
 
 // One merge: the destination read front to back, the source read by seeks to the
@@ -34,7 +29,7 @@ class Merge {
     destination_.ReadByte();  // the header's SectionMark
     Put(tag::SectionMark, destination_.ReadField());
     // The destination's comment is dropped; the merged file gets the one given.
-    if (destination_.CurrentTag() == kSectionMark && !destination_.AtEnd()) destination_.ReadField();
+    if (destination_.CurrentTag() == tagByte::SectionMark && !destination_.AtEnd()) destination_.ReadField();
     if (comment) Put(tag::SectionMark, FieldText(CommentBlockText(*comment)));
 
     // The source root's records lead the root.
@@ -46,17 +41,17 @@ class Merge {
     while (!destination_.AtEnd()) {
       progress_.Pump();
       unsigned char current = destination_.CurrentTag();
-      if (current == kFolderStart) {
+      if (current == tagByte::FolderStart) {
         ReportProgress();
         EnterFolder(destination_.ReadField());
-      } else if (current == kFolderEnd) {
+      } else if (current == tagByte::FolderEnd) {
         // The root closes once, at the end: what follows its FolderEnd in an odd
         // file goes below it, as the loader reads it, and further FolderEnds
         // close nothing.
         if (open_.size() > 1) LeaveFolder();
         destination_.ReadByte();
-      } else if (current == kFileEntry || current == kSubfolderEntry) {
-        destination_.CopyWhileAbove(kFolderEnd, out_);
+      } else if (current == tagByte::FileEntry || current == tagByte::SubfolderEntry) {
+        destination_.CopyWhileAbove(tagByte::FolderEnd, out_);
       } else {
         destination_.ReadByte();  // a SectionMark before the end, or a stray byte
       }
@@ -101,8 +96,8 @@ class Merge {
     if (position < 1) return;  // nothing to read: an empty source
     source_.SeekCatalogue(position - 1);
     source_.ReadByte();
-    if (source_.CurrentTag() == kFileEntry || source_.CurrentTag() == kSubfolderEntry)
-      source_.CopyWhileAbove(kFolderEnd, out_);
+    if (source_.CurrentTag() == tagByte::FileEntry || source_.CurrentTag() == tagByte::SubfolderEntry)
+      source_.CopyWhileAbove(tagByte::FolderEnd, out_);
   }
 
   bool Merged(std::size_t folder) const { return folders_.Position(folder) < 1; }
@@ -190,7 +185,7 @@ void ImportCatalogue(Catalogue& source, const std::string& destination, bool fro
   // Whatever the destination is, it is replaced: a file that is plainly no
   // catalogue (a text file, an empty file) is refused rather than rewritten.
   reader.ReadByte();
-  if (reader.CatalogueSize() == 0 || reader.CurrentTag() != kSectionMark)
+  if (reader.CatalogueSize() == 0 || reader.CurrentTag() != tagByte::SectionMark)
     throw IoError("Cannot import into \"" + destination + "\": it is not a catalogue");
   reader.SeekCatalogue(0);
 

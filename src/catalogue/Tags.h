@@ -26,6 +26,10 @@ constexpr unsigned char Last = 0x04;  // every byte up to this one is a tag
 }  // namespace tagByte
 
 constexpr bool IsTag(unsigned char byte) { return byte <= tagByte::Last; }
+// FileEntry or SubfolderEntry: the records that belong to the folder they stand in.
+constexpr bool IsEntryTag(unsigned char byte) {
+  return byte == tagByte::FileEntry || byte == tagByte::SubfolderEntry;
+}
 
 // The comment's four lines, as the comment dialog fills them.
 using CommentLines = std::array<std::string, 4>;

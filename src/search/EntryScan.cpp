@@ -12,7 +12,6 @@ namespace {
 
 constexpr std::size_t kNone = SIZE_MAX;
 
-bool IsEntryTag(unsigned char tag) { return tag == tagByte::FileEntry || tag == tagByte::SubfolderEntry; }
 
 }  // namespace
 
