@@ -4,9 +4,6 @@
 
 namespace qvl {
 
-CatalogueWriter::CatalogueWriter(ByteSink& output, std::string rootPath)
-    : output_(output), rootPath_(std::move(rootPath)) {}
-
 void CatalogueWriter::AppendRecord(char tag, std::string_view text) {
   pending_ += tag;
   std::size_t start = pending_.size();
@@ -29,7 +26,8 @@ void CatalogueWriter::WriteCatalogueHeader(std::string_view caption,
 }
 
 void CatalogueWriter::WriteCatalogueFolder(const WalkState& state) {
-  if (state.ListPath != rootPath_) AppendRecord(tag::FolderStart, state.CurrentName());
+  // The root has no FolderStart and no name.
+  if (state.ListDepth > 1) AppendRecord(tag::FolderStart, state.CurrentName());
   const WalkLevel& level = state.Current();
   for (const auto& name : level.FolderNames) AppendRecord(tag::SubfolderEntry, name);
   for (const auto& text : level.FileNames) AppendRecord(tag::FileEntry, text);

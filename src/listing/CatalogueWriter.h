@@ -16,8 +16,7 @@ namespace qvl {
 // the run is cut short.
 class CatalogueWriter final : public FolderWriter {
  public:
-  // `rootPath` is the walk's starting ListPath ("D:\"); its folder has no FolderStart.
-  CatalogueWriter(ByteSink& output, std::string rootPath);
+  explicit CatalogueWriter(ByteSink& output) : output_(output) {}
 
   void WriteCatalogueHeader(std::string_view caption, const std::optional<CommentLines>& comment);
   void WriteCatalogueFolder(const WalkState& state);
@@ -32,7 +31,6 @@ class CatalogueWriter final : public FolderWriter {
   void HandOver();
 
   ByteSink& output_;
-  std::string rootPath_;
   std::string pending_;  // records not yet handed to the output
 };
 

@@ -11,8 +11,7 @@ namespace {
 
 void WriteCatalogue(const ListRequest& request, ByteSink& output, DirectorySource& source,
                     const Collator& collator, Progress& progress) {
-  std::string rootPath = std::string(1, static_cast<char>(request.drive.letter - 'a' + 'A')) + ":\\";
-  CatalogueWriter writer(output, rootPath);
+  CatalogueWriter writer(output);
   writer.WriteCatalogueHeader(DriveCaption(request.drive), request.comment);
   DriveWalk walk(source, collator, writer, progress, {.entryTextWithSize = request.withSizes});
   walk.Run(request.drive.letter);

@@ -14,9 +14,10 @@
 namespace qvl {
 namespace {
 
-// Folders read ahead (or announced) but not yet taken by the walk; bounds the
-// memory the read-ahead may hold.
+// Folders read ahead (or announced) but not yet taken by the walk, and the entries
+// they hold: together they bound the memory the read-ahead may take.
 constexpr std::size_t kMaxReadAhead = 4096;
+constexpr std::size_t kMaxHeldEntries = std::size_t{1} << 18;
 
 std::string JoinPath(const std::string& parent, const std::string& name) {
   return parent.empty() ? name : parent + "/" + name;
@@ -24,7 +25,10 @@ std::string JoinPath(const std::string& parent, const std::string& name) {
 
 std::string RelativePath(const std::vector<std::string>& folderNames) {
   std::string path;
-  for (const auto& name : folderNames) path = JoinPath(path, name);
+  for (const auto& name : folderNames) {
+    if (!path.empty()) path += '/';
+    path += name;
+  }
   return path;
 }
 
@@ -87,26 +91,31 @@ class LinuxDirectorySource final : public DirectorySource {
   // walk must read it itself.
   bool TakeReadAhead(const std::string& path, std::vector<DirEntry>& entries) {
     std::unique_lock lock(mutex_);
-    auto job = jobs_.find(path);
-    if (job == jobs_.end()) return false;
-    if (job->second.state == Job::Reading) {
+    auto found = jobs_.find(path);
+    if (found == jobs_.end()) return false;
+    // The helper may add jobs while the walk waits, which can move the table's
+    // iterators but never its elements.
+    Job* job = &found->second;
+    if (job->state == Job::Reading) {
       ++walkWaiting_;
-      walkWake_.wait(lock, [&] { return job->second.state == Job::Done; });
+      walkWake_.wait(lock, [&] { return job->state == Job::Done; });
       --walkWaiting_;
     }
-    bool done = job->second.state == Job::Done;
+    bool done = job->state == Job::Done;
     if (done) {
-      entries = std::move(job->second.entries);
-      lastOk_ = job->second.ok;
+      heldEntries_ -= job->entries.size();
+      entries = std::move(job->entries);
+      lastOk_ = job->ok;
     }
-    jobs_.erase(job);
+    jobs_.erase(path);
     if (helperIdle_) helperWake_.notify_one();  // room for more read-ahead
     return done;
   }
 
-  // The oldest folder announced and not yet taken by the walk; empty when none.
+  // The oldest folder announced and not yet taken by the walk; empty when none, or
+  // when what was read ahead already holds enough entries.
   std::string NextForHelper() {
-    while (!pending_.empty()) {
+    while (!pending_.empty() && heldEntries_ < kMaxHeldEntries) {
       std::string path = std::move(pending_.front());
       pending_.pop_front();
       auto job = jobs_.find(path);
@@ -140,6 +149,7 @@ class LinuxDirectorySource final : public DirectorySource {
         std::string child = JoinPath(path, entry->name);
         if (jobs_.try_emplace(child).second) pending_.push_back(std::move(child));
       }
+      heldEntries_ += entries.size();
       job.entries = std::move(entries);
       job.ok = ok;
       job.state = Job::Done;
@@ -157,6 +167,7 @@ class LinuxDirectorySource final : public DirectorySource {
   std::condition_variable walkWake_;
   std::unordered_map<std::string, Job> jobs_;
   std::deque<std::string> pending_;  // announced folders, oldest first
+  std::size_t heldEntries_ = 0;      // entries of the folders read ahead
   bool helperIdle_ = false;
   int walkWaiting_ = 0;
   bool stopping_ = false;

@@ -47,6 +47,10 @@ bool IsDotOrDotDot(const char* name) {
 
 }  // namespace
 
+FolderReader::~FolderReader() {
+  if (deepFd_ >= 0) ::close(deepFd_);
+}
+
 bool FolderReader::Read(const std::string& relativePath, std::vector<DirEntry>& entries) {
   entries.clear();
   int fd = Open(relativePath);
@@ -60,19 +64,32 @@ int FolderReader::Open(const std::string& relativePath) {
   // A fresh open of the root, so that reading it twice starts at its beginning twice.
   if (relativePath.empty()) return OpenBeneath(rootFd_, ".");
   if (relativePath.size() < PATH_MAX - 1) return OpenBeneath(rootFd_, relativePath.c_str());
-  // Longer than the system takes in one call: open it a piece at a time.
-  int fd = rootFd_;
+  // Longer than the system takes in one call: open it a piece at a time, from the
+  // last such folder when this one lies below it (as a walk going down has it).
+  int base = rootFd_;
   std::size_t start = 0;
+  if (deepFd_ >= 0 && relativePath.size() > deepPath_.size() && relativePath[deepPath_.size()] == '/' &&
+      relativePath.compare(0, deepPath_.size(), deepPath_) == 0) {
+    base = deepFd_;
+    start = deepPath_.size() + 1;
+  }
+  int fd = base;
   while (start < relativePath.size()) {
     std::size_t end = relativePath.size();
     if (end - start >= PATH_MAX - 1) end = relativePath.rfind('/', start + PATH_MAX - 2);
     if (end == std::string::npos || end <= start) end = relativePath.find('/', start);
     if (end == std::string::npos) end = relativePath.size();
     int next = OpenBeneath(fd, relativePath.substr(start, end - start).c_str());
-    if (fd != rootFd_) ::close(fd);
+    if (fd != base) ::close(fd);
     if (next < 0) return -1;
     fd = next;
     start = end + 1;
+  }
+  int kept = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+  if (kept >= 0) {
+    if (deepFd_ >= 0) ::close(deepFd_);
+    deepFd_ = kept;
+    deepPath_ = relativePath;
   }
   return fd;
 }

@@ -13,6 +13,9 @@ namespace qvl {
 class FolderReader {
  public:
   explicit FolderReader(int rootFd) : rootFd_(rootFd) {}
+  ~FolderReader();
+  FolderReader(const FolderReader&) = delete;
+  FolderReader& operator=(const FolderReader&) = delete;
   // `relativePath` is "" for the root, else "a/b/c". False when it cannot be read.
   bool Read(const std::string& relativePath, std::vector<DirEntry>& entries);
 
@@ -22,6 +25,10 @@ class FolderReader {
   void AddEntry(int fd, const char* name, unsigned char type, std::vector<DirEntry>& entries);
 
   int rootFd_;
+  // The last folder opened by a path too long for one call, kept open so that its
+  // subfolders are opened from it rather than from the root.
+  std::string deepPath_;
+  int deepFd_ = -1;
   bool mountRootKnown_ = false;  // whether the kernel flags mount points itself
   unsigned long folderDevice_ = 0;
   alignas(8) char buffer_[1 << 15];

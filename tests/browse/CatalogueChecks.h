@@ -46,7 +46,7 @@ inline std::string CheckCatalogue(const std::string& path, const std::string& sc
   // The replay opens and closes every folder once, in pairs, and writes a
   // catalogue with the same folders.
   struct Checked final : FolderWriter {
-    explicit Checked(ByteSink& sink, std::string root) : writer(sink, std::move(root)) {}
+    explicit Checked(ByteSink& sink) : writer(sink) {}
     void BeginFolder(const WalkState& state) override {
       if (state.ListDepth != ++depth) balanced = false;
       ++begun;
@@ -61,7 +61,7 @@ inline std::string CheckCatalogue(const std::string& path, const std::string& sc
     bool balanced = true;
   };
   StringSink replayed;
-  Checked checked(replayed, ReplayRootPath(catalogue.Caption()));
+  Checked checked(replayed);
   checked.writer.WriteCatalogueHeader(catalogue.Caption(), std::nullopt);
   ReplayCatalogue(catalogue, checked, {.entryTexts = true}, quiet);
   checked.writer.WriteEndMark();

@@ -22,7 +22,7 @@ using Strings = std::vector<std::string>;
 // Writes the loaded catalogue anew through the catalogue writer.
 std::string Rewritten(Catalogue& catalogue) {
   StringSink out;
-  CatalogueWriter writer(out, ReplayRootPath(catalogue.Caption()));
+  CatalogueWriter writer(out);
   std::optional<CommentLines> comment;
   if (catalogue.CommentBlock()) comment = CommentLinesOf(*catalogue.CommentBlock());
   writer.WriteCatalogueHeader(catalogue.Caption(), comment);

@@ -66,6 +66,16 @@ TEST_F(CatalogueFixture, WithoutCommentOrSizes) {
                                                    "\x03" "zz.bin" "\x01" "Docs" "\x03" "a.txt" "\x02\x02\x00"));
 }
 
+TEST_F(CatalogueFixture, AnUpperCaseDriveLetterListsTheSame) {
+  drive.AddFolder("", {FileOf("a", 1)});
+  ListRequest request;
+  request.drive = FixedDrive('C', "DATA");
+  StringSink out;
+  Progress quiet;
+  WriteListing(request, out, drive, collator, quiet);
+  EXPECT_EQ(out.text, Bytes("\x00" "c: [data]" "\x03" "a/1" "\x02\x00"));
+}
+
 TEST_F(CatalogueFixture, EmptyRootIsCaptionFolderEndAndEndMark) {
   drive.AddFolder("", {});
   EXPECT_EQ(List(), Bytes("\x00" "c: [data]" "\x02\x00"));
