@@ -1,6 +1,5 @@
 // The Browse tab without a window: what a catalogue holds, one folder's rows, and
 // the whole catalogue written out as a plain list.
-#include <cerrno>
 #include <ctime>
 #include <iostream>
 
@@ -23,7 +22,7 @@ namespace {
 
 void Load(Catalogue& catalogue, const std::string& name, Progress& progress) {
   // The window ignores a missing file; a command line names it.
-  if (!catalogue.LoadCatalogue(name, true, progress)) ThrowIoError("open", name, ENOENT);
+  if (!catalogue.LoadCatalogue(name, true, progress)) ThrowNamedFileProblem(name);
 }
 
 // "--sort size:desc" and the like.

@@ -1,9 +1,9 @@
 // The Browse tab's import without a window: one catalogue merged into another.
-#include <cerrno>
 
 #include "browse/Import.h"
 #include "cli/Args.h"
 #include "cli/Commands.h"
+#include "cli/Options.h"
 #include "cli/TerminalProgress.h"
 #include "platform/IoError.h"
 
@@ -20,7 +20,7 @@ int RunMerge(const std::vector<std::string>& args) {
   TerminalProgress progress;
   // The window ignores a missing source; a command line names it.
   if (!ImportCatalogueFile(catalogue, source, destination, false, comment, progress))
-    ThrowIoError("open", source, ENOENT);
+    ThrowNamedFileProblem(source);
   return kSuccess;
 }
 

@@ -1,10 +1,14 @@
 #include "cli/Options.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cctype>
 #include <optional>
 
 #include "cli/Args.h"
+#include "platform/IoError.h"
 #include "platform/ProfileFile.h"
 #include "settings/Settings.h"
 
@@ -24,6 +28,14 @@ std::uint8_t MarginNamed(const std::string& text) {
   if (!digits || std::stoi(text) > 255) throw UsageError("--margin takes a number from 0 to 255, not " + text);
   return static_cast<std::uint8_t>(std::stoi(text));
 }
+
+std::string NamedFileProblem(const std::string& name) {
+  struct stat st {};
+  int reason = ::stat(name.c_str(), &st) != 0 ? errno : S_ISDIR(st.st_mode) ? EISDIR : ENOENT;
+  return IoErrorText("open", name, reason);
+}
+
+void ThrowNamedFileProblem(const std::string& name) { throw IoError(NamedFileProblem(name)); }
 
 std::uint8_t MarginFor(const std::optional<std::string>& text) {
   return text ? MarginNamed(*text) : ReadRightMargin(ProfileFile(SettingsFilePath()));

@@ -15,4 +15,9 @@ std::uint8_t MarginNamed(const std::string& text);
 // --margin when given, else the settings' RightMargin (95 without one).
 std::uint8_t MarginFor(const std::optional<std::string>& text);
 
+// Why a file named on the command line could not be read: the system's reason
+// ("No such file or directory", "Is a directory", "Permission denied").
+std::string NamedFileProblem(const std::string& name);
+[[noreturn]] void ThrowNamedFileProblem(const std::string& name);
+
 }  // namespace qvl::cli

@@ -1,11 +1,10 @@
 // The quick find and the Search tab without a window.
-#include <cerrno>
-#include <filesystem>
 #include <iostream>
 
 #include "browse/Catalogue.h"
 #include "cli/Args.h"
 #include "cli/Commands.h"
+#include "cli/Options.h"
 #include "cli/RowOutput.h"
 #include "cli/TerminalProgress.h"
 #include "platform/IoError.h"
@@ -33,11 +32,6 @@ std::string SearchText(const std::string& text) {
   return text;
 }
 
-// The message for a file named on the command line that was not searched.
-std::string NotSearched(const std::string& name) {
-  return IoErrorText("open", name, std::filesystem::is_directory(name) ? EISDIR : ENOENT);
-}
-
 }  // namespace
 
 int RunFind(const std::vector<std::string>& args) {
@@ -49,7 +43,7 @@ int RunFind(const std::vector<std::string>& args) {
   Catalogue catalogue(collator);
   TerminalProgress progress;
   // The window ignores a missing file; a command line names it.
-  if (!catalogue.LoadCatalogue(name, true, progress)) ThrowIoError("open", name, ENOENT);
+  if (!catalogue.LoadCatalogue(name, true, progress)) ThrowNamedFileProblem(name);
   QuickFindResult result;
   {
     RowPrinter rows(std::cout);
@@ -82,7 +76,7 @@ int RunSearch(const std::vector<std::string>& args) {
   // Catalogues of the history list that are gone are passed over, as in the
   // window; a file named here that is not there is an error.
   if (named && !outcome.skipped.empty()) {
-    for (const std::string& name : outcome.skipped) std::cerr << "qvl: " << NotSearched(name) << '\n';
+    for (const std::string& name : outcome.skipped) std::cerr << "qvl: " << NamedFileProblem(name) << '\n';
     return kFailure;
   }
   return outcome.found ? kSuccess : kNothingFound;

@@ -37,7 +37,8 @@ void TerminalProgress::Draw(std::string_view text) {
     if (!text.empty() && static_cast<unsigned char>(text.back()) >= 0xC0) text.remove_suffix(1);
   }
   std::string line = "\r";
-  line += text;
+  // Names may hold control characters; none of them may reach the terminal.
+  for (char c : text) line += (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) ? '?' : c;
   line += "\x1b[K";
   (void)!::write(STDERR_FILENO, line.data(), line.size());
   drawn_ = true;

@@ -11,9 +11,9 @@
 namespace qvl {
 
 // Writes a catalogue while a drive is walked. Every call hands what it wrote to
-// the output at once (the records of one folder in one write call), so that the
-// file always ends on a whole record and holds everything written so far whenever
-// the run is cut short.
+// the output at once (the records of one folder in one write call), so that a run
+// cut short leaves a file that holds everything written so far and, short of a
+// failed write, ends on a whole record.
 class CatalogueWriter final : public FolderWriter {
  public:
   explicit CatalogueWriter(ByteSink& output) : output_(output) {}

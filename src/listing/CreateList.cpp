@@ -46,7 +46,7 @@ void WriteListing(const ListRequest& request, ByteSink& output, DirectorySource&
   }
 }
 
-void AppendListing(const ListRequest& request, File& file, DirectorySource& source,
+void AppendListing(const ListRequest& request, File& file, const std::string& cutText, DirectorySource& source,
                    const Collator& collator, Progress& progress) {
   if (request.method == ListMethod::Catalogue)
     throw std::invalid_argument("A catalogue is merged, not appended to");
@@ -57,7 +57,11 @@ void AppendListing(const ListRequest& request, File& file, DirectorySource& sour
   } catch (...) {
     // The failure that stopped the list is the one to report, not a failed clean-up.
     try {
-      if (file.IsOpen()) file.Truncate(formerEnd);
+      if (file.IsOpen()) {
+        file.Truncate(formerEnd);
+        file.Seek(formerEnd);
+        file.Write(cutText);
+      }
     } catch (const std::exception&) {
     }
     throw;

@@ -34,10 +34,10 @@ struct ListRequest {
 void WriteListing(const ListRequest& request, ByteSink& output, DirectorySource& source,
                   const Collator& collator, Progress& progress);
 
-// Writes a plain listing at the end of `file` (opened by File::OpenAppendText) and
-// closes it. When that fails, the file is cut back to where it ended, so a failed run
-// adds nothing to the user's text.
-void AppendListing(const ListRequest& request, File& file, DirectorySource& source,
+// Writes a plain listing at the end of `file` (opened by File::OpenAppendText, which
+// cut off `cutText`) and closes it. When that fails, the file is cut back to where it
+// ended and the cut text put back, so a failed run leaves the user's text as it was.
+void AppendListing(const ListRequest& request, File& file, const std::string& cutText, DirectorySource& source,
                    const Collator& collator, Progress& progress);
 
 }  // namespace qvl

@@ -6,9 +6,9 @@ namespace qvl {
 namespace {
 
 // Opens the output as the choice asks; any failure is the one fixed message.
-File OpenOutput(const std::string& name, bool append) {
+File OpenOutput(const std::string& name, bool append, std::string& cutText) {
   try {
-    return append ? File::OpenAppendText(name) : File::Create(name);
+    return append ? File::OpenAppendText(name, &cutText) : File::Create(name);
   } catch (const IoError& error) {
     throw LockedOutputError(error.what());
   }
@@ -37,7 +37,8 @@ CreateListResult RunCreateList(const CreateListRequest& request, CreateListAnswe
   const bool catalogueAppend = catalogue && choice == OutputChoice::Append;
   const bool plainAppend = !catalogue && choice == OutputChoice::Append;
   const std::string listed = catalogueAppend ? output + ".tmp" : output;
-  File file = OpenOutput(listed, plainAppend);
+  std::string cutText;  // an end-of-file mark and what followed it, cut off for an append
+  File file = OpenOutput(listed, plainAppend, cutText);
 
   ListRequest list = request.list;
   list.comment.reset();
@@ -45,7 +46,7 @@ CreateListResult RunCreateList(const CreateListRequest& request, CreateListAnswe
   if (!request.skipComment && !catalogueAppend) list.comment = answers.AskComment();
 
   if (plainAppend) {
-    AppendListing(list, file, source, collator, progress);
+    AppendListing(list, file, cutText, source, collator, progress);
   } else {
     try {
       WriteListing(list, file, source, collator, progress);
@@ -66,7 +67,8 @@ CreateListResult RunCreateList(const CreateListRequest& request, CreateListAnswe
       DeleteQuietly(listed);
       throw;
     }
-    DeleteFile(listed);
+    // The merge is done; a listing that will not go away is no reason to say otherwise.
+    DeleteQuietly(listed);
   }
   if (catalogue) history.AddCatalogue(output);
   progress.Status("Listing complete");

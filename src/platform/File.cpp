@@ -51,7 +51,7 @@ File File::Create(const std::string& path) {
   return file;
 }
 
-File File::OpenAppendText(const std::string& path) {
+File File::OpenAppendText(const std::string& path, std::string* cutText) {
   int fd = OpenOrThrow(path, O_RDWR, "open for appending");
   LockForWriting(fd, path, "open for appending");
   File file(fd, path);
@@ -68,8 +68,10 @@ File File::OpenAppendText(const std::string& path) {
     got += static_cast<std::size_t>(n);
   }
   std::int64_t end = size;
-  if (const void* mark = std::memchr(tail, 0x1A, got)) {
-    end = tailStart + (static_cast<const char*>(mark) - tail);
+  if (const void* found = std::memchr(tail, 0x1A, got)) {
+    const char* mark = static_cast<const char*>(found);
+    end = tailStart + (mark - tail);
+    if (cutText != nullptr) cutText->assign(mark, tail + got);
     if (::ftruncate(fd, end) != 0) ThrowIoError("truncate", path, errno);
   }
   file.Seek(end);

@@ -19,8 +19,9 @@ class File : public ByteSink {
   // bytes in; readers are not hindered.
   static File Create(const std::string& path);
   // Opens an existing file for writing at its end. When one of its last 128 bytes
-  // is an end-of-file mark (0x1A), the file is first cut before the first of them.
-  static File OpenAppendText(const std::string& path);
+  // is an end-of-file mark (0x1A), the file is first cut before the first of them;
+  // `cutText` receives what was cut off, so that a failed append can put it back.
+  static File OpenAppendText(const std::string& path, std::string* cutText = nullptr);
   // Opens an existing file for reading.
   static File OpenRead(const std::string& path);
 

@@ -129,13 +129,13 @@ TEST_F(PlainListCommand, CatalogueAppendToATextFileIsRefusedAndLeavesIt) {
   EXPECT_FALSE(std::filesystem::exists(output + ".tmp"));
 }
 
-TEST_F(PlainListCommand, FailedAppendTakesBackWhatItAdded) {
+TEST_F(PlainListCommand, FailedAppendLeavesTheTextAsItWas) {
   for (int i = 0; i < 300; ++i) dir.MakeFile("tree/Docs/a file with quite a long name " + std::to_string(i));
-  test::WriteFile(output, "notes\r\n\x1a");
+  test::WriteFile(output, "notes\r\n\x1a" "old tail");
   auto result = List("filenames", {"--if-exists", "append"}, 8192);
   EXPECT_EQ(result.status, 2);
   EXPECT_EQ(result.err, "qvl: Cannot write to \"" + output + "\": File too large\n");
-  EXPECT_EQ(ReadFile(output), "notes\r\n");
+  EXPECT_EQ(ReadFile(output), "notes\r\n\x1a" "old tail");
 }
 
 TEST_F(PlainListCommand, MarginMustBeANumberUpTo255) {

@@ -61,8 +61,10 @@ TEST(File, WriteFailureIsReported) {
 TEST(File, AppendCutsBeforeAnEndOfFileMarkInTheLast128Bytes) {
   TempDir dir;
   dir.MakeFile("cut", std::string("text\x1A" "junk\x1A" "more", 14));
-  File::OpenAppendText(dir / "cut").Write("+new");
+  std::string cut;
+  File::OpenAppendText(dir / "cut", &cut).Write("+new");
   EXPECT_EQ(ReadFile(dir / "cut"), "text+new");
+  EXPECT_EQ(cut, std::string("\x1A" "junk\x1A" "more", 10));
 
   // A mark further back than 128 bytes stays.
   std::string old = std::string("head\x1A", 5) + std::string(200, 'x');
