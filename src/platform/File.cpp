@@ -71,7 +71,7 @@ File File::OpenAppendText(const std::string& path, std::string* cutText) {
   if (const void* found = std::memchr(tail, 0x1A, got)) {
     const char* mark = static_cast<const char*>(found);
     end = tailStart + (mark - tail);
-    if (cutText != nullptr) cutText->assign(mark, tail + got);
+    if (cutText != nullptr) cutText->assign(mark, static_cast<std::size_t>(tail + got - mark));
     if (::ftruncate(fd, end) != 0) ThrowIoError("truncate", path, errno);
   }
   file.Seek(end);
