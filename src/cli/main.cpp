@@ -36,14 +36,14 @@ int Dispatch(const std::vector<std::string>& args) {
 }
 
 // Some messages are written for a message box, with CR LF between lines; on a
-// terminal they read as one line.
-std::string OneLine(std::string_view text) {
-  std::string line;
+// terminal each of their lines is a line of its own, with the program's name.
+std::string TerminalLines(std::string_view text) {
+  std::string lines = "qvl: ";
   for (std::size_t start = 0;;) {
     std::size_t end = text.find("\r\n", start);
-    line += text.substr(start, end - start);
-    if (end == std::string_view::npos) return line;
-    line += ' ';
+    lines += text.substr(start, end - start);
+    if (end == std::string_view::npos) return lines + "\n";
+    lines += "\nqvl: ";
     start = end + 2;
   }
 }
@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
   } catch (const qvl::cli::UsageError& error) {
     std::cerr << "qvl: " << error.what() << "\n\n" << qvl::cli::UsageText();
   } catch (const std::exception& error) {
-    std::cerr << "qvl: " << OneLine(error.what()) << "\n";
+    std::cerr << TerminalLines(error.what());
   }
   return qvl::cli::kFailure;
 }

@@ -43,7 +43,7 @@ TEST(QvlMerge, RefusalsAndFailuresLeaveTheDestination) {
   dir.MakeFile("d.qvl", kDestination);
   auto same = RunQvl({"merge", "./d.qvl", "d.qvl"}, dir.Path());
   EXPECT_EQ(same.status, 2);
-  EXPECT_EQ(same.err, "qvl: Source and destination is the same! Aborting,\n");
+  EXPECT_EQ(same.err, "qvl: Source and destination is the same!\nqvl: Aborting,\n");
   auto missing = RunQvl({"merge", "none.qvl", "d.qvl"}, dir.Path());
   EXPECT_EQ(missing.err, "qvl: Cannot open \"none.qvl\": No such file or directory\n");
 
@@ -97,7 +97,7 @@ TEST_F(CatalogueAppend, FailuresLeaveTheCatalogueAndNoTemporaryFile) {
 
   auto locked = RunQvl({"list", "c", "--map", "c=" + (dir / "tree"), "-o", dir / "none/disk.qvl"});
   EXPECT_EQ(locked.status, 2);
-  EXPECT_EQ(locked.err, "qvl: File is locked by another application. Aborting. (Cannot create \"" +
+  EXPECT_EQ(locked.err, "qvl: File is locked by another application.\nqvl: Aborting. (Cannot create \"" +
                             (dir / "none/disk.qvl") + "\": No such file or directory)\n");
 }
 
