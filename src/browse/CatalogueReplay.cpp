@@ -5,6 +5,7 @@
 
 #include "catalogue/Fields.h"
 #include "catalogue/Tags.h"
+#include "platform/Locale.h"
 
 namespace qvl {
 namespace {
@@ -101,8 +102,7 @@ class Replay {
 std::string ReplayRootPath(std::string_view caption) {
   char letter = 'C';
   if (caption.size() >= 2 && caption[1] == ':') {
-    char first = caption[0];
-    if (first >= 'a' && first <= 'z') letter = static_cast<char>(first - 'a' + 'A');
+    char first = AsciiUpper(caption[0]);
     if (first >= 'A' && first <= 'Z') letter = first;
   }
   return std::string(1, letter) + ":\\";

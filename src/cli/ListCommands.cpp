@@ -177,8 +177,7 @@ int RunList(const std::vector<std::string>& args) {
   ProfileFile settings(SettingsFilePath());
   ListRequest request;
   request.method = MethodNamed(parsed.Value("--method").value_or("qvl"));
-  auto margin = parsed.Value("--margin");
-  request.rightMargin = margin ? MarginNamed(*margin) : ReadRightMargin(settings);
+  request.rightMargin = MarginFor(parsed.Value("--margin"));
   request.withSizes = !parsed.Has("--no-sizes");
   request.comment = CommentOption(parsed);
   DriveTable drives = DrivesForRun(parsed, letter);

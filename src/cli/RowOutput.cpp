@@ -48,12 +48,6 @@ char* WriteRow(char* out, bool isFolder, std::string_view caption, std::string_v
 
 }  // namespace
 
-std::string EscapeField(std::string_view text) {
-  std::string field(2 * text.size(), '\0');
-  field.resize(static_cast<std::size_t>(WriteField(field.data(), text) - field.data()));
-  return field;
-}
-
 void PrintRow(std::ostream& out, const ListRow& row) {
   std::string line(MaxLineSize({row.caption, row.fileSize, row.path, row.archive}), '\0');
   char* end = WriteRow(line.data(), row.isFolder, row.caption, row.fileSize, row.path, row.archive);

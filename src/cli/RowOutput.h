@@ -9,11 +9,8 @@
 
 namespace qvl::cli {
 
-// A field of a row line: tab, CR and LF written as \t, \r and \n.
-std::string EscapeField(std::string_view text);
-
 // One row as a line of five tab-separated fields: D or F, Filename, FileSize,
-// Path, Archive.
+// Path, Archive; tab, CR and LF inside a field written as \t, \r and \n.
 void PrintRow(std::ostream& out, const ListRow& row);
 
 // Rows printed as they come, in large writes, without keeping them: a search over

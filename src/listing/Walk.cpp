@@ -16,8 +16,7 @@ DriveWalk::DriveWalk(DirectorySource& source, const Collator& collator, FolderWr
     : source_(source), collator_(collator), writer_(writer), progress_(progress), options_(options) {}
 
 void DriveWalk::Run(char driveLetter) {
-  if (driveLetter >= 'a' && driveLetter <= 'z') driveLetter = static_cast<char>(driveLetter - 'a' + 'A');
-  state_.ListPath = std::string(1, driveLetter) + ":\\";
+  state_.ListPath = std::string(1, AsciiUpper(driveLetter)) + ":\\";
   state_.ListDepth = 1;
   if (state_.levels.empty()) state_.levels.emplace_back();
   state_.levels[0] = WalkLevel{};

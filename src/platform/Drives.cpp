@@ -17,8 +17,6 @@
 namespace qvl {
 namespace {
 
-char LowerLetter(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool IsOctal(char c) { return c >= '0' && c <= '7'; }
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -180,7 +178,7 @@ std::string_view DriveTypeName(DriveType type) {
 }
 
 std::string DriveCaption(const Drive& drive) {
-  std::string caption(1, LowerLetter(drive.letter));
+  std::string caption(1, AsciiLower(drive.letter));
   caption += ':';
   if (drive.type == DriveType::Removable) return caption;
   if (drive.type == DriveType::Network && !drive.remoteName.empty())
@@ -193,14 +191,14 @@ DriveTable::DriveTable(std::vector<Drive> drives) {
 }
 
 const Drive* DriveTable::Find(char letter) const {
-  letter = LowerLetter(letter);
+  letter = AsciiLower(letter);
   for (const auto& drive : drives_)
     if (drive.letter == letter) return &drive;
   return nullptr;
 }
 
 void DriveTable::Put(Drive drive) {
-  drive.letter = LowerLetter(drive.letter);
+  drive.letter = AsciiLower(drive.letter);
   auto at = std::find_if(drives_.begin(), drives_.end(),
                          [&](const Drive& d) { return d.letter >= drive.letter; });
   if (at != drives_.end() && at->letter == drive.letter)
@@ -257,7 +255,7 @@ DriveTable SystemDriveTable() {
 
 Drive SubstitutedDrive(char letter, const std::string& directory, std::optional<std::string> label) {
   Drive drive;
-  drive.letter = LowerLetter(letter);
+  drive.letter = AsciiLower(letter);
   drive.type = DriveType::Fixed;
   drive.rootDirectory = directory;
   if (label) {

@@ -27,12 +27,7 @@ bool IsUtf8(std::string_view text) {
 }
 
 std::string AsciiCase(std::string_view text, bool upper) {
-  std::string result(text);
-  for (char& c : result) {
-    if (upper && c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    if (!upper && c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return result;
+  return upper ? AsciiUpperCase(text) : AsciiLowerCase(text);
 }
 
 std::string IcuCase(std::string_view text, bool upper) {
@@ -152,6 +147,18 @@ void Collator::Sort(std::vector<std::string>& names) const {
     int order = Compare(a, b);
     return order != 0 ? order < 0 : a < b;
   });
+}
+
+std::string AsciiLowerCase(std::string_view text) {
+  std::string result(text);
+  for (char& c : result) c = AsciiLower(c);
+  return result;
+}
+
+std::string AsciiUpperCase(std::string_view text) {
+  std::string result(text);
+  for (char& c : result) c = AsciiUpper(c);
+  return result;
 }
 
 std::string LowerCase(std::string_view text) { return IcuCase(text, false); }

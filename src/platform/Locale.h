@@ -41,6 +41,13 @@ class Collator {
   std::unique_ptr<UCollator, Closer> collator_;
 };
 
+// Letter case of A to Z alone, whatever the locale: drive letters, settings keys,
+// and the list's own folding of names.
+constexpr char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+constexpr char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+std::string AsciiLowerCase(std::string_view text);
+std::string AsciiUpperCase(std::string_view text);
+
 // Letter case of names in the user's locale; text that is not UTF-8 changes A-Z only.
 std::string LowerCase(std::string_view text);
 std::string UpperCase(std::string_view text);

@@ -5,6 +5,7 @@
 
 #include "platform/File.h"
 #include "platform/IoError.h"
+#include "platform/Locale.h"
 
 namespace qvl {
 namespace {
@@ -16,8 +17,6 @@ std::string_view Trim(std::string_view text) {
   if (first == std::string_view::npos) return {};
   return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
 }
-
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool SameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;

@@ -2,13 +2,12 @@
 
 #include <algorithm>
 
+#include "platform/Locale.h"
+
 namespace qvl {
 namespace {
 
-unsigned char Folded(char c) {
-  auto byte = static_cast<unsigned char>(c);
-  return byte >= 'a' && byte <= 'z' ? static_cast<unsigned char>(byte - 'a' + 'A') : byte;
-}
+unsigned char Folded(char c) { return static_cast<unsigned char>(AsciiUpper(c)); }
 
 const std::string& Key(const ListRow& row, Column column) {
   switch (column) {

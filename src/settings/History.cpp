@@ -1,24 +1,9 @@
 #include "settings/History.h"
 
+#include <algorithm>
 #include <map>
 
 namespace qvl {
-namespace {
-
-// Key names match as in profile files: A to Z in either case.
-std::string AsciiLowerCase(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return text;
-}
-
-bool Holds(const std::vector<std::string>& names, std::string_view name, const Collator& collator) {
-  for (const auto& known : names)
-    if (collator.Equal(known, name)) return true;
-  return false;
-}
-
-}  // namespace
 
 int HistoryList::IndexOf(std::string_view name) const {
   for (std::size_t i = 0; i < entries_.size(); ++i)
@@ -46,16 +31,16 @@ std::vector<std::string> ReadHistoryKeys(const ProfileFile& file) {
 }
 
 std::vector<std::string> ReadHistory(const ProfileFile& file, const Collator& collator) {
-  std::vector<std::string> names;
-  for (auto& value : ReadHistoryKeys(file))
-    if (!Holds(names, value, collator)) names.push_back(std::move(value));
-  return names;
+  HistoryList history(collator);
+  for (auto& value : ReadHistoryKeys(file)) history.Add(std::move(value));
+  return history.Entries();
 }
 
 void StoredHistory::AddCatalogue(const std::string& name) {
   // Read at the time of adding: the window may have saved its history meanwhile.
   auto values = ReadHistoryKeys(file_);
-  if (Holds(values, name, collator_)) return;
+  if (std::any_of(values.begin(), values.end(), [&](const auto& known) { return collator_.Equal(known, name); }))
+    return;
   file_.WriteString(kHistory, ItemKey(values.size() + 1), name);
 }
 

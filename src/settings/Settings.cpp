@@ -10,8 +10,6 @@ namespace {
 
 constexpr std::string_view kMain = "Main";
 
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
 }  // namespace
 
 std::string SettingsFilePath() { return ProgramFolder() + "Quorvalen.ini"; }
