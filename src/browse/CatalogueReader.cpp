@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "browse/TagScan.h"
+#include "catalogue/TagScan.h"
 #include "catalogue/Tags.h"
 
 namespace qvl {

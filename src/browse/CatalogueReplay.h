@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "browse/Catalogue.h"
-#include "listing/WalkState.h"
+#include "catalogue/WalkState.h"
 #include "platform/Progress.h"
 
 namespace qvl {

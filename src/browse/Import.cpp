@@ -30,7 +30,7 @@ class Merge {
     Put(tag::SectionMark, destination_.ReadField());
     // The destination's comment is dropped; the merged file gets the one given.
     if (destination_.CurrentTag() == tagByte::SectionMark && !destination_.AtEnd()) destination_.ReadField();
-    if (comment) Put(tag::SectionMark, FieldText(CommentBlockText(*comment)));
+    if (comment) Put(tag::SectionMark, CommentBlockText(*comment));
 
     // The source root's records lead the root.
     mergePath_ = std::string(kRewriting) + "\\";

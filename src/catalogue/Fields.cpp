@@ -5,10 +5,14 @@
 
 namespace qvl {
 
+void MakeFieldText(std::string& text, std::size_t from) {
+  for (std::size_t i = from; i < text.size(); ++i)
+    if (IsTag(static_cast<unsigned char>(text[i]))) text[i] = '?';
+}
+
 std::string FieldText(std::string_view text) {
   std::string field(text);
-  for (char& c : field)
-    if (IsTag(static_cast<unsigned char>(c))) c = '?';
+  MakeFieldText(field);
   return field;
 }
 

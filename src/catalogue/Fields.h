@@ -12,6 +12,8 @@ namespace qvl {
 // A text as it may stand in a field: a tag byte inside it would end the field early
 // and misplace every later record, so such bytes become "?".
 std::string FieldText(std::string_view text);
+// The same, in place, for the bytes of `text` from `from` on.
+void MakeFieldText(std::string& text, std::size_t from = 0);
 
 // A byte total that stops at the largest value instead of wrapping around.
 inline std::int64_t AddBytes(std::int64_t total, std::int64_t size) {

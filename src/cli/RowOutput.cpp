@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "browse/TagScan.h"
+#include "catalogue/TagScan.h"
 
 namespace qvl::cli {
 namespace {

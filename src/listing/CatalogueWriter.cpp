@@ -8,8 +8,7 @@ void CatalogueWriter::AppendRecord(char tag, std::string_view text) {
   pending_ += tag;
   std::size_t start = pending_.size();
   pending_ += text;
-  for (std::size_t i = start; i < pending_.size(); ++i)
-    if (IsTag(static_cast<unsigned char>(pending_[i]))) pending_[i] = '?';
+  MakeFieldText(pending_, start);
 }
 
 void CatalogueWriter::HandOver() {

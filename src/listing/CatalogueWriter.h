@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "catalogue/Tags.h"
-#include "listing/WalkState.h"
+#include "catalogue/WalkState.h"
 #include "platform/ByteSink.h"
 
 namespace qvl {

@@ -7,8 +7,8 @@
 #include <string_view>
 
 #include "catalogue/Tags.h"
+#include "catalogue/WalkState.h"
 #include "listing/ListMethod.h"
-#include "listing/WalkState.h"
 #include "platform/ByteSink.h"
 
 namespace qvl {

@@ -5,8 +5,10 @@
 namespace qvl {
 namespace {
 
-// Folders are told apart by a range test on the whole attribute word, as catalogues
-// have always been written: 0x0A to 0x16 is a folder, anything else a file.
+// Folders are told apart by a range test on the whole attribute word, not by the
+// folder bit: 0x0A to 0x16 is a folder, anything else a file. So a folder that
+// carries other bits (a reparse point, a mount point) is listed as a file and never
+// entered.
 bool IsFolderWord(std::uint32_t attributes) { return attributes >= 10 && attributes <= 22; }
 
 }  // namespace

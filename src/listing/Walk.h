@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "listing/WalkState.h"
+#include "catalogue/WalkState.h"
 #include "platform/Directory.h"
 #include "platform/Locale.h"
 #include "platform/Progress.h"

@@ -4,7 +4,7 @@
 #include <bit>
 #include <cstring>
 
-#include "browse/TagScan.h"
+#include "catalogue/TagScan.h"
 #include "catalogue/Tags.h"
 
 namespace qvl {

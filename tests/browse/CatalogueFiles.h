@@ -9,9 +9,9 @@
 
 namespace qvl::test {
 
-// The 81 bytes of the worked example: caption, one comment line, a root with the
+// The 81 bytes of the sample disk: caption, one comment line, a root with the
 // folder Docs and two files, Docs with one file.
-inline std::string WorkedExample() {
+inline std::string SampleDisk() {
   return Bytes("\x00" "c: [data]" "\x00" "Backup of data disk\r\n" "\x04" "Docs" "\x03" "readme.txt/1234"
                "\x03" "zz.bin/200" "\x01" "Docs" "\x03" "a.txt/12" "\x02\x02\x00");
 }

@@ -59,8 +59,8 @@ TEST(ReplayCatalogue, WalkWrittenCataloguesComeOutByteForByte) {
       EXPECT_EQ(Rewritten(file.Load()), listed.text) << withSizes;
     }
   }
-  CatalogueFile example(test::WorkedExample());
-  EXPECT_EQ(Rewritten(example.Load()), test::WorkedExample());
+  CatalogueFile example(test::SampleDisk());
+  EXPECT_EQ(Rewritten(example.Load()), test::SampleDisk());
 }
 
 // A plain list written from a catalogue is the one the walk writes of the drive.

@@ -10,12 +10,12 @@ namespace {
 
 using test::Bytes;
 using test::CatalogueFile;
-using test::WorkedExample;
+using test::SampleDisk;
 using Strings = std::vector<std::string>;
 using Positions = std::vector<std::int64_t>;
 
-TEST(LoadCatalogue, WorkedExampleIndexesTheRootAndDocs) {
-  CatalogueFile file(WorkedExample(), "disk1.QVL");
+TEST(LoadCatalogue, SampleDiskIndexesTheRootAndDocs) {
+  CatalogueFile file(SampleDisk(), "disk1.QVL");
   Catalogue& catalogue = file.Load();
   EXPECT_EQ(file.Paths(), (Strings{"\\", "\\Docs\\"}));
   EXPECT_EQ(catalogue.Folders().Positions(), (Positions{33, 70}));
@@ -95,7 +95,7 @@ TEST(LoadCatalogue, ProgressIsTheTruncatedPercentAtEachNewValue) {
     std::vector<int> percents;
     int pumps = 0;
   } bar, text;
-  CatalogueFile file(WorkedExample());
+  CatalogueFile file(SampleDisk());
   file.catalogue.LoadCatalogue(file.path, true, bar);
   EXPECT_EQ(bar.percents, (std::vector<int>{86}));  // 70 / 81: 86.4
   EXPECT_TRUE(bar.statuses.empty());
@@ -118,7 +118,7 @@ TEST(LoadCatalogue, ProgressIsTheTruncatedPercentAtEachNewValue) {
 }
 
 TEST(LoadCatalogue, MissingFileChangesNothingAndAReloadStartsAfresh) {
-  CatalogueFile file(WorkedExample());
+  CatalogueFile file(SampleDisk());
   Catalogue& catalogue = file.Load();
   Progress quiet;
   EXPECT_FALSE(catalogue.LoadCatalogue(file.dir / "nothing.qvl", true, quiet));
@@ -135,7 +135,7 @@ TEST(LoadCatalogue, MissingFileChangesNothingAndAReloadStartsAfresh) {
 // Every block size gives the same result, so no record is lost or doubled where
 // it crosses from one block into the next.
 TEST(CatalogueReader, BlockBoundariesAreInvisible) {
-  CatalogueFile file(WorkedExample());
+  CatalogueFile file(SampleDisk());
   for (std::size_t blockSize : {1u, 2u, 3u, 7u, 16u, 33u, 80u, 81u, 4096u}) {
     CatalogueReader reader(blockSize);
     reader.OpenCatalogue(file.path);

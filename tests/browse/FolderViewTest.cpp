@@ -10,7 +10,7 @@ namespace {
 
 using test::Bytes;
 using test::CatalogueFile;
-using test::WorkedExample;
+using test::SampleDisk;
 
 struct Row {
   bool isFolder;
@@ -27,7 +27,7 @@ std::vector<Row> Shown(const ListRows& rows) {
 }
 
 TEST(ShowFolder, ListsTheFolderOwnRecordsInFileOrder) {
-  CatalogueFile file(WorkedExample());
+  CatalogueFile file(SampleDisk());
   Catalogue& catalogue = file.Load();
   ListRows rows;
   Progress quiet;
@@ -44,7 +44,7 @@ TEST(ShowFolder, ListsTheFolderOwnRecordsInFileOrder) {
 }
 
 TEST(ShowFolder, UnknownPathChangesNothing) {
-  CatalogueFile file(WorkedExample());
+  CatalogueFile file(SampleDisk());
   Catalogue& catalogue = file.Load();
   ListRows rows;
   Progress quiet;
@@ -82,7 +82,7 @@ TEST(ShowFolder, EmptyFolderNoSizesAndCaseTwins) {
 }
 
 TEST(ShowFolder, MergedFolderListsNothingAndAClosedCatalogueIsAnError) {
-  CatalogueFile file(WorkedExample());
+  CatalogueFile file(SampleDisk());
   Catalogue& catalogue = file.Load();
   ListRows rows;
   Progress quiet;

@@ -95,7 +95,7 @@ int EntryRecords(const std::string& bytes) {
   return static_cast<int>(std::count_if(bytes.begin(), bytes.end(), [](char c) { return c == 3 || c == 4; }));
 }
 
-TEST(ImportCatalogue, WorkedExampleByteForByte) {
+TEST(ImportCatalogue, SampleDiskByteForByte) {
   Merge merge(Bytes("\x00" "x: [other]" "\x04" "B" "\x01" "B" "\x03" "g" "\x02\x02\x00"),
               Bytes("\x00" "c: [data]" "\x04" "A" "\x01" "A" "\x03" "f" "\x02\x02\x00"));
   EXPECT_EQ(merge.Run(), Bytes("\x00" "c: [data]" "\x04" "B" "\x04" "A" "\x01" "A" "\x03" "f" "\x02"
@@ -201,7 +201,7 @@ TEST(ImportCatalogue, HostileFilesEitherWayRound) {
   for (const auto& entry : std::filesystem::directory_iterator(QVL_HOSTILE_DIR)) {
     std::string hostile = ReadFile(entry.path());
     for (bool asSource : {true, false}) {
-      Merge merge(asSource ? hostile : test::WorkedExample(), asSource ? test::WorkedExample() : hostile);
+      Merge merge(asSource ? hostile : test::SampleDisk(), asSource ? test::SampleDisk() : hostile);
       Catalogue catalogue(merge.collator);
       Progress quiet;
       try {
@@ -260,7 +260,7 @@ TEST(ImportCatalogue, NamesOfOneFile) {
 
 // Failures before the rename leave the destination as it was and no temporary file.
 struct Failing : Merge {
-  Failing() : Merge(test::WorkedExample(), Bytes("\x00" "c:" "\x03" "precious" "\x02\x00")) {}
+  Failing() : Merge(test::SampleDisk(), Bytes("\x00" "c:" "\x03" "precious" "\x02\x00")) {}
   std::string Fails(Progress& progress) {
     Catalogue catalogue(collator);
     try {

@@ -14,11 +14,11 @@ using test::Bytes;
 using test::Lines;
 using test::RunQvl;
 using test::TempDir;
-using test::WorkedExample;
+using test::SampleDisk;
 
 TEST(QvlInfo, TellsCaptionCommentAndTotals) {
   TempDir dir;
-  test::WriteFile(dir / "disk.qvl", WorkedExample());
+  test::WriteFile(dir / "disk.qvl", SampleDisk());
   auto result = RunQvl({"info", dir / "disk.qvl"});
   ASSERT_EQ(result.status, 0) << result.err;
   EXPECT_EQ(result.out,
@@ -38,7 +38,7 @@ TEST(QvlInfo, TellsCaptionCommentAndTotals) {
 
 TEST(QvlLs, PrintsRowsAsTabSeparatedFieldsInTheChosenOrder) {
   TempDir dir;
-  test::WriteFile(dir / "disk.qvl", WorkedExample());
+  test::WriteFile(dir / "disk.qvl", SampleDisk());
   auto result = RunQvl({"ls", dir / "disk.qvl"});
   ASSERT_EQ(result.status, 0) << result.err;
   EXPECT_EQ(result.out, "D\tDocs\t\t\t\nF\treadme.txt\t1234\t\t\nF\tzz.bin\t200\t\t\n");
@@ -61,7 +61,7 @@ TEST(QvlLs, EscapesTabAndLineBreaksInNames) {
 
 TEST(QvlLs, UnknownPathMissingFileAndBadSortAreErrors) {
   TempDir dir;
-  test::WriteFile(dir / "disk.qvl", WorkedExample());
+  test::WriteFile(dir / "disk.qvl", SampleDisk());
   auto unknown = RunQvl({"ls", dir / "disk.qvl", "\\Docs"});
   EXPECT_EQ(unknown.status, 2);
   EXPECT_EQ(unknown.out, "");

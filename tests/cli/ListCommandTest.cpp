@@ -13,15 +13,15 @@ using test::ReadFile;
 using test::RunQvl;
 using test::TempDir;
 
-void MakeWorkedExample(const TempDir& dir) {
+void MakeSampleDisk(const TempDir& dir) {
   dir.MakeFile("tree/readme.txt", std::string(1234, 'r'));
   dir.MakeFile("tree/zz.bin", std::string(200, 'z'));
   dir.MakeFile("tree/Docs/a.txt", std::string(12, 'a'));
 }
 
-TEST(QvlList, WorkedExampleIsThe81BytesOfTheFormat) {
+TEST(QvlList, SampleDiskIsThe81BytesOfTheFormat) {
   TempDir dir;
-  MakeWorkedExample(dir);
+  MakeSampleDisk(dir);
   auto result = RunQvl({"list", "c", "--map", "c=" + (dir / "tree"), "--label", "DATA", "--comment",
                         "Backup of data disk", "-o", "x.qvl"},
                        dir.Path());
@@ -34,7 +34,7 @@ TEST(QvlList, WorkedExampleIsThe81BytesOfTheFormat) {
 
 TEST(QvlList, ExistingOutputIsLeftAloneUnlessOverwriteIsAsked) {
   TempDir dir;
-  MakeWorkedExample(dir);
+  MakeSampleDisk(dir);
   dir.MakeFile("x.qvl", "precious");
   std::vector<std::string> args{"list", "C:", "--map", "c=" + (dir / "tree"), "-o", dir / "x.qvl"};
   auto refused = RunQvl(args);

@@ -53,7 +53,7 @@ LineList WithTrailer(LineList lines) {
   return lines;
 }
 
-TEST_F(PlainListCommand, WorkedExampleInTheThreeStylesAtMargin50) {
+TEST_F(PlainListCommand, SampleDiskInTheThreeStylesAtMargin50) {
   const std::string rule(50, '_');
   const std::pair<std::string, LineList> cases[] = {
       {"collapsed",

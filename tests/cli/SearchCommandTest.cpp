@@ -15,11 +15,11 @@ namespace {
 using test::Bytes;
 using test::RunQvl;
 using test::TempDir;
-using test::WorkedExample;
+using test::SampleDisk;
 
 TEST(QvlFind, PrintsHitsWithTheirFoldersAndTellsTheCount) {
   TempDir dir;
-  test::WriteFile(dir / "disk.qvl", WorkedExample());
+  test::WriteFile(dir / "disk.qvl", SampleDisk());
   auto found = RunQvl({"find", dir / "disk.qvl", "T"});
   ASSERT_EQ(found.status, 0) << found.err;
   EXPECT_EQ(found.out, "F\treadme.txt\t1234\t\\\t\nF\ta.txt\t12\t\\Docs\\\t\n");
@@ -42,7 +42,7 @@ TEST(QvlFind, PrintsHitsWithTheirFoldersAndTellsTheCount) {
 
 TEST(QvlSearch, SearchesTheNamedFilesInOrder) {
   TempDir dir;
-  test::WriteFile(dir / "one.qvl", WorkedExample());
+  test::WriteFile(dir / "one.qvl", SampleDisk());
   test::WriteFile(dir / "two.qvl", Bytes("\x00" "a:" "\x03" "tab\there.txt/5" "\x02\x00"));
   auto found = RunQvl({"search", "txt", "two.qvl", dir / "one.qvl"}, dir.Path());
   ASSERT_EQ(found.status, 0) << found.err;
@@ -65,7 +65,7 @@ TEST(QvlSearch, SearchesTheNamedFilesInOrder) {
 
 TEST(QvlSearch, WithoutFilesSearchesTheHistoryList) {
   TempDir dir;
-  dir.MakeFile("cat/one.qvl", WorkedExample());
+  dir.MakeFile("cat/one.qvl", SampleDisk());
   dir.MakeFile("cat/two.qvl", Bytes("\x00" "a:" "\x04" "Docs" "\x01" "Docs" "\x03" "old.txt/9" "\x02\x02\x00"));
   dir.MakeFolder("bin");
   std::string program = test::CopyQvlTo(dir / "bin");

@@ -36,8 +36,8 @@ struct CatalogueFixture : ::testing::Test {
   Collator collator{"en_US"};
 };
 
-TEST_F(CatalogueFixture, WorkedExampleByteForByte) {
-  test::AddWorkedExample(drive);
+TEST_F(CatalogueFixture, SampleDiskByteForByte) {
+  test::AddSampleDisk(drive);
   std::string expected = Bytes(
       "\x00"
       "c: [data]"
@@ -59,7 +59,7 @@ TEST_F(CatalogueFixture, WorkedExampleByteForByte) {
 }
 
 TEST_F(CatalogueFixture, WithoutCommentOrSizes) {
-  test::AddWorkedExample(drive);
+  test::AddSampleDisk(drive);
   EXPECT_EQ(List(std::nullopt, true), Bytes("\x00" "c: [data]" "\x04" "Docs" "\x03" "readme.txt/1234"
                                                   "\x03" "zz.bin/200" "\x01" "Docs" "\x03" "a.txt/12" "\x02\x02\x00"));
   EXPECT_EQ(List(std::nullopt, false), Bytes("\x00" "c: [data]" "\x04" "Docs" "\x03" "readme.txt"
@@ -127,7 +127,7 @@ TEST_F(CatalogueFixture, OutputReceivesWholeRecordsPerWrite) {
     void Write(std::string_view bytes) override { writes.emplace_back(bytes); }
     std::vector<std::string> writes;
   } log;
-  test::AddWorkedExample(drive);
+  test::AddSampleDisk(drive);
   ListRequest request;
   request.drive = FixedDrive('c', "DATA");
   Progress quiet;

@@ -50,7 +50,7 @@ struct Statuses final : Progress {
 };
 
 struct CreateList : ::testing::Test {
-  CreateList() { test::AddWorkedExample(drive); }
+  CreateList() { test::AddSampleDisk(drive); }
   CreateListResult Run(ListMethod method = ListMethod::Catalogue, bool skipComment = false) {
     CreateListRequest request;
     request.list.drive.label = "DATA";

@@ -35,7 +35,7 @@ struct PlainListFixture : ::testing::Test {
 };
 
 TEST_F(PlainListFixture, HeaderAndTrailerWithAndWithoutComment) {
-  test::AddWorkedExample(drive);
+  test::AddSampleDisk(drive);
   const std::string stars(50, '*');
   const LineList body = {"<C:>                      (1 434 bytes in 2 files)",
                          "| <Docs>                     (12 bytes in 1 files)",
@@ -78,7 +78,7 @@ TEST_F(PlainListFixture, LinesAreHandedOnThroughABuffer) {
     std::vector<std::string> writes;
     int flushes = 0;
   } log;
-  test::AddWorkedExample(drive);
+  test::AddSampleDisk(drive);
   ListRequest request;
   request.method = ListMethod::FoldersAndFilenames;
   Progress quiet;

@@ -43,7 +43,7 @@ struct WalkFixture : ::testing::Test {
   StatusLog status;
 };
 
-TEST_F(WalkFixture, WorkedExampleInPreOrderWithSortedLists) {
+TEST_F(WalkFixture, SampleDiskInPreOrderWithSortedLists) {
   drive.AddFolder("", {FileOf("zz.bin", 200), Folder("Docs"), FileOf("readme.txt", 1234)});
   drive.AddFolder("Docs", {FileOf("a.txt", 12)});
   EXPECT_EQ(Walk(true), (std::vector<std::string>{

@@ -14,7 +14,7 @@ namespace {
 using test::Bytes;
 using test::CatalogueFile;
 using test::RowsText;
-using test::WorkedExample;
+using test::SampleDisk;
 
 TEST(MatchRule, FoldsTheLettersAToZAndNothingElse) {
   EXPECT_TRUE(SearchPattern("readme").Matches("README.TXT"));
@@ -50,7 +50,7 @@ Found Look(Catalogue& catalogue, std::string_view text) {
 }
 
 TEST(QuickFind, MatchesWholeEntryTextsOfEntriesOnly) {
-  CatalogueFile file(WorkedExample());
+  CatalogueFile file(SampleDisk());
   Catalogue& catalogue = file.Load();
   Found found = Look(catalogue, "readme");
   EXPECT_EQ(found.rows, "F readme.txt|1234|\\|\n");
@@ -91,7 +91,7 @@ TEST(QuickFind, CataloguesWithoutEntriesFindNothing) {
 }
 
 TEST(QuickFind, ACatalogueFileThatIsGoneIsAnError) {
-  CatalogueFile file(WorkedExample());
+  CatalogueFile file(SampleDisk());
   Catalogue& catalogue = file.Load();
   std::filesystem::remove(file.path);
   ListRows rows;

@@ -14,7 +14,7 @@ namespace {
 using test::Bytes;
 using test::CatalogueFile;
 using test::RowsText;
-using test::WorkedExample;
+using test::SampleDisk;
 
 std::string Searched(const std::string& file, std::string_view text,
                      std::size_t blockSize = EntryScan::kDefaultBlockSize) {
@@ -56,7 +56,7 @@ TEST(SearchCatalogueFile, PathsAreThoseOfTheLoadedFolderIndex) {
 
 TEST(SearchCatalogueFile, HitsInACatalogueMergedHereLieInTheFoldersItsIndexKnows) {
   test::TempDir dir;
-  test::WriteFile(dir / "dest.qvl", WorkedExample());
+  test::WriteFile(dir / "dest.qvl", SampleDisk());
   test::WriteFile(dir / "src.qvl", Bytes("\x00" "d:" "\x04" "docs" "\x04" "New" "\x03" "g0" "\x01" "docs" "\x04" "Sub"
                                          "\x03" "g1" "\x01" "Sub" "\x03" "g2" "\x02\x02" "\x01" "New" "\x03" "g3"
                                          "\x02\x02\x00"));
@@ -101,7 +101,7 @@ TEST(SearchCatalogueFile, OddFilesAreScannedByTheSameRules) {
 TEST(EntryScan, AnyBlockSizeGivesWhatThePlainReadingGives) {
   const std::string longName(3000, 'n');
   std::vector<std::string> files = {
-      WorkedExample(),
+      SampleDisk(),
       // Fields far longer than a block: the caption, a folder name, an entry that
       // matches only at its end or only at its start, and one that never matches.
       Bytes("\x00") + longName + Bytes("\x01") + longName + "a" + Bytes("\x03") + longName + "needle" +
@@ -139,7 +139,7 @@ struct Recorded final : SearchProgress {
 
 TEST(SearchCatalogues, SearchesEveryFileInListOrder) {
   test::TempDir dir;
-  test::WriteFile(dir / "one.qvl", WorkedExample());
+  test::WriteFile(dir / "one.qvl", SampleDisk());
   test::WriteFile(dir / "two.qvl", Bytes("\x00" "a:" "\x04" "Readme" "\x01" "Readme" "\x03" "readme" "\x02\x02\x00"));
   std::vector<std::string> files = {dir / "two.qvl", dir / "gone.qvl", dir / "one.qvl"};
   ListRows rows;

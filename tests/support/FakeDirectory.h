@@ -41,7 +41,7 @@ inline DirEntry FileOf(const std::string& name, long long size) { return {name, 
 
 // The tree every listing format is shown with: readme.txt (1234 bytes) and zz.bin
 // (200) in the root, a.txt (12) in Docs.
-inline void AddWorkedExample(FakeDirectory& drive) {
+inline void AddSampleDisk(FakeDirectory& drive) {
   drive.AddFolder("", {FileOf("zz.bin", 200), Folder("Docs"), FileOf("readme.txt", 1234)});
   drive.AddFolder("Docs", {FileOf("a.txt", 12)});
 }
