@@ -7,11 +7,11 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-$here/../build}
-file=${2:-/work/benchdata/million.qvl}
+file=${2:-$here/out/million.qvl}
 runs=${3:-11}
 source "$here/timing.sh"
 
-[ -f "$file" ] || { echo "bench: no catalogue $file" >&2; exit 2; }
+[ -f "$file" ] || { echo "bench: no catalogue $file (make one with: qvl list c --map c=bench/out/tree -o $file)" >&2; exit 2; }
 bytes=$(stat -c %s "$file")
 echo "Catalogue: $file ($bytes bytes, $("$build/bin/load_catalogue" "$file")); $runs runs each, warm cache"
 cat "$file" >/dev/null  # warm the cache

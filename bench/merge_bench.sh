@@ -8,12 +8,12 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-$here/../build}
-catalogue=${2:-/work/benchdata/million.qvl}
-data=${3:-/work/benchdata/issue5}
+catalogue=${2:-$here/out/million.qvl}
+data=${3:-$here/out/merge}
 runs=${4:-11}
 source "$here/timing.sh"
 
-[ -f "$catalogue" ] || { echo "bench: no catalogue $catalogue" >&2; exit 2; }
+[ -f "$catalogue" ] || { echo "bench: no catalogue $catalogue (make one with: qvl list c --map c=bench/out/tree -o $catalogue)" >&2; exit 2; }
 mkdir -p "$data"
 # A copy of qvl of the benchmark's own, so that no settings file is touched.
 cp "$build/bin/qvl" "$data/qvl"

@@ -15,14 +15,14 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:-$here/../build}" && pwd)
-file=${2:-/work/benchdata/million.qvl}
-work=${3:-/work/benchdata/issue6}
+file=${2:-$here/out/million.qvl}
+work=${3:-$here/out/search}
 runs=${4:-7}
 frequent=readme
 absent=zqxjv
 source "$here/timing.sh"
 
-[ -f "$file" ] || { echo "bench: no catalogue $file" >&2; exit 2; }
+[ -f "$file" ] || { echo "bench: no catalogue $file (make one with: qvl list c --map c=bench/out/tree -o $file)" >&2; exit 2; }
 mkdir -p "$work/copies" "$work/bin"
 copies=()
 history=$'[History]\n'
