@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <iterator>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,8 +29,19 @@ class ListRowSink {
   virtual void ClearListView() = 0;
 };
 
+// A sink that can take rows in batches made apart, each on one thread, and handed
+// on in order: the search across catalogues then searches several files at once
+// and still adds their rows in the files' order.
+class BatchedRowSink : public ListRowSink {
+ public:
+  // An empty batch; may be called on any thread.
+  virtual std::unique_ptr<ListRowSink> NewBatch() const = 0;
+  // Adds a batch's rows, which it may take away. The batch came from NewBatch.
+  virtual void AddBatch(ListRowSink& batch) = 0;
+};
+
 // The rows of the list view, in the order added.
-struct ListRows final : ListRowSink {
+struct ListRows final : BatchedRowSink {
   std::vector<ListRow> rows;
   // File rows added since the last reset; folder rows are not counted.
   std::int64_t FileCount = 0;
@@ -43,6 +56,18 @@ struct ListRows final : ListRowSink {
   void ClearListView() override {
     rows.clear();
     FileCount = 0;
+  }
+
+  std::unique_ptr<ListRowSink> NewBatch() const override { return std::make_unique<ListRows>(); }
+  void AddBatch(ListRowSink& batch) override {
+    auto& added = static_cast<ListRows&>(batch);
+    if (rows.empty()) {
+      rows = std::move(added.rows);
+    } else {
+      rows.insert(rows.end(), std::make_move_iterator(added.rows.begin()), std::make_move_iterator(added.rows.end()));
+    }
+    FileCount += added.FileCount;
+    added.ClearListView();
   }
 };
 

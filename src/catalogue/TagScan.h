@@ -48,6 +48,26 @@ inline std::size_t FindTagByte(const unsigned char* data, std::size_t size, unsi
   return size;
 }
 
+// Whether any byte of data[0, size) is not greater than `tag` (at most 127). Short
+// texts such as names are tested in two overlapping words instead of byte by byte.
+inline bool HasTagByte(const unsigned char* data, std::size_t size, unsigned char tag) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+  constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+  // Some byte of the word is below `limit`.
+  auto below = [limit = kOnes * (tag + 1u)](std::uint64_t word) { return ((word - limit) & ~word & kHighBits) != 0; };
+  auto word = [](const unsigned char* at) {
+    std::uint64_t value;
+    std::memcpy(&value, at, 8);
+    return value;
+  };
+  if (size >= 16) return FindTagByte(data, size - 16, tag) < size - 16 || below(word(data + size - 16)) ||
+                         below(word(data + size - 8));
+  if (size >= 8) return below(word(data)) || below(word(data + size - 8));
+  for (std::size_t i = 0; i < size; ++i)
+    if (data[i] <= tag) return true;
+  return false;
+}
+
 // Bit i is set when data[i] is not greater than `tag`, for i from 0 to 63: a scan
 // that must stop at every tag visits them a bit at a time instead of searching
 // for each.

@@ -1,11 +1,14 @@
 #include "cli/RowOutput.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "catalogue/TagScan.h"
 
 namespace qvl::cli {
 namespace {
+
+constexpr std::size_t kPrintSize = std::size_t{1} << 16;
 
 // The worst case of a row line: every byte escaped.
 std::size_t MaxLineSize(std::initializer_list<std::string_view> fields) {
@@ -14,16 +17,8 @@ std::size_t MaxLineSize(std::initializer_list<std::string_view> fields) {
   return size;
 }
 
-char* WriteField(char* out, std::string_view text) {
-  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-  for (std::size_t at = 0; at < text.size();) {
-    // Runs without a tab, CR or LF (all at most CR) are copied whole.
-    std::size_t plain = FindTagByte(bytes + at, text.size() - at, '\r');
-    std::memcpy(out, text.data() + at, plain);
-    out += plain;
-    at += plain;
-    if (at == text.size()) break;
-    char c = text[at++];
+char* WriteEscaped(char* out, std::string_view text) {
+  for (char c : text) {
     switch (c) {
       case '\t': *out++ = '\\'; *out++ = 't'; break;
       case '\r': *out++ = '\\'; *out++ = 'r'; break;
@@ -32,6 +27,15 @@ char* WriteField(char* out, std::string_view text) {
     }
   }
   return out;
+}
+
+// Most fields hold no tab, CR or LF (all at most CR): they are copied whole.
+char* WriteField(char* out, std::string_view text) {
+  if (text.empty()) return out;  // (an empty view may hold no pointer at all)
+  if (HasTagByte(reinterpret_cast<const unsigned char*>(text.data()), text.size(), '\r'))
+    return WriteEscaped(out, text);
+  std::memcpy(out, text.data(), text.size());
+  return out + text.size();
 }
 
 // Writes the line at `out`, which has room for MaxLineSize; returns its end.
@@ -54,21 +58,31 @@ void PrintRow(std::ostream& out, const ListRow& row) {
   out.write(line.data(), end - line.data());
 }
 
-void RowPrinter::AddListRow(bool isFolder, std::string_view name, std::string_view archive, std::string_view path,
-                            std::string_view sizeText) {
+void RowLines::AddListRow(bool isFolder, std::string_view name, std::string_view archive, std::string_view path,
+                          std::string_view sizeText) {
   if (isFolder) sizeText = {};
   std::size_t room = MaxLineSize({name, sizeText, path, archive});
-  if (pending_.size() - used_ < room) {
-    Flush();
-    if (pending_.size() < room) pending_.resize(room);
-  }
-  used_ = static_cast<std::size_t>(WriteRow(pending_.data() + used_, isFolder, name, sizeText, path, archive) -
-                                   pending_.data());
+  if (text_.size() - used_ < room) text_.resize(std::max(text_.size() * 2, used_ + room));
+  used_ = static_cast<std::size_t>(WriteRow(text_.data() + used_, isFolder, name, sizeText, path, archive) -
+                                   text_.data());
+}
+
+void RowPrinter::AddListRow(bool isFolder, std::string_view name, std::string_view archive, std::string_view path,
+                            std::string_view sizeText) {
+  pending_.AddListRow(isFolder, name, archive, path, sizeText);
+  if (pending_.Text().size() >= kPrintSize) Flush();
+}
+
+void RowPrinter::AddBatch(ListRowSink& batch) {
+  Flush();
+  std::string_view text = static_cast<RowLines&>(batch).Text();
+  out_.write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
 void RowPrinter::Flush() {
-  out_.write(pending_.data(), static_cast<std::streamsize>(used_));
-  used_ = 0;
+  std::string_view text = pending_.Text();
+  out_.write(text.data(), static_cast<std::streamsize>(text.size()));
+  pending_.ClearListView();
 }
 
 }  // namespace qvl::cli

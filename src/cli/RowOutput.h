@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -13,9 +14,22 @@ namespace qvl::cli {
 // Path, Archive; tab, CR and LF inside a field written as \t, \r and \n.
 void PrintRow(std::ostream& out, const ListRow& row);
 
+// Row lines gathered in memory.
+class RowLines final : public ListRowSink {
+ public:
+  void AddListRow(bool isFolder, std::string_view name, std::string_view archive, std::string_view path,
+                  std::string_view sizeText) override;
+  void ClearListView() override { used_ = 0; }
+  std::string_view Text() const { return {text_.data(), used_}; }
+
+ private:
+  std::vector<char> text_ = std::vector<char>(std::size_t{1} << 16);
+  std::size_t used_ = 0;
+};
+
 // Rows printed as they come, in large writes, without keeping them: a search over
 // many catalogues may find millions.
-class RowPrinter final : public ListRowSink {
+class RowPrinter final : public BatchedRowSink {
  public:
   explicit RowPrinter(std::ostream& out) : out_(out) {}
   ~RowPrinter() override { Flush(); }
@@ -25,12 +39,13 @@ class RowPrinter final : public ListRowSink {
   void AddListRow(bool isFolder, std::string_view name, std::string_view archive, std::string_view path,
                   std::string_view sizeText) override;
   void ClearListView() override {}
+  std::unique_ptr<ListRowSink> NewBatch() const override { return std::make_unique<RowLines>(); }
+  void AddBatch(ListRowSink& batch) override;
   void Flush();
 
  private:
   std::ostream& out_;
-  std::vector<char> pending_ = std::vector<char>(std::size_t{1} << 16);
-  std::size_t used_ = 0;
+  RowLines pending_;
 };
 
 }  // namespace qvl::cli

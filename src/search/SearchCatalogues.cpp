@@ -2,11 +2,7 @@
 
 #include <algorithm>
 
-#include "browse/Catalogue.h"
-#include "catalogue/Fields.h"
-#include "catalogue/Tags.h"
-#include "platform/File.h"
-#include "search/SearchPattern.h"
+#include "search/SearchAhead.h"
 
 namespace qvl {
 namespace {
@@ -24,34 +20,31 @@ void AddSearched(SearchOutcome& outcome, const std::string& fileName, const Cata
   outcome.found = outcome.found || search.fileCount > 0 || search.folderHits > 0;
 }
 
+// The file's bar and label follow the scan.
+class ProgressWatcher final : public ScanWatcher {
+ public:
+  explicit ProgressWatcher(SearchProgress& progress) : progress_(progress) {}
+  void Starting(const std::string& fileName) override { progress_.FileLabel("Progress of " + fileName); }
+  void Opened() override { progress_.Status("Searching..."); }
+  void Block(int percent) override {
+    progress_.Pump();
+    progress_.Percent(percent);
+  }
+
+ private:
+  SearchProgress& progress_;
+};
+
 }  // namespace
 
 CatalogueSearch SearchCatalogueFile(std::string_view text, const std::string& fileName, ListRowSink& rows,
                                     SearchProgress& progress, std::size_t blockSize) {
-  CatalogueSearch result;
-  if (text.empty() || !FileExists(fileName)) return result;
-  result.skipped = false;
-  progress.FileLabel("Progress of " + fileName);
-  SearchPattern pattern(text);
-  EntryScan scan(fileName, pattern, true, blockSize);
-  progress.Status("Searching...");
-  const std::string archive = FileTitleOf(fileName);
-  for (auto event = scan.Next(); event != EntryScan::Event::End; event = scan.Next()) {
-    if (event == EntryScan::Event::Block) {
-      progress.Pump();
-      progress.Percent(scan.Percent());
-      continue;
-    }
-    EntryParts parts = SplitEntryText(scan.Text());
-    bool isFolder = scan.Tag() == tag::SubfolderEntry;
-    rows.AddListRow(isFolder, parts.name, archive, scan.Path(), isFolder ? std::string_view() : parts.sizeText);
-    ++(isFolder ? result.folderHits : result.fileCount);
-  }
-  return result;
+  ProgressWatcher watcher(progress);
+  return ScanCatalogueFile(text, fileName, rows, watcher, blockSize);
 }
 
-SearchOutcome SearchCatalogues(std::string_view text, const std::vector<std::string>& files, ListRowSink& rows,
-                               SearchProgress& progress) {
+SearchOutcome SearchCatalogues(std::string_view text, const std::vector<std::string>& files,
+                               BatchedRowSink& rows, SearchProgress& progress) {
   SearchOutcome outcome;
   StartSearch(rows, progress);
   if (files.empty()) {
@@ -60,11 +53,12 @@ SearchOutcome SearchCatalogues(std::string_view text, const std::vector<std::str
   }
   const int step = 100 / static_cast<int>(std::min<std::size_t>(files.size(), 101));
   int total = 0;
-  for (const std::string& file : files) {
-    AddSearched(outcome, file, SearchCatalogueFile(text, file, rows, progress));
+  ProgressWatcher watcher(progress);
+  SearchFilesAhead(text, files, rows, watcher, [&](const std::string& file, const CatalogueSearch& search) {
+    AddSearched(outcome, file, search);
     total += step;
     progress.TotalPercent(total);
-  }
+  });
   progress.Percent(100);
   progress.TotalPercent(100);
   progress.Status(kSearchComplete);

@@ -8,6 +8,7 @@
 
 #include "catalogue/ListRow.h"
 #include "platform/Progress.h"
+#include "search/CatalogueScan.h"
 #include "search/EntryScan.h"
 
 namespace qvl {
@@ -23,17 +24,9 @@ class SearchProgress : public Progress {
   virtual void TotalLabel(std::string_view text) { (void)text; }
 };
 
-struct CatalogueSearch {
-  bool skipped = true;  // no such file, or an empty text: nothing was read
-  std::int64_t fileCount = 0;
-  std::int64_t folderHits = 0;
-};
-
-// Searches one catalogue file, following its folder records for the path of each
-// hit, so no folder index is needed. Rows get the hit's folder path and, as
-// archive, the file's name without its folder. Folders after the root's end go
-// below the root, as the loader puts them. Throws IoError when the file exists
-// but cannot be opened or read.
+// Searches one catalogue file as ScanCatalogueFile does; FileLabel gets "Progress
+// of " and the file's name, Status "Searching..." once it is open, and Percent how
+// far the scan has come.
 CatalogueSearch SearchCatalogueFile(std::string_view text, const std::string& fileName, ListRowSink& rows,
                                     SearchProgress& progress,
                                     std::size_t blockSize = EntryScan::kDefaultBlockSize);
@@ -51,9 +44,11 @@ struct SearchOutcome {
 // The search of every catalogue of a list (the history list) in its order: the
 // rows are emptied, then each file is searched; the total bar steps by 100 / the
 // number of files per file and ends at 100. Status ends as "Search complete",
-// unless the list is empty, when nothing is searched (kNoFilesToSearch).
-SearchOutcome SearchCatalogues(std::string_view text, const std::vector<std::string>& files, ListRowSink& rows,
-                               SearchProgress& progress);
+// unless the list is empty, when nothing is searched (kNoFilesToSearch). Rows and
+// progress come file by file in the list's order, though several files are
+// searched at once.
+SearchOutcome SearchCatalogues(std::string_view text, const std::vector<std::string>& files,
+                               BatchedRowSink& rows, SearchProgress& progress);
 
 // The same for the one catalogue file the user named.
 SearchOutcome SearchNamedCatalogue(std::string_view text, const std::string& fileName, ListRowSink& rows,

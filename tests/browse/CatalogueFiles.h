@@ -16,6 +16,22 @@ inline std::string SampleDisk() {
                "\x03" "zz.bin/200" "\x01" "Docs" "\x03" "a.txt/12" "\x02\x02\x00");
 }
 
+// A catalogue with `folders` folders of `perFolder` files each, named NAME1,
+// NAME2... with their numbers as sizes.
+inline std::string ManyEntries(const std::string& name, int folders, int perFolder) {
+  std::string bytes = Bytes("\x00" "c: [") + name + "]";
+  int n = 0;
+  for (int f = 0; f < folders; ++f) {
+    bytes += Bytes("\x01") + name + "dir" + std::to_string(f);
+    for (int i = 0; i < perFolder; ++i) {
+      ++n;
+      bytes += Bytes("\x03") + name + std::to_string(n) + "/" + std::to_string(n);
+    }
+    bytes += Bytes("\x02");
+  }
+  return bytes + Bytes("\x02\x00");
+}
+
 // A catalogue file in a folder of its own, and a catalogue to load it into.
 struct CatalogueFile {
   explicit CatalogueFile(const std::string& bytes, const std::string& fileName = "disk.qvl")

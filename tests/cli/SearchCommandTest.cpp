@@ -63,6 +63,23 @@ TEST(QvlSearch, SearchesTheNamedFilesInOrder) {
   EXPECT_EQ(RunQvl({"search", ""}).status, 2);
 }
 
+TEST(QvlSearch, ManyFilesPrintAsTheyWouldOneByOne) {
+  // Files are searched several at once; what is printed must not show it.
+  TempDir dir;
+  std::vector<std::string> args = {"search", "1"};
+  std::string expected;
+  for (int i = 0; i < 9; ++i) {
+    std::string name = dir / ("d" + std::to_string(i) + ".qvl");
+    test::WriteFile(name, i % 3 == 1 ? SampleDisk() : test::ManyEntries("f" + std::to_string(i), 40 * (9 - i), 500));
+    args.push_back(name);
+    expected += RunQvl({"search", "1", name}).out;
+  }
+  auto all = RunQvl(args);
+  ASSERT_EQ(all.status, 0) << all.err;
+  EXPECT_EQ(all.out.size(), expected.size());
+  EXPECT_TRUE(all.out == expected);
+}
+
 TEST(QvlSearch, WithoutFilesSearchesTheHistoryList) {
   TempDir dir;
   dir.MakeFile("cat/one.qvl", SampleDisk());

@@ -1,0 +1,34 @@
+#include "search/CatalogueScan.h"
+
+#include "browse/Catalogue.h"
+#include "catalogue/Fields.h"
+#include "catalogue/Tags.h"
+#include "platform/File.h"
+#include "search/SearchPattern.h"
+
+namespace qvl {
+
+CatalogueSearch ScanCatalogueFile(std::string_view text, const std::string& fileName, ListRowSink& rows,
+                                  ScanWatcher& watcher, std::size_t blockSize) {
+  CatalogueSearch result;
+  if (text.empty() || !FileExists(fileName)) return result;
+  result.skipped = false;
+  watcher.Starting(fileName);
+  SearchPattern pattern(text);
+  EntryScan scan(fileName, pattern, true, blockSize);
+  watcher.Opened();
+  const std::string archive = FileTitleOf(fileName);
+  for (auto event = scan.Next(); event != EntryScan::Event::End; event = scan.Next()) {
+    if (event == EntryScan::Event::Block) {
+      watcher.Block(scan.Percent());
+      continue;
+    }
+    EntryParts parts = SplitEntryText(scan.Text());
+    bool isFolder = scan.Tag() == tag::SubfolderEntry;
+    rows.AddListRow(isFolder, parts.name, archive, scan.Path(), isFolder ? std::string_view() : parts.sizeText);
+    ++(isFolder ? result.folderHits : result.fileCount);
+  }
+  return result;
+}
+
+}  // namespace qvl
