@@ -6,7 +6,8 @@
 # qvl prints every hit as a row; grep -c prints only its counts of matching lines,
 # and as catalogues have hardly a line break it may stop at a file's first match.
 # So the frequent text is also timed against grep -a -o | wc -l, which finds every
-# match as qvl does.
+# match as qvl does. qvl search uses a worker thread per core (up to four) and grep
+# one: the core count is printed with the figures.
 #
 #   bench/search_bench.sh [BUILD_DIR] [CATALOGUE] [WORK_DIR] [RUNS]
 #
@@ -44,7 +45,7 @@ found_or_not() {
 }
 
 bytes=$(stat -c %s "$file")
-echo "Catalogue: $file ($bytes bytes); 100 copies in $work/copies; warm cache"
+echo "Catalogue: $file ($bytes bytes); 100 copies in $work/copies; warm cache; $(nproc) cores"
 cat "${copies[@]}" >/dev/null
 for text in "$frequent" "$absent"; do
   echo "\"$text\": $("$qvl" find "$file" "$text" 2>&1 >/dev/null)"
