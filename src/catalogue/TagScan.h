@@ -48,6 +48,20 @@ inline std::size_t FindTagByte(const unsigned char* data, std::size_t size, unsi
   return size;
 }
 
+// Bit i is set when data[i] is not greater than `tag`, for i from 0 to 15.
+inline unsigned TagBits16(const unsigned char* data, unsigned char tag) {
+#if defined(__SSE2__)
+  const __m128i limit = _mm_set1_epi8(static_cast<char>(tag));
+  __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data));
+  return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(bytes, limit), bytes)));
+#else
+  unsigned bits = 0;
+  for (int i = 0; i < 16; ++i)
+    if (data[i] <= tag) bits |= 1u << i;
+  return bits;
+#endif
+}
+
 // Whether any byte of data[0, size) is not greater than `tag` (at most 127). Short
 // texts such as names are tested in two overlapping words instead of byte by byte.
 inline bool HasTagByte(const unsigned char* data, std::size_t size, unsigned char tag) {
@@ -60,8 +74,13 @@ inline bool HasTagByte(const unsigned char* data, std::size_t size, unsigned cha
     std::memcpy(&value, at, 8);
     return value;
   };
-  if (size >= 16) return FindTagByte(data, size - 16, tag) < size - 16 || below(word(data + size - 16)) ||
-                         below(word(data + size - 8));
+  if (size >= 16) {
+    // Whole vectors, the last one overlapping the one before; no early exit, as
+    // texts such as paths are short and nearly never hold a tag.
+    unsigned found = TagBits16(data + size - 16, tag);
+    for (std::size_t at = 0; at + 16 < size; at += 16) found |= TagBits16(data + at, tag);
+    return found != 0;
+  }
   if (size >= 8) return below(word(data)) || below(word(data + size - 8));
   for (std::size_t i = 0; i < size; ++i)
     if (data[i] <= tag) return true;

@@ -17,6 +17,8 @@ namespace {
 // A worker waits while this many rows of its file wait to be added: a frequent
 // text in a large catalogue may give a million rows.
 constexpr std::size_t kMaxQueuedRows = std::size_t{1} << 17;
+// Rows are handed over in batches of at least this many, or what the file had.
+constexpr std::size_t kBatchRows = 2048;
 constexpr auto kProgressInterval = std::chrono::milliseconds(100);
 constexpr unsigned kMaxWorkers = 4;
 
@@ -144,13 +146,14 @@ class Searcher {
     void Opened() override { Tell([this] { job_.opened = true; }); }
     // The percent is taken as it is when the head's thread looks; only rows are
     // worth waking it for.
-    void Block(int percent) override { Queue(percent); }
+    void Block(int percent) override { Queue(percent, kBatchRows); }
 
-    void Queue(int percent) {
+    // Queues the batch if it holds at least `rows` rows, and one.
+    void Queue(int percent, std::size_t rows = 1) {
       std::unique_lock lock(searcher_.mutex_);
       job_.percent = std::max(job_.percent, percent);
       if (searcher_.abandoned_) throw Abandoned{};
-      if (rowCount_ == 0) return;
+      if (rowCount_ < std::max<std::size_t>(rows, 1)) return;
       searcher_.forWorkers_.wait(lock, [&] { return searcher_.abandoned_ || job_.queuedRows < kMaxQueuedRows; });
       if (searcher_.abandoned_) throw Abandoned{};
       job_.batches.emplace_back(std::exchange(batch_, searcher_.SpareBatch()), rowCount_);
