@@ -11,6 +11,7 @@
 #include "browse/Catalogue.h"
 #include "catalogue/Fields.h"
 #include "search/QuickFind.h"
+#include "search/SearchAhead.h"
 #include "search/SearchCatalogues.h"
 
 namespace qvl::test {
@@ -120,6 +121,12 @@ inline std::string CheckSearches(const std::string& file, const std::vector<std:
         problems << "search of \"" << text << "\" in blocks of " << blockSize << ":\n" << RowsText(search)
                  << "instead of\n" << searchExpected;
     }
+    // The file twice over, searched by workers side by side.
+    ListRows twice;
+    ScanWatcher quietWatcher;
+    SearchFilesAhead(text, {file, file}, twice, quietWatcher, [](const std::string&, const CatalogueSearch&) {});
+    if (RowsText(twice) != searchExpected + searchExpected)
+      problems << "search of \"" << text << "\" twice, side by side:\n" << RowsText(twice);
   }
   return problems.str();
 }
