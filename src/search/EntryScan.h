@@ -33,7 +33,7 @@ namespace qvl {
 // that is being followed.
 class EntryScan {
  public:
-  static constexpr std::size_t kDefaultBlockSize = std::size_t{48} << 10;
+  static constexpr std::size_t kDefaultBlockSize = std::size_t{64} << 10;
 
   enum class Event {
     Hit,    // Tag, Text, EndPosition and Path describe the entry
