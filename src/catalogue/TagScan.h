@@ -65,29 +65,44 @@ inline std::size_t FindTagByte(const unsigned char* data, std::size_t size, unsi
   return size;
 }
 
-// Whether any byte of data[0, size) is not greater than `tag` (at most 127). Short
-// texts such as names are tested in two overlapping words instead of byte by byte.
-inline bool HasTagByte(const unsigned char* data, std::size_t size, unsigned char tag) {
+// Copies data[0, size) to `out` and tells whether any of its bytes is not greater
+// than `tag` (at most 127): texts such as paths are tested as they are copied, in
+// whole vectors, the last one overlapping the one before, or in two overlapping
+// words, and seldom hold such a byte.
+inline bool CopyHasTagByte(unsigned char* out, const unsigned char* data, std::size_t size, unsigned char tag) {
+#if defined(__SSE2__)
   if (size >= 16) {
-    // Whole vectors, the last one overlapping the one before; no early exit, as
-    // texts such as paths are short and nearly never hold a tag.
-    unsigned found = TagBits16(data + size - 16, tag);
-    for (std::size_t at = 0; at + 16 < size; at += 16) found |= TagBits16(data + at, tag);
-    return found != 0;
+    const __m128i limit = _mm_set1_epi8(static_cast<char>(tag));
+    auto copy16 = [&](std::size_t at) {
+      __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + at), bytes);
+      return _mm_cmpeq_epi8(_mm_min_epu8(bytes, limit), bytes);
+    };
+    __m128i found = copy16(size - 16);
+    for (std::size_t at = 0; at + 16 < size; at += 16) found = _mm_or_si128(found, copy16(at));
+    return _mm_movemask_epi8(found) != 0;
   }
-  if (size >= 8) return (BytesBelow(LoadWord(data), tag) | BytesBelow(LoadWord(data + size - 8), tag)) != 0;
-  for (std::size_t i = 0; i < size; ++i)
-    if (data[i] <= tag) return true;
-  return false;
+#endif
+  if (size >= 8 && size <= 16) {
+    std::uint64_t head = LoadWord(data), tail = LoadWord(data + size - 8);
+    std::memcpy(out, &head, 8);
+    std::memcpy(out + size - 8, &tail, 8);
+    return (BytesBelow(head, tag) | BytesBelow(tail, tag)) != 0;
+  }
+  bool found = false;
+  for (std::size_t i = 0; i < size; ++i) {
+    out[i] = data[i];
+    found = found || data[i] <= tag;
+  }
+  return found;
 }
 
 // Bit i is set when data[i] is not greater than `tag`, for i from 0 to 63: a scan
 // that must stop at every tag visits them a bit at a time instead of searching
 // for each.
 inline std::uint64_t TagBits64(const unsigned char* data, unsigned char tag) {
-  std::uint64_t bits = 0;
-  for (int part = 0; part < 64; part += 16) bits |= std::uint64_t{TagBits16(data + part, tag)} << part;
-  return bits;
+  return std::uint64_t{TagBits16(data, tag)} | std::uint64_t{TagBits16(data + 16, tag)} << 16 |
+         std::uint64_t{TagBits16(data + 32, tag)} << 32 | std::uint64_t{TagBits16(data + 48, tag)} << 48;
 }
 
 }  // namespace qvl

@@ -29,12 +29,13 @@ char* WriteEscaped(char* out, std::string_view text) {
   return out;
 }
 
-// Most fields hold no tab, CR or LF (all at most CR): they are copied whole.
+// Most fields hold no tab, CR or LF (all at most CR): they are copied whole, and
+// the few others written again over the copy.
 char* WriteField(char* out, std::string_view text) {
   if (text.empty()) return out;  // (an empty view may hold no pointer at all)
-  if (HasTagByte(reinterpret_cast<const unsigned char*>(text.data()), text.size(), '\r'))
+  if (CopyHasTagByte(reinterpret_cast<unsigned char*>(out), reinterpret_cast<const unsigned char*>(text.data()),
+                     text.size(), '\r'))
     return WriteEscaped(out, text);
-  std::memcpy(out, text.data(), text.size());
   return out + text.size();
 }
 
@@ -61,10 +62,18 @@ void PrintRow(std::ostream& out, const ListRow& row) {
 void RowLines::AddListRow(bool isFolder, std::string_view name, std::string_view archive, std::string_view path,
                           std::string_view sizeText) {
   if (isFolder) sizeText = {};
-  std::size_t room = MaxLineSize({name, sizeText, path, archive});
-  if (text_.size() - used_ < room) text_.resize(std::max(text_.size() * 2, used_ + room));
-  used_ = static_cast<std::size_t>(WriteRow(text_.data() + used_, isFolder, name, sizeText, path, archive) -
-                                   text_.data());
+  MakeRoom(MaxLineSize({name, sizeText, path, archive}));
+  used_ = static_cast<std::size_t>(WriteRow(text_.get() + used_, isFolder, name, sizeText, path, archive) -
+                                   text_.get());
+}
+
+void RowLines::MakeRoom(std::size_t room) {
+  if (capacity_ - used_ >= room) return;
+  std::size_t capacity = std::max({capacity_ * 2, used_ + room, kPrintSize});
+  auto text = std::make_unique_for_overwrite<char[]>(capacity);
+  if (used_ != 0) std::memcpy(text.get(), text_.get(), used_);
+  text_ = std::move(text);
+  capacity_ = capacity;
 }
 
 void RowPrinter::AddListRow(bool isFolder, std::string_view name, std::string_view archive, std::string_view path,

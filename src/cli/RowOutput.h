@@ -20,11 +20,14 @@ class RowLines final : public ListRowSink {
   void AddListRow(bool isFolder, std::string_view name, std::string_view archive, std::string_view path,
                   std::string_view sizeText) override;
   void ClearListView() override { used_ = 0; }
-  std::string_view Text() const { return {text_.data(), used_}; }
+  std::string_view Text() const { return {text_.get(), used_}; }
 
  private:
-  std::vector<char> text_ = std::vector<char>(std::size_t{1} << 16);
-  std::size_t used_ = 0;
+  void MakeRoom(std::size_t room);
+
+  // Grown without zeroing: a batch of rows runs to a megabyte or more.
+  std::unique_ptr<char[]> text_;
+  std::size_t capacity_ = 0, used_ = 0;
 };
 
 // Rows printed as they come, in large writes, without keeping them: a search over
