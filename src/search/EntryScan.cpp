@@ -8,16 +8,10 @@
 #include "catalogue/Tags.h"
 
 namespace qvl {
-namespace {
-
-constexpr std::size_t kNone = SIZE_MAX;
-
-
-}  // namespace
-
 EntryScan::EntryScan(const std::string& name, const SearchPattern& pattern, bool followFolders,
                      std::size_t blockSize)
     : pattern_(pattern),
+      candidates_(pattern),
       followFolders_(followFolders),
       blockSize_(std::max<std::size_t>(blockSize, 1)),
       file_(File::OpenRead(name)) {
@@ -82,29 +76,8 @@ void EntryScan::Refill() {
   pos_ = pos_ > limit_ ? 1 : 0;
   end_ = kept;
   limit_ = 0;
-  hitKnown_ = false;
   Fill();
   FindLimit(kept);
-}
-
-std::size_t EntryScan::NextHit() {
-  if (hitKnown_ && (hitAt_ == kNone || hitAt_ >= pos_)) return hitAt_;
-  hitKnown_ = true;
-  for (std::size_t from = pos_;;) {
-    std::size_t at = pattern_.Find(buffer_.data(), from, limit_);
-    if (at >= limit_) return hitAt_ = kNone;
-    // The field that holds the match: back to its tag, on to the next one.
-    std::size_t tagAt = at;
-    while (!IsTag(buffer_[--tagAt])) {
-    }
-    std::size_t fieldEnd = at + FindTagByte(buffer_.data() + at, end_ + 1 - at, tagByte::Last);
-    if (IsEntryTag(buffer_[tagAt])) {
-      hitField_ = tagAt;
-      hitEnd_ = fieldEnd;
-      return hitAt_ = at;
-    }
-    from = fieldEnd;
-  }
 }
 
 void EntryScan::FolderStart(std::string_view name) {
@@ -119,38 +92,91 @@ void EntryScan::FolderEnd() {
   path_.resize(openFolders_.empty() ? 0 : openFolders_.back());
 }
 
-void EntryScan::FollowFolders(std::size_t to) {
-  // The folder records (and SectionMarks) in [pos_, to), visited 64 bytes at a time:
-  // a catalogue has one every few dozen bytes.
-  for (std::size_t at = pos_; at < to;) {
-    std::uint64_t tags = TagBits64(buffer_.data() + at, tagByte::FolderEnd);
-    if (to - at < 64) tags &= (std::uint64_t{1} << (to - at)) - 1;
-    std::size_t next = at + 64;
-    for (; tags != 0; tags &= tags - 1) {
-      std::size_t tagAt = at + static_cast<std::size_t>(std::countr_zero(tags));
-      if (buffer_[tagAt] == tagByte::FolderEnd) {
-        FolderEnd();
-      } else if (buffer_[tagAt] == tagByte::FolderStart && !(dataEnded_ && tagAt + 1 == end_)) {
-        // (A FolderStart that is the last byte has no name: a file cut short.)
-        std::size_t name = tagAt + 1;
-        std::size_t nameEnd = name + FindTagByte(buffer_.data() + name, end_ + 1 - name, tagByte::Last);
-        FolderStart(std::string_view(reinterpret_cast<const char*>(buffer_.data() + name), nameEnd - name));
-        // A name holds no tag; one that runs past these 64 bytes ends the run of them.
-        if (nameEnd >= next) {
-          next = nameEnd;
-          break;
-        }
+bool EntryScan::FindHit() {
+  // One pass over [pos_, limit_), 64 bytes at a time, marks both the folder records
+  // (and SectionMarks) and where a match may be; a catalogue has a folder record
+  // every few dozen bytes. Records are followed in file order up to the first hit;
+  // the next call goes on from there in the same 64 bytes.
+  const SearchPattern::Candidates candidates = candidates_;
+  const std::size_t lead = candidates.Lead();
+  const unsigned char* data = buffer_.data();
+  Chunk chunk = chunk_;
+  for (std::size_t pos = pos_;; pos = chunk.next) {
+    if (!chunk.loaded) {
+      if (pos >= limit_) {
+        pos_ = limit_;
+        chunk_.loaded = false;
+        return false;
+      }
+      std::uint64_t inRange = limit_ - pos < 64 ? (std::uint64_t{1} << (limit_ - pos)) - 1 : ~std::uint64_t{0};
+      chunk = {true, pos, pos + 64, followFolders_ ? TagBits64(data + pos, tagByte::FolderEnd) & inRange : 0,
+               candidates.At(data + pos) & inRange};
+    }
+    const std::size_t at = chunk.at;
+    while (chunk.starts != 0) {
+      auto offset = static_cast<std::size_t>(std::countr_zero(chunk.starts));
+      chunk.starts &= chunk.starts - 1;
+      // (A match cannot start before the buffer's first byte, a tag.)
+      if (at + offset < lead || !pattern_.MatchesAt(data + at + offset - lead)) continue;
+      std::size_t start = at + offset - lead;
+      std::uint64_t before = chunk.folders & ((std::uint64_t{1} << offset) - 1);
+      if (before != 0) FollowFolders(at, before);
+      chunk.folders ^= before;
+      // The field that holds the match: back to its tag, on to the next one. Its
+      // other matches are passed over; no tag lies inside it, so no folder record does.
+      std::size_t field = start;
+      while (!IsTag(data[--field])) {
+      }
+      std::size_t fieldEnd = start + FindTagByte(data + start, end_ + 1 - start, tagByte::Last);
+      if (fieldEnd - at >= 64) {
+        chunk.next = fieldEnd;
+        chunk.starts = 0;
+      } else {
+        chunk.starts &= ~((std::uint64_t{1} << (fieldEnd - at)) - 1);
+      }
+      // A match in a caption, comment or folder name is none.
+      if (IsEntryTag(data[field])) {
+        hitField_ = field;
+        hitEnd_ = fieldEnd;
+        pos_ = at;
+        chunk_ = chunk;
+        return true;
       }
     }
-    at = next;
+    if (chunk.folders != 0) FollowFolders(at, chunk.folders);
+    chunk.loaded = false;
   }
-  pos_ = std::max(pos_, to);
+}
+
+void EntryScan::FollowFolders(std::size_t at, std::uint64_t records) {
+  // A folder's name is only added to the path once a hit needs it or the block is
+  // about to go: most folders close again before either happens.
+  for (; records != 0; records &= records - 1) {
+    std::size_t tagAt = at + static_cast<std::size_t>(std::countr_zero(records));
+    if (buffer_[tagAt] == tagByte::FolderEnd) {
+      if (pendingNames_.empty()) {
+        FolderEnd();
+      } else {
+        pendingNames_.pop_back();
+      }
+    } else if (buffer_[tagAt] == tagByte::FolderStart && !(dataEnded_ && tagAt + 1 == end_)) {
+      // (A FolderStart that is the last byte has no name: a file cut short.)
+      pendingNames_.push_back(tagAt + 1);
+    }
+  }
+}
+
+void EntryScan::AddPendingFolders() {
+  for (std::size_t name : pendingNames_) {
+    std::size_t nameEnd = name + FindTagByte(buffer_.data() + name, end_ + 1 - name, tagByte::Last);
+    FolderStart(std::string_view(reinterpret_cast<const char*>(buffer_.data() + name), nameEnd - name));
+  }
+  pendingNames_.clear();
 }
 
 EntryScan::Event EntryScan::Next() {
-  std::size_t hit = NextHit();
-  if (hit != kNone) {
-    if (followFolders_) FollowFolders(hitField_);
+  if (FindHit()) {
+    AddPendingFolders();
     tag_ = buffer_[hitField_];
     if (lost_ && hitField_ == 0) {
       text_ = RereadField(lostStart_, FileOffset(hitEnd_));
@@ -159,14 +185,12 @@ EntryScan::Event EntryScan::Next() {
                                hitEnd_ - hitField_ - 1);
     }
     endPosition_ = std::min(textOffset_ + static_cast<std::int64_t>(hitEnd_), read_);
-    pos_ = hitEnd_;
     return Event::Hit;
   }
   if (dataEnded_) return Event::End;
   // The tag at limit_ begins the field still being read; it is handled once the
   // field is complete, after the refill.
-  if (followFolders_) FollowFolders(limit_);
-  pos_ = std::max(pos_, limit_);
+  AddPendingFolders();
   Refill();
   return Event::Block;
 }

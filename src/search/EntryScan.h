@@ -70,13 +70,15 @@ class EntryScan {
   void FindLimit(std::size_t newFrom);
   std::size_t Padding() const { return pattern_.Padding() + 64; }
   void Refill();
-  std::size_t NextHit();
-  void FollowFolders(std::size_t to);
+  bool FindHit();
+  void FollowFolders(std::size_t at, std::uint64_t records);
+  void AddPendingFolders();
   void FolderStart(std::string_view name);
   void FolderEnd();
   std::string_view RereadField(std::int64_t from, std::int64_t to);
 
   const SearchPattern& pattern_;
+  const SearchPattern::Candidates candidates_;
   bool followFolders_;
   std::size_t blockSize_;
   File file_;
@@ -96,13 +98,21 @@ class EntryScan {
   bool lost_ = false;
   std::int64_t lostStart_ = 0;
 
-  // The next match in an entry, once looked for; SIZE_MAX when the buffer holds none.
-  bool hitKnown_ = false;
-  std::size_t hitAt_ = 0;
   std::size_t hitField_ = 0, hitEnd_ = 0;  // the tag and the end of the hit's field
+
+  // The 64 bytes being scanned: what is left of their folder records and possible
+  // match starts, and where the scan goes on after them.
+  struct Chunk {
+    bool loaded = false;
+    std::size_t at = 0, next = 0;
+    std::uint64_t folders = 0, starts = 0;
+  } chunk_;
 
   std::string path_ = "\\";
   std::vector<std::size_t> openFolders_{1};  // the path's length for each open folder, the root's first
+  // Where in buffer_ the names of the folders opened since the path was last made
+  // up to date begin; still open, in order.
+  std::vector<std::size_t> pendingNames_;
 
   unsigned char tag_ = 0;
   std::string_view text_;

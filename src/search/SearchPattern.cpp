@@ -5,10 +5,6 @@
 
 #include "catalogue/Tags.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace qvl {
 namespace {
 
@@ -52,13 +48,13 @@ SearchPattern::SearchPattern(std::string_view text) {
   };
   first_ = rarest(folded_.size());
   second_ = folded_.size() > 1 ? rarest(first_) : first_;
-  auto bothCases = [&](std::size_t at, unsigned char (&bytes)[2]) {
+  auto bothCases = [&](std::size_t at, unsigned char& caseBit, unsigned char& lower) {
     auto upper = static_cast<unsigned char>(folded_[at]);
-    bytes[0] = upper;
-    bytes[1] = upper >= 'A' && upper <= 'Z' ? static_cast<unsigned char>(upper + ('a' - 'A')) : upper;
+    caseBit = upper >= 'A' && upper <= 'Z' ? 'a' - 'A' : 0;
+    lower = static_cast<unsigned char>(upper | caseBit);
   };
-  bothCases(first_, firstBytes_);
-  bothCases(second_, secondBytes_);
+  bothCases(first_, firstCase_, firstLower_);
+  bothCases(second_, secondCase_, secondLower_);
 }
 
 bool SearchPattern::Matches(std::string_view text) const {
@@ -70,39 +66,20 @@ bool SearchPattern::Matches(std::string_view text) const {
 }
 
 std::size_t SearchPattern::Find(const unsigned char* data, std::size_t from, std::size_t to) const {
-  if (!canMatch_ || from >= to) return to;
-  std::size_t at = from;
-#if defined(__SSE2__)
-  const __m128i first0 = _mm_set1_epi8(static_cast<char>(firstBytes_[0]));
-  const __m128i first1 = _mm_set1_epi8(static_cast<char>(firstBytes_[1]));
-  const __m128i second0 = _mm_set1_epi8(static_cast<char>(secondBytes_[0]));
-  const __m128i second1 = _mm_set1_epi8(static_cast<char>(secondBytes_[1]));
-  auto candidates = [&](std::size_t start) {
-    __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + start + first_));
-    __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + start + second_));
-    __m128i inA = _mm_or_si128(_mm_cmpeq_epi8(a, first0), _mm_cmpeq_epi8(a, first1));
-    __m128i inB = _mm_or_si128(_mm_cmpeq_epi8(b, second0), _mm_cmpeq_epi8(b, second1));
-    return static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(inA, inB)));
-  };
-  // Starts past `to` are looked at too (the padding allows it) and dropped.
-  for (; at < to; at += 32) {
-    std::uint32_t found = candidates(at) | (candidates(at + 16) << 16);
-    if (to - at < 32) found &= (std::uint32_t{1} << (to - at)) - 1;
+  if (!canMatch_) return to;
+  Candidates candidates(*this);
+  std::size_t lead = candidates.Lead();
+  // Marks are looked for where a match from `from` on would have its first tested
+  // byte; those past `to` are looked at too (the padding allows it) and dropped.
+  for (std::size_t at = from + lead; at < to + lead; at += 64) {
+    std::uint64_t found = candidates.At(data + at);
+    if (to + lead - at < 64) found &= (std::uint64_t{1} << (to + lead - at)) - 1;
     for (; found != 0; found &= found - 1) {
-      std::size_t start = at + static_cast<std::size_t>(std::countr_zero(found));
+      std::size_t start = at + static_cast<std::size_t>(std::countr_zero(found)) - lead;
       if (MatchesAt(data + start)) return start;
     }
   }
   return to;
-#else
-  for (; at < to; ++at) {
-    unsigned char a = data[at + first_], b = data[at + second_];
-    if ((a == firstBytes_[0] || a == firstBytes_[1]) && (b == secondBytes_[0] || b == secondBytes_[1]) &&
-        MatchesAt(data + at))
-      return at;
-  }
-  return to;
-#endif
 }
 
 }  // namespace qvl

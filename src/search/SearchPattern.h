@@ -1,8 +1,14 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace qvl {
 
@@ -10,11 +16,34 @@ namespace qvl {
 // one run of bytes, with the letters a to z folded to A to Z on both sides; every
 // other byte must be equal. There are no wildcards.
 //
-// Find looks for matches in a raw buffer many bytes at a time: it tests two of the
-// search text's bytes (the rarest in names, in either letter case) at once and
-// checks the whole rule only where both are found.
+// Matches are looked for in a raw buffer many bytes at a time: two of the search
+// text's bytes (the rarest in names, in either letter case) are tested at once, and
+// the whole rule is checked only where both are found.
 class SearchPattern {
  public:
+  // Marks, 64 positions at a time, where the first of the two tested bytes stands
+  // with the second at its place after it. A match starts Lead() bytes before a
+  // mark. Made for one scan, so that its constants stay in registers.
+  class Candidates {
+   public:
+    explicit Candidates(const SearchPattern& pattern);
+    // How far into the search text the first tested byte stands.
+    std::size_t Lead() const { return lead_; }
+    // Bit i is set when data[i] may stand Lead() bytes into a match; reads
+    // Padding() bytes past data + 63. Always 0 for a pattern that matches nothing.
+    std::uint64_t At(const unsigned char* data) const;
+
+   private:
+    bool canMatch_;
+    std::size_t lead_, gap_;  // the first tested byte's offset; the second's after it
+    unsigned char leadCase_, leadLower_, otherCase_, otherLower_;
+#if defined(__SSE2__)
+    // A byte is one of the tested ones when, with the case bit set (0x20 for a
+    // letter, none for other bytes), it equals the lower case one.
+    __m128i leadCases_, leadLowers_, otherCases_, otherLowers_;
+#endif
+  };
+
   explicit SearchPattern(std::string_view text);
 
   std::size_t Size() const { return folded_.size(); }
@@ -22,7 +51,7 @@ class SearchPattern {
   // nothing.
   bool CanMatch() const { return canMatch_; }
   // Bytes that must be readable past `to` in a buffer handed to Find.
-  std::size_t Padding() const { return folded_.size() + 48; }
+  std::size_t Padding() const { return folded_.size() + 64; }
 
   // The text holds the search text.
   bool Matches(std::string_view text) const;
@@ -30,7 +59,7 @@ class SearchPattern {
   // A match is tested in full, so it may run past `to`.
   std::size_t Find(const unsigned char* data, std::size_t from, std::size_t to) const;
 
- private:
+  // Whether the whole rule holds at `at`, Size() bytes of which must be readable.
   bool MatchesAt(const unsigned char* at) const {
     for (std::size_t i = 0; i < folded_.size(); ++i) {
       unsigned char c = at[i];
@@ -40,12 +69,50 @@ class SearchPattern {
     return true;
   }
 
+ private:
   std::string folded_;
   bool canMatch_ = false;
-  // The two bytes Find tests first: their offsets in the text, and each in both
-  // letter cases (the same byte twice when it is no letter).
+  // The two bytes tested first: their offsets in the text, and each with the bit
+  // that tells a letter's cases apart (0 when it is no letter) and in lower case.
   std::size_t first_ = 0, second_ = 0;
-  unsigned char firstBytes_[2] = {0, 0}, secondBytes_[2] = {0, 0};
+  unsigned char firstCase_ = 0, firstLower_ = 0, secondCase_ = 0, secondLower_ = 0;
 };
+
+inline SearchPattern::Candidates::Candidates(const SearchPattern& pattern)
+    : canMatch_(pattern.canMatch_),
+      lead_(std::min(pattern.first_, pattern.second_)),
+      gap_(std::max(pattern.first_, pattern.second_) - lead_) {
+  bool firstLeads = pattern.first_ <= pattern.second_;
+  leadCase_ = firstLeads ? pattern.firstCase_ : pattern.secondCase_;
+  leadLower_ = firstLeads ? pattern.firstLower_ : pattern.secondLower_;
+  otherCase_ = firstLeads ? pattern.secondCase_ : pattern.firstCase_;
+  otherLower_ = firstLeads ? pattern.secondLower_ : pattern.firstLower_;
+#if defined(__SSE2__)
+  leadCases_ = _mm_set1_epi8(static_cast<char>(leadCase_));
+  leadLowers_ = _mm_set1_epi8(static_cast<char>(leadLower_));
+  otherCases_ = _mm_set1_epi8(static_cast<char>(otherCase_));
+  otherLowers_ = _mm_set1_epi8(static_cast<char>(otherLower_));
+#endif
+}
+
+inline std::uint64_t SearchPattern::Candidates::At(const unsigned char* data) const {
+  if (!canMatch_) return 0;
+#if defined(__SSE2__)
+  auto part = [&](int at) {
+    __m128i lead = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
+    __m128i other = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + gap_ + at));
+    __m128i both = _mm_and_si128(_mm_cmpeq_epi8(_mm_or_si128(lead, leadCases_), leadLowers_),
+                                 _mm_cmpeq_epi8(_mm_or_si128(other, otherCases_), otherLowers_));
+    return static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(both)));
+  };
+  return part(0) | part(16) << 16 | part(32) << 32 | part(48) << 48;
+#else
+  std::uint64_t found = 0;
+  for (std::size_t i = 0; i < 64; ++i)
+    if ((data[i] | leadCase_) == leadLower_ && (data[i + gap_] | otherCase_) == otherLower_)
+      found |= std::uint64_t{1} << i;
+  return found;
+#endif
+}
 
 }  // namespace qvl
