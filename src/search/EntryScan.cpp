@@ -122,12 +122,16 @@ bool EntryScan::FindHit() {
       std::uint64_t before = chunk.folders & ((std::uint64_t{1} << offset) - 1);
       if (before != 0) FollowFolders(at, before);
       chunk.folders ^= before;
-      // The field that holds the match: back to its tag, on to the next one. Its
-      // other matches are passed over; no tag lies inside it, so no folder record does.
-      std::size_t field = start;
-      while (!IsTag(data[--field])) {
-      }
-      std::size_t fieldEnd = start + FindTagByte(data + start, end_ + 1 - start, tagByte::Last);
+      // The field that holds the match: back to its tag, on to the next one, found
+      // among these 64 bytes' tags where they hold them. Its other matches are passed
+      // over; no tag lies inside it, so no folder record does.
+      std::uint64_t tags = TagBits64(data + at, tagByte::Last);
+      std::uint64_t tagsBefore = tags & ((std::uint64_t{1} << offset) - 1);
+      std::uint64_t tagsAfter = tags & ~tagsBefore;
+      std::size_t field = tagsBefore != 0 ? at + 63 - static_cast<std::size_t>(std::countl_zero(tagsBefore)) : start;
+      while (!IsTag(data[field])) --field;
+      std::size_t fieldEnd = tagsAfter != 0 ? at + static_cast<std::size_t>(std::countr_zero(tagsAfter))
+                                            : at + 64 + FindTagByte(data + at + 64, end_ + 1 - (at + 64), tagByte::Last);
       if (fieldEnd - at >= 64) {
         chunk.next = fieldEnd;
         chunk.starts = 0;
