@@ -9,7 +9,20 @@
 #include <emmintrin.h>
 #endif
 
+// On x86-64 the hottest scans are also built for 32-byte vectors, used when the
+// processor has AVX2; the build itself assumes no more than SSE2.
+#if defined(__x86_64__) && defined(__GNUC__)
+#define QVL_WIDE_VECTORS 1
+#include <immintrin.h>
+#endif
+
 namespace qvl {
+
+#if QVL_WIDE_VECTORS
+inline bool HasWideVectors() { return __builtin_cpu_supports("avx2"); }
+#else
+inline bool HasWideVectors() { return false; }
+#endif
 
 // Bit i is set when data[i] is not greater than `tag`, for i from 0 to 15.
 inline unsigned TagBits16(const unsigned char* data, unsigned char tag) {
@@ -104,5 +117,21 @@ inline std::uint64_t TagBits64(const unsigned char* data, unsigned char tag) {
   return std::uint64_t{TagBits16(data, tag)} | std::uint64_t{TagBits16(data + 16, tag)} << 16 |
          std::uint64_t{TagBits16(data + 32, tag)} << 32 | std::uint64_t{TagBits16(data + 48, tag)} << 48;
 }
+
+#if QVL_WIDE_VECTORS
+// TagBits64 in 32-byte vectors, for code built for AVX2.
+[[gnu::target("avx2")]] inline std::uint64_t TagBits64Wide(const unsigned char* data, unsigned char tag) {
+  // (No lambda here: it would not be built for AVX2.)
+  const __m256i limit = _mm256_set1_epi8(static_cast<char>(tag));
+  std::uint64_t bits = 0;
+  for (int at = 0; at < 64; at += 32) {
+    __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + at));
+    bits |= std::uint64_t{static_cast<std::uint32_t>(
+                _mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_min_epu8(bytes, limit), bytes)))}
+            << at;
+  }
+  return bits;
+}
+#endif
 
 }  // namespace qvl

@@ -8,6 +8,30 @@
 #include "catalogue/Tags.h"
 
 namespace qvl {
+namespace {
+
+// The marks of 64 bytes, in 16-byte vectors or in 32-byte ones.
+struct NarrowVectors {
+  static std::uint64_t Tags(const unsigned char* data, unsigned char tag) { return TagBits64(data, tag); }
+  static std::uint64_t Starts(const SearchPattern::Candidates& candidates, const unsigned char* data) {
+    return candidates.At(data);
+  }
+};
+
+#if QVL_WIDE_VECTORS
+struct WideVectors {
+  [[gnu::target("avx2")]] static std::uint64_t Tags(const unsigned char* data, unsigned char tag) {
+    return TagBits64Wide(data, tag);
+  }
+  [[gnu::target("avx2")]] static std::uint64_t Starts(const SearchPattern::Candidates& candidates,
+                                                      const unsigned char* data) {
+    return candidates.AtWide(data);
+  }
+};
+#endif
+
+}  // namespace
+
 EntryScan::EntryScan(const std::string& name, const SearchPattern& pattern, bool followFolders,
                      std::size_t blockSize)
     : pattern_(pattern),
@@ -93,6 +117,19 @@ void EntryScan::FolderEnd() {
 }
 
 bool EntryScan::FindHit() {
+#if QVL_WIDE_VECTORS
+  if (wideVectors_) return FindHitWide();
+#endif
+  return FindHitWith<NarrowVectors>();
+}
+
+#if QVL_WIDE_VECTORS
+// Built for AVX2 as a whole, so that the wide marks are inlined into the scan.
+[[gnu::target("avx2"), gnu::flatten]] bool EntryScan::FindHitWide() { return FindHitWith<WideVectors>(); }
+#endif
+
+template <class Vectors>
+bool EntryScan::FindHitWith() {
   // One pass over [pos_, limit_), 64 bytes at a time, marks both the folder records
   // (and SectionMarks) and where a match may be; a catalogue has a folder record
   // every few dozen bytes. Records are followed in file order up to the first hit;
@@ -109,8 +146,8 @@ bool EntryScan::FindHit() {
         return false;
       }
       std::uint64_t inRange = limit_ - pos < 64 ? (std::uint64_t{1} << (limit_ - pos)) - 1 : ~std::uint64_t{0};
-      chunk = {true, pos, pos + 64, followFolders_ ? TagBits64(data + pos, tagByte::FolderEnd) & inRange : 0,
-               candidates.At(data + pos) & inRange};
+      chunk = {true, pos, pos + 64, followFolders_ ? Vectors::Tags(data + pos, tagByte::FolderEnd) & inRange : 0,
+               Vectors::Starts(candidates, data + pos) & inRange};
     }
     const std::size_t at = chunk.at;
     while (chunk.starts != 0) {
@@ -125,7 +162,7 @@ bool EntryScan::FindHit() {
       // The field that holds the match: back to its tag, on to the next one, found
       // among these 64 bytes' tags where they hold them. Its other matches are passed
       // over; no tag lies inside it, so no folder record does.
-      std::uint64_t tags = TagBits64(data + at, tagByte::Last);
+      std::uint64_t tags = Vectors::Tags(data + at, tagByte::Last);
       std::uint64_t tagsBefore = tags & ((std::uint64_t{1} << offset) - 1);
       std::uint64_t tagsAfter = tags & ~tagsBefore;
       std::size_t field = tagsBefore != 0 ? at + 63 - static_cast<std::size_t>(std::countl_zero(tagsBefore)) : start;

@@ -71,6 +71,11 @@ class EntryScan {
   std::size_t Padding() const { return pattern_.Padding() + 64; }
   void Refill();
   bool FindHit();
+  template <class Vectors>
+  bool FindHitWith();
+#if QVL_WIDE_VECTORS
+  bool FindHitWide();
+#endif
   void FollowFolders(std::size_t at, std::uint64_t records);
   void AddPendingFolders();
   void FolderStart(std::string_view name);
@@ -79,6 +84,7 @@ class EntryScan {
 
   const SearchPattern& pattern_;
   const SearchPattern::Candidates candidates_;
+  const bool wideVectors_ = HasWideVectors();
   bool followFolders_;
   std::size_t blockSize_;
   File file_;

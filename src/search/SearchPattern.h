@@ -6,9 +6,7 @@
 #include <string>
 #include <string_view>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "catalogue/TagScan.h"
 
 namespace qvl {
 
@@ -32,6 +30,10 @@ class SearchPattern {
     // Bit i is set when data[i] may stand Lead() bytes into a match; reads
     // Padding() bytes past data + 63. Always 0 for a pattern that matches nothing.
     std::uint64_t At(const unsigned char* data) const;
+#if QVL_WIDE_VECTORS
+    // At in 32-byte vectors, for code built for AVX2.
+    [[gnu::target("avx2")]] std::uint64_t AtWide(const unsigned char* data) const;
+#endif
 
    private:
     bool canMatch_;
@@ -114,5 +116,24 @@ inline std::uint64_t SearchPattern::Candidates::At(const unsigned char* data) co
   return found;
 #endif
 }
+
+#if QVL_WIDE_VECTORS
+[[gnu::target("avx2")]] inline std::uint64_t SearchPattern::Candidates::AtWide(const unsigned char* data) const {
+  if (!canMatch_) return 0;
+  const __m256i leadCases = _mm256_set1_epi8(static_cast<char>(leadCase_));
+  const __m256i leadLowers = _mm256_set1_epi8(static_cast<char>(leadLower_));
+  const __m256i otherCases = _mm256_set1_epi8(static_cast<char>(otherCase_));
+  const __m256i otherLowers = _mm256_set1_epi8(static_cast<char>(otherLower_));
+  std::uint64_t found = 0;
+  for (int at = 0; at < 64; at += 32) {
+    __m256i lead = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + at));
+    __m256i other = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + gap_ + at));
+    __m256i both = _mm256_and_si256(_mm256_cmpeq_epi8(_mm256_or_si256(lead, leadCases), leadLowers),
+                                    _mm256_cmpeq_epi8(_mm256_or_si256(other, otherCases), otherLowers));
+    found |= std::uint64_t{static_cast<std::uint32_t>(_mm256_movemask_epi8(both))} << at;
+  }
+  return found;
+}
+#endif
 
 }  // namespace qvl

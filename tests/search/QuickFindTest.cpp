@@ -36,6 +36,34 @@ TEST(MatchRule, FoldsTheLettersAToZAndNothingElse) {
   EXPECT_FALSE(SearchPattern("").Matches("anything"));
 }
 
+// The scan marks possible matches and tags 64 bytes at a time, in 32-byte vectors
+// where the processor has them: both kinds of marks must agree everywhere.
+TEST(MatchRule, WideAndNarrowMarksAgree) {
+  if (!HasWideVectors()) GTEST_SKIP() << "no 32-byte vectors on this processor";
+#if QVL_WIDE_VECTORS
+  // Bytes near every edge the marks test: tags, both cases of letters, bytes 32
+  // apart from them, and bytes with the high bit set.
+  const std::string alphabet = Bytes("\x00\x01\x02\x03\x04\x05" "aAdDmMeE[{@`\x7f\x80\xc1\xe1\xff/9 ");
+  std::string data;
+  std::uint32_t seed = 12345;
+  for (int i = 0; i < 4096; ++i) {
+    seed = seed * 1103515245u + 12345u;
+    data += alphabet[(seed >> 16) % alphabet.size()];
+  }
+  data.append(200, '\0');  // room to read past the last start
+  const auto* bytes = reinterpret_cast<const unsigned char*>(data.data());
+  for (std::string text : {"readme", "d", "Dm", "mm", "a/9", "\xe1", "[", "E@"}) {
+    SearchPattern pattern(text);
+    SearchPattern::Candidates candidates(pattern);
+    for (std::size_t at = 0; at < 4096; ++at)
+      ASSERT_EQ(candidates.At(bytes + at), candidates.AtWide(bytes + at)) << text << " at " << at;
+  }
+  for (unsigned char tag : {tagByte::FolderEnd, tagByte::Last})
+    for (std::size_t at = 0; at < 4096; ++at)
+      ASSERT_EQ(TagBits64(bytes + at, tag), TagBits64Wide(bytes + at, tag)) << at;
+#endif
+}
+
 struct Found {
   std::string rows;
   std::string text;
