@@ -9,13 +9,13 @@
 namespace qvl {
 
 CatalogueSearch ScanCatalogueFile(std::string_view text, const std::string& fileName, ListRowSink& rows,
-                                  ScanWatcher& watcher, std::size_t blockSize) {
+                                  ScanWatcher& watcher, const ScanOptions& options) {
   CatalogueSearch result;
   if (text.empty() || !FileExists(fileName)) return result;
   result.skipped = false;
   watcher.Starting(fileName);
   SearchPattern pattern(text);
-  EntryScan scan(fileName, pattern, true, blockSize);
+  EntryScan scan(fileName, pattern, true, options);
   watcher.Opened();
   const std::string archive = FileTitleOf(fileName);
   for (auto event = scan.Next(); event != EntryScan::Event::End; event = scan.Next()) {

@@ -34,6 +34,6 @@ class ScanWatcher {
 // below the root, as the loader puts them. Throws IoError when the file exists
 // but cannot be opened or read.
 CatalogueSearch ScanCatalogueFile(std::string_view text, const std::string& fileName, ListRowSink& rows,
-                                  ScanWatcher& watcher, std::size_t blockSize = EntryScan::kDefaultBlockSize);
+                                  ScanWatcher& watcher, const ScanOptions& options = {});
 
 }  // namespace qvl

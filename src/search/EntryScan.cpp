@@ -33,11 +33,12 @@ struct WideVectors {
 }  // namespace
 
 EntryScan::EntryScan(const std::string& name, const SearchPattern& pattern, bool followFolders,
-                     std::size_t blockSize)
+                     const ScanOptions& options)
     : pattern_(pattern),
       candidates_(pattern),
+      wideVectors_(options.wideVectors && HasWideVectors()),
       followFolders_(followFolders),
-      blockSize_(std::max<std::size_t>(blockSize, 1)),
+      blockSize_(std::max<std::size_t>(options.blockSize, 1)),
       file_(File::OpenRead(name)) {
   size_ = file_.Size();
   buffer_.assign(blockSize_ + Padding(), 0);

@@ -31,9 +31,16 @@ namespace qvl {
 // Memory stays near one block: a field longer than a block is only kept whole when
 // it may be needed, a matching entry (whose text becomes a row) or a folder name
 // that is being followed.
+// How a scan reads and marks its blocks. Tests try small blocks, and the 16-byte
+// vectors on processors that have 32-byte ones; 32-byte vectors are only used
+// where the processor has them.
+struct ScanOptions {
+  std::size_t blockSize = std::size_t{64} << 10;
+  bool wideVectors = true;
+};
+
 class EntryScan {
  public:
-  static constexpr std::size_t kDefaultBlockSize = std::size_t{64} << 10;
 
   enum class Event {
     Hit,    // Tag, Text, EndPosition and Path describe the entry
@@ -43,7 +50,7 @@ class EntryScan {
 
   // Throws IoError when the file cannot be opened or read.
   EntryScan(const std::string& name, const SearchPattern& pattern, bool followFolders,
-            std::size_t blockSize = kDefaultBlockSize);
+            const ScanOptions& options = {});
 
   Event Next();
 
@@ -84,7 +91,7 @@ class EntryScan {
 
   const SearchPattern& pattern_;
   const SearchPattern::Candidates candidates_;
-  const bool wideVectors_ = HasWideVectors();
+  const bool wideVectors_;
   bool followFolders_;
   std::size_t blockSize_;
   File file_;

@@ -24,7 +24,7 @@ std::size_t FolderAt(const FolderIndex& folders, std::int64_t position) {
 }
 
 QuickFindResult FindEntries(Catalogue& catalogue, std::string_view text, ListRowSink& rows, Progress& progress,
-                            std::size_t blockSize) {
+                            const ScanOptions& options) {
   QuickFindResult result;
   rows.ClearListView();
   progress.Status("Searching...");
@@ -37,7 +37,7 @@ QuickFindResult FindEntries(Catalogue& catalogue, std::string_view text, ListRow
   reader.OpenCatalogue(name);
 
   SearchPattern pattern(text);
-  EntryScan scan(name, pattern, false, blockSize);
+  EntryScan scan(name, pattern, false, options);
   const FolderIndex& folders = catalogue.Folders();
   // Hits come in runs from one folder: its path is made once per run.
   std::size_t pathFolder = SIZE_MAX;

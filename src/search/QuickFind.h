@@ -33,7 +33,7 @@ std::optional<QuickFindResult> QuickFind(Catalogue& catalogue, std::string_view 
 // The rows of the hits alone, without the row for none, for callers that tell it
 // their own way.
 QuickFindResult FindEntries(Catalogue& catalogue, std::string_view text, ListRowSink& rows, Progress& progress,
-                            std::size_t blockSize = EntryScan::kDefaultBlockSize);
+                            const ScanOptions& options = {});
 
 // "Found 12 matching files and 1 folders", or "No files found".
 std::string QuickFindText(const QuickFindResult& result);

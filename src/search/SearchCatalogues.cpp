@@ -38,9 +38,9 @@ class ProgressWatcher final : public ScanWatcher {
 }  // namespace
 
 CatalogueSearch SearchCatalogueFile(std::string_view text, const std::string& fileName, ListRowSink& rows,
-                                    SearchProgress& progress, std::size_t blockSize) {
+                                    SearchProgress& progress, const ScanOptions& options) {
   ProgressWatcher watcher(progress);
-  return ScanCatalogueFile(text, fileName, rows, watcher, blockSize);
+  return ScanCatalogueFile(text, fileName, rows, watcher, options);
 }
 
 SearchOutcome SearchCatalogues(std::string_view text, const std::vector<std::string>& files,

@@ -29,7 +29,7 @@ class SearchProgress : public Progress {
 // far the scan has come.
 CatalogueSearch SearchCatalogueFile(std::string_view text, const std::string& fileName, ListRowSink& rows,
                                     SearchProgress& progress,
-                                    std::size_t blockSize = EntryScan::kDefaultBlockSize);
+                                    const ScanOptions& options = {});
 
 inline constexpr std::string_view kSearchComplete = "Search complete";
 inline constexpr std::string_view kNoFilesToSearch = "No files to search!";

@@ -17,10 +17,10 @@ using test::RowsText;
 using test::SampleDisk;
 
 std::string Searched(const std::string& file, std::string_view text,
-                     std::size_t blockSize = EntryScan::kDefaultBlockSize) {
+                     std::size_t blockSize = ScanOptions().blockSize) {
   ListRows rows;
   SearchProgress quiet;
-  SearchCatalogueFile(text, file, rows, quiet, blockSize);
+  SearchCatalogueFile(text, file, rows, quiet, {blockSize});
   return RowsText(rows);
 }
 
@@ -111,9 +111,19 @@ TEST(EntryScan, AnyBlockSizeGivesWhatThePlainReadingGives) {
       // Cut short inside a long entry that matches.
       Bytes("\x00" "c:" "\x04") + "needle" + longName,
   };
+  // Matches and folder records at every offset within the 64 bytes the scan marks
+  // at a time, in folders opened and closed between and around the hits.
+  std::string shifted = Bytes("\x00" "c:");
+  for (int i = 0; i < 300; ++i) {
+    if (i % 3 == 0) shifted += Bytes("\x01") + "needle dir " + std::to_string(i);
+    shifted += Bytes(i % 5 == 0 ? "\x04" : "\x03") + std::string(static_cast<std::size_t>(i % 67), 'q') + "NeEdLe";
+    if (i % 5 != 0) shifted += "/" + std::to_string(i);
+    if (i % 3 == 2) shifted += Bytes("\x02");
+  }
+  files.push_back(shifted + Bytes("\x02\x00"));
   for (const std::string& bytes : files) {
     CatalogueFile file(bytes);
-    EXPECT_EQ(test::CheckSearches(file.path, {"needle", "NEEDLE/1", "nna", "a", "/", "x"}), "");
+    EXPECT_EQ(test::CheckSearches(file.path, {"needle", "NEEDLE/1", "nna", "a", "/", "x", "e/2", "q"}), "");
   }
   CatalogueFile dropped(files[2]);
   EXPECT_EQ(Searched(dropped.path, "eDLE/", 64), "F " + std::string(4099, 'x') + "needle|1|\\|disk.qvl\n");

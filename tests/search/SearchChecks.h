@@ -99,8 +99,9 @@ inline std::string RowsText(const ListRows& rows) {
   return text.str();
 }
 
-// Both searches of `file` for each text, with blocks of several sizes, against the
-// plain ones. Returns what differs, or an empty text.
+// Both searches of `file` for each text, with blocks of several sizes and with
+// both widths of vectors, against the plain ones. Returns what differs, or an
+// empty text.
 inline std::string CheckSearches(const std::string& file, const std::vector<std::string>& texts) {
   std::ostringstream problems;
   Collator collator("en_US");
@@ -110,16 +111,20 @@ inline std::string CheckSearches(const std::string& file, const std::vector<std:
   for (const std::string& text : texts) {
     std::string quickExpected = RowsText(ReferenceQuickFind(file, catalogue.Folders(), text));
     std::string searchExpected = RowsText(ReferenceSearch(file, text));
-    for (std::size_t blockSize : {std::size_t{1}, std::size_t{2}, std::size_t{5}, EntryScan::kDefaultBlockSize}) {
+    const std::size_t defaultSize = ScanOptions().blockSize;
+    for (ScanOptions options : {ScanOptions{1}, ScanOptions{2}, ScanOptions{5}, ScanOptions{},
+                                ScanOptions{5, false}, ScanOptions{defaultSize, false}}) {
       ListRows quick, search;
-      FindEntries(catalogue, text, quick, quiet, blockSize);
-      SearchCatalogueFile(text, file, search, quiet, blockSize);
+      FindEntries(catalogue, text, quick, quiet, options);
+      SearchCatalogueFile(text, file, search, quiet, options);
+      std::string how = " in blocks of " + std::to_string(options.blockSize) +
+                        (options.wideVectors ? "" : " with 16-byte vectors");
       if (RowsText(quick) != quickExpected)
-        problems << "quick find of \"" << text << "\" in blocks of " << blockSize << ":\n" << RowsText(quick)
-                 << "instead of\n" << quickExpected;
+        problems << "quick find of \"" << text << "\"" << how << ":\n" << RowsText(quick) << "instead of\n"
+                 << quickExpected;
       if (RowsText(search) != searchExpected)
-        problems << "search of \"" << text << "\" in blocks of " << blockSize << ":\n" << RowsText(search)
-                 << "instead of\n" << searchExpected;
+        problems << "search of \"" << text << "\"" << how << ":\n" << RowsText(search) << "instead of\n"
+                 << searchExpected;
     }
     // The file twice over, searched by workers side by side.
     ListRows twice;
