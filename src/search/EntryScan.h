@@ -12,6 +12,14 @@
 
 namespace qvl {
 
+// How a scan reads and marks its blocks. Tests try small blocks, and the 16-byte
+// vectors on processors that have 32-byte ones; 32-byte vectors are only used
+// where the processor has them.
+struct ScanOptions {
+  std::size_t blockSize = std::size_t{64} << 10;  // larger reads copy out of the page cache slower
+  bool wideVectors = true;
+};
+
 // Reads a catalogue file once, front to back in large blocks, and yields in file
 // order the entries whose text matches; on request it follows the folder records
 // for the path of each. Matches are looked for in the raw blocks; only the fields
@@ -31,17 +39,8 @@ namespace qvl {
 // Memory stays near one block: a field longer than a block is only kept whole when
 // it may be needed, a matching entry (whose text becomes a row) or a folder name
 // that is being followed.
-// How a scan reads and marks its blocks. Tests try small blocks, and the 16-byte
-// vectors on processors that have 32-byte ones; 32-byte vectors are only used
-// where the processor has them.
-struct ScanOptions {
-  std::size_t blockSize = std::size_t{64} << 10;
-  bool wideVectors = true;
-};
-
 class EntryScan {
  public:
-
   enum class Event {
     Hit,    // Tag, Text, EndPosition and Path describe the entry
     Block,  // a block has been read: a moment to report progress
