@@ -1,5 +1,6 @@
 #include "search/SearchPattern.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 
@@ -46,15 +47,17 @@ SearchPattern::SearchPattern(std::string_view text) {
         best = i;
     return best;
   };
-  first_ = rarest(folded_.size());
-  second_ = folded_.size() > 1 ? rarest(first_) : first_;
+  std::size_t first = rarest(folded_.size());
+  std::size_t second = folded_.size() > 1 ? rarest(first) : first;
+  lead_ = std::min(first, second);
+  other_ = std::max(first, second);
   auto bothCases = [&](std::size_t at, unsigned char& caseBit, unsigned char& lower) {
     auto upper = static_cast<unsigned char>(folded_[at]);
     caseBit = upper >= 'A' && upper <= 'Z' ? 'a' - 'A' : 0;
     lower = static_cast<unsigned char>(upper | caseBit);
   };
-  bothCases(first_, firstCase_, firstLower_);
-  bothCases(second_, secondCase_, secondLower_);
+  bothCases(lead_, leadCase_, leadLower_);
+  bothCases(other_, otherCase_, otherLower_);
 }
 
 bool SearchPattern::Matches(std::string_view text) const {

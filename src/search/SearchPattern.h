@@ -1,6 +1,5 @@
 #pragma once
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -74,21 +73,21 @@ class SearchPattern {
  private:
   std::string folded_;
   bool canMatch_ = false;
-  // The two bytes tested first: their offsets in the text, and each with the bit
-  // that tells a letter's cases apart (0 when it is no letter) and in lower case.
-  std::size_t first_ = 0, second_ = 0;
-  unsigned char firstCase_ = 0, firstLower_ = 0, secondCase_ = 0, secondLower_ = 0;
+  // The two bytes tested first (the rarest, the earlier one leading): their offsets
+  // in the text, and each with the bit that tells a letter's cases apart (0 when it
+  // is no letter) and in lower case.
+  std::size_t lead_ = 0, other_ = 0;
+  unsigned char leadCase_ = 0, leadLower_ = 0, otherCase_ = 0, otherLower_ = 0;
 };
 
 inline SearchPattern::Candidates::Candidates(const SearchPattern& pattern)
     : canMatch_(pattern.canMatch_),
-      lead_(std::min(pattern.first_, pattern.second_)),
-      gap_(std::max(pattern.first_, pattern.second_) - lead_) {
-  bool firstLeads = pattern.first_ <= pattern.second_;
-  leadCase_ = firstLeads ? pattern.firstCase_ : pattern.secondCase_;
-  leadLower_ = firstLeads ? pattern.firstLower_ : pattern.secondLower_;
-  otherCase_ = firstLeads ? pattern.secondCase_ : pattern.firstCase_;
-  otherLower_ = firstLeads ? pattern.secondLower_ : pattern.firstLower_;
+      lead_(pattern.lead_),
+      gap_(pattern.other_ - pattern.lead_),
+      leadCase_(pattern.leadCase_),
+      leadLower_(pattern.leadLower_),
+      otherCase_(pattern.otherCase_),
+      otherLower_(pattern.otherLower_) {
 #if defined(__SSE2__)
   leadCases_ = _mm_set1_epi8(static_cast<char>(leadCase_));
   leadLowers_ = _mm_set1_epi8(static_cast<char>(leadLower_));
