@@ -41,7 +41,7 @@ bool Catalogue::LoadCatalogue(const std::string& name, bool useProgressBar, Prog
   // A SectionMark that is the last byte is the end mark of a catalogue cut short,
   // not a comment block.
   comment_.reset();
-  if (reader_.CurrentTag() == tagByte::SectionMark && !reader_.AtEnd()) comment_ = reader_.ReadField();
+  if (reader_.CurrentTag() == tag::SectionMark && !reader_.AtEnd()) comment_ = reader_.ReadField();
 
   ReadFolders(name, useProgressBar, progress);
   return true;
@@ -63,9 +63,9 @@ void Catalogue::ReadFolders(const std::string& name, bool useProgressBar, Progre
   std::int64_t nextReport = 0;
   do {
     progress.Pump();
-    reader_.SkipWhileAbove(tagByte::FolderEnd);  // entry records are passed over unread
+    reader_.SkipWhileAbove(tag::FolderEnd);  // entry records are passed over unread
     // A FolderStart that is the last byte has no name: a file cut short.
-    if (reader_.CurrentTag() == tagByte::FolderStart && !reader_.AtEnd()) {
+    if (reader_.CurrentTag() == tag::FolderStart && !reader_.AtEnd()) {
       folderName.clear();
       reader_.AppendField(folderName);
       std::size_t parent = openFolders.empty() ? FolderIndex::kRoot : openFolders.back();
@@ -80,13 +80,13 @@ void Catalogue::ReadFolders(const std::string& name, bool useProgressBar, Progre
           progress.Status("Loading file " + name + ", " + std::to_string(percent) + "% done");
       }
     }
-    if (reader_.CurrentTag() == tagByte::FolderEnd) {
+    if (reader_.CurrentTag() == tag::FolderEnd) {
       if (!openFolders.empty()) openFolders.pop_back();
       reader_.ReadByte();
     }
     // A SectionMark before the last byte is no end mark: it is passed over like
     // an entry, so that the records after it are still read.
-    if (reader_.CurrentTag() == tagByte::SectionMark && !reader_.AtEnd()) reader_.ReadByte();
+    if (reader_.CurrentTag() == tag::SectionMark && !reader_.AtEnd()) reader_.ReadByte();
   } while (!reader_.AtEnd());
   // As after the records of a complete file, where the root's FolderEnd emptied it.
   currentPath_ = openFolders.empty() ? std::string() : folders_.Path(openFolders.back());

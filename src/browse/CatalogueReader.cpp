@@ -49,7 +49,7 @@ bool CatalogueReader::FillBlock() {
   if (length_ > 0) return true;
   // The file may also have shrunk since it was opened: its data ends here either way.
   pastEnd_ = true;
-  currentTag_ = static_cast<unsigned char>(tag::SectionMark);
+  currentTag_ = tag::SectionMark;
   return false;
 }
 
@@ -63,7 +63,7 @@ void CatalogueReader::AppendField(std::string& text) {
   for (;;) {
     if (index_ == length_ && !FillBlock()) return;
     const unsigned char* start = buffer_.data() + index_;
-    std::size_t found = FindTagByte(start, length_ - index_, tagByte::Last);
+    std::size_t found = FindTagByte(start, length_ - index_, tag::Last);
     text.append(reinterpret_cast<const char*>(start), found);
     index_ += found;
     if (index_ < length_) {

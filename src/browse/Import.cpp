@@ -29,7 +29,7 @@ class Merge {
     destination_.ReadByte();  // the header's SectionMark
     Put(tag::SectionMark, destination_.ReadField());
     // The destination's comment is dropped; the merged file gets the one given.
-    if (destination_.CurrentTag() == tagByte::SectionMark && !destination_.AtEnd()) destination_.ReadField();
+    if (destination_.CurrentTag() == tag::SectionMark && !destination_.AtEnd()) destination_.ReadField();
     if (comment) Put(tag::SectionMark, CommentBlockText(*comment));
 
     // The source root's records lead the root.
@@ -41,17 +41,17 @@ class Merge {
     while (!destination_.AtEnd()) {
       progress_.Pump();
       unsigned char current = destination_.CurrentTag();
-      if (current == tagByte::FolderStart) {
+      if (current == tag::FolderStart) {
         ReportProgress();
         EnterFolder(destination_.ReadField());
-      } else if (current == tagByte::FolderEnd) {
+      } else if (current == tag::FolderEnd) {
         // The root closes once, at the end: what follows its FolderEnd in an odd
         // file goes below it, as the loader reads it, and further FolderEnds
         // close nothing.
         if (open_.size() > 1) LeaveFolder();
         destination_.ReadByte();
-      } else if (current == tagByte::FileEntry || current == tagByte::SubfolderEntry) {
-        destination_.CopyWhileAbove(tagByte::FolderEnd, out_);
+      } else if (current == tag::FileEntry || current == tag::SubfolderEntry) {
+        destination_.CopyWhileAbove(tag::FolderEnd, out_);
       } else {
         destination_.ReadByte();  // a SectionMark before the end, or a stray byte
       }
@@ -96,8 +96,8 @@ class Merge {
     if (position < 1) return;  // nothing to read: an empty source
     source_.SeekCatalogue(position - 1);
     source_.ReadByte();
-    if (source_.CurrentTag() == tagByte::FileEntry || source_.CurrentTag() == tagByte::SubfolderEntry)
-      source_.CopyWhileAbove(tagByte::FolderEnd, out_);
+    if (source_.CurrentTag() == tag::FileEntry || source_.CurrentTag() == tag::SubfolderEntry)
+      source_.CopyWhileAbove(tag::FolderEnd, out_);
   }
 
   bool Merged(std::size_t folder) const { return folders_.Position(folder) < 1; }
@@ -185,7 +185,7 @@ void ImportCatalogue(Catalogue& source, const std::string& destination, bool fro
   // Whatever the destination is, it is replaced: a file that is plainly no
   // catalogue (a text file, an empty file) is refused rather than rewritten.
   reader.ReadByte();
-  if (reader.CatalogueSize() == 0 || reader.CurrentTag() != tagByte::SectionMark)
+  if (reader.CatalogueSize() == 0 || reader.CurrentTag() != tag::SectionMark)
     throw IoError("Cannot import into \"" + destination + "\": it is not a catalogue");
   reader.SeekCatalogue(0);
 

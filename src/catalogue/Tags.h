@@ -6,29 +6,21 @@
 namespace qvl {
 
 // A catalogue is a flat stream of one-byte tags, each followed by a text field that
-// runs up to the next byte from 0x00 to 0x04.
+// runs up to the next byte from 0x00 to 0x04. Unsigned, as readers compare the
+// file's bytes with them.
 namespace tag {
-constexpr char SectionMark = 0x00;     // header, comment block, end mark
-constexpr char FolderStart = 0x01;     // + folder name
-constexpr char FolderEnd = 0x02;       // closes the innermost folder
-constexpr char FileEntry = 0x03;       // + entry text: name, or name "/" size
-constexpr char SubfolderEntry = 0x04;  // + subfolder name
+constexpr unsigned char SectionMark = 0x00;     // header, comment block, end mark
+constexpr unsigned char FolderStart = 0x01;     // + folder name
+constexpr unsigned char FolderEnd = 0x02;       // closes the innermost folder
+constexpr unsigned char FileEntry = 0x03;       // + entry text: name, or name "/" size
+constexpr unsigned char SubfolderEntry = 0x04;  // + subfolder name
+constexpr unsigned char Last = 0x04;            // every byte up to this one is a tag
 }  // namespace tag
 
-// The same as the unsigned bytes that readers compare the file's bytes with.
-namespace tagByte {
-constexpr unsigned char SectionMark = 0x00;
-constexpr unsigned char FolderStart = 0x01;
-constexpr unsigned char FolderEnd = 0x02;
-constexpr unsigned char FileEntry = 0x03;
-constexpr unsigned char SubfolderEntry = 0x04;
-constexpr unsigned char Last = 0x04;  // every byte up to this one is a tag
-}  // namespace tagByte
-
-constexpr bool IsTag(unsigned char byte) { return byte <= tagByte::Last; }
+constexpr bool IsTag(unsigned char byte) { return byte <= tag::Last; }
 // FileEntry or SubfolderEntry: the records that belong to the folder they stand in.
 constexpr bool IsEntryTag(unsigned char byte) {
-  return byte == tagByte::FileEntry || byte == tagByte::SubfolderEntry;
+  return byte == tag::FileEntry || byte == tag::SubfolderEntry;
 }
 
 // The comment's four lines, as the comment dialog fills them.

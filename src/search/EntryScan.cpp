@@ -43,7 +43,7 @@ EntryScan::EntryScan(const std::string& name, const SearchPattern& pattern, bool
   size_ = file_.Size();
   buffer_.assign(blockSize_ + Padding(), 0);
   Fill();
-  buffer_[0] = tagByte::SectionMark;  // the header's mark: no text lies before it
+  buffer_[0] = tag::SectionMark;  // the header's mark: no text lies before it
   FindLimit(0);
 }
 
@@ -81,7 +81,7 @@ void EntryScan::Refill() {
   unsigned char tag = buffer_[limit_];
   std::size_t textLength = end_ - limit_ - 1;
   bool entry = IsEntryTag(tag);
-  bool keepWhole = textLength <= blockSize_ || (followFolders_ && tag == tagByte::FolderStart) ||
+  bool keepWhole = textLength <= blockSize_ || (followFolders_ && tag == tag::FolderStart) ||
                    (entry && pattern_.Find(buffer_.data(), limit_ + 1, end_) < end_);
   std::size_t from = limit_;
   if (!keepWhole) {
@@ -147,7 +147,7 @@ bool EntryScan::FindHitWith() {
         return false;
       }
       std::uint64_t inRange = limit_ - pos < 64 ? (std::uint64_t{1} << (limit_ - pos)) - 1 : ~std::uint64_t{0};
-      chunk = {true, pos, pos + 64, followFolders_ ? Vectors::Tags(data + pos, tagByte::FolderEnd) & inRange : 0,
+      chunk = {true, pos, pos + 64, followFolders_ ? Vectors::Tags(data + pos, tag::FolderEnd) & inRange : 0,
                Vectors::Starts(candidates, data + pos) & inRange};
     }
     const std::size_t at = chunk.at;
@@ -163,13 +163,13 @@ bool EntryScan::FindHitWith() {
       // The field that holds the match: back to its tag, on to the next one, found
       // among these 64 bytes' tags where they hold them. Its other matches are passed
       // over; no tag lies inside it, so no folder record does.
-      std::uint64_t tags = Vectors::Tags(data + at, tagByte::Last);
+      std::uint64_t tags = Vectors::Tags(data + at, tag::Last);
       std::uint64_t tagsBefore = tags & ((std::uint64_t{1} << offset) - 1);
       std::uint64_t tagsAfter = tags & ~tagsBefore;
       std::size_t field = tagsBefore != 0 ? at + 63 - static_cast<std::size_t>(std::countl_zero(tagsBefore)) : start;
       while (!IsTag(data[field])) --field;
       std::size_t fieldEnd = tagsAfter != 0 ? at + static_cast<std::size_t>(std::countr_zero(tagsAfter))
-                                            : at + 64 + FindTagByte(data + at + 64, end_ + 1 - (at + 64), tagByte::Last);
+                                            : at + 64 + FindTagByte(data + at + 64, end_ + 1 - (at + 64), tag::Last);
       if (fieldEnd - at >= 64) {
         chunk.next = fieldEnd;
         chunk.starts = 0;
@@ -195,13 +195,13 @@ void EntryScan::FollowFolders(std::size_t at, std::uint64_t records) {
   // about to go: most folders close again before either happens.
   for (; records != 0; records &= records - 1) {
     std::size_t tagAt = at + static_cast<std::size_t>(std::countr_zero(records));
-    if (buffer_[tagAt] == tagByte::FolderEnd) {
+    if (buffer_[tagAt] == tag::FolderEnd) {
       if (pendingNames_.empty()) {
         FolderEnd();
       } else {
         pendingNames_.pop_back();
       }
-    } else if (buffer_[tagAt] == tagByte::FolderStart && !(dataEnded_ && tagAt + 1 == end_)) {
+    } else if (buffer_[tagAt] == tag::FolderStart && !(dataEnded_ && tagAt + 1 == end_)) {
       // (A FolderStart that is the last byte has no name: a file cut short.)
       pendingNames_.push_back(tagAt + 1);
     }
@@ -210,7 +210,7 @@ void EntryScan::FollowFolders(std::size_t at, std::uint64_t records) {
 
 void EntryScan::AddPendingFolders() {
   for (std::size_t name : pendingNames_) {
-    std::size_t nameEnd = name + FindTagByte(buffer_.data() + name, end_ + 1 - name, tagByte::Last);
+    std::size_t nameEnd = name + FindTagByte(buffer_.data() + name, end_ + 1 - name, tag::Last);
     FolderStart(std::string_view(reinterpret_cast<const char*>(buffer_.data() + name), nameEnd - name));
   }
   pendingNames_.clear();

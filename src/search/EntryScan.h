@@ -54,7 +54,7 @@ class EntryScan {
   Event Next();
 
   // FileEntry or SubfolderEntry, after a Hit.
-  char Tag() const { return static_cast<char>(tag_); }
+  unsigned char Tag() const { return tag_; }
   // The entry's text, valid until the next call of Next.
   std::string_view Text() const { return text_; }
   // The folder that holds the entry, when folders are followed: "" once the root

@@ -58,7 +58,7 @@ TEST(MatchRule, WideAndNarrowMarksAgree) {
     for (std::size_t at = 0; at < 4096; ++at)
       ASSERT_EQ(candidates.At(bytes + at), candidates.AtWide(bytes + at)) << text << " at " << at;
   }
-  for (unsigned char tag : {tagByte::FolderEnd, tagByte::Last})
+  for (unsigned char tag : {tag::FolderEnd, tag::Last})
     for (std::size_t at = 0; at < 4096; ++at)
       ASSERT_EQ(TagBits64(bytes + at, tag), TagBits64Wide(bytes + at, tag)) << at;
 #endif
