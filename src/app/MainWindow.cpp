@@ -1,0 +1,148 @@
+#include "app/MainWindow.h"
+
+#include <QMessageBox>
+#include <QResizeEvent>
+#include <QTimer>
+
+#include "app/ErrorReport.h"
+#include "app/QtText.h"
+#include "platform/Program.h"
+#include "settings/Version.h"
+
+namespace qvl::app {
+namespace {
+
+DriveTable WithSettingsDrives(DriveTable drives, const ProfileFile& settingsFile) {
+  PutSettingsDrives(settingsFile, drives);
+  return drives;
+}
+
+}  // namespace
+
+WindowEnvironment SystemEnvironment(const QStringList& arguments) {
+  WindowEnvironment environment;
+  environment.settingsPath = SettingsFilePath();
+  environment.desktop = ThisDesktop();
+  environment.drives = SystemDriveTable();
+  environment.readmePath = ProgramFolder() + "Readme.txt";
+  environment.arguments = arguments;
+  return environment;
+}
+
+void EvenTabBar::SetTabWidth(int width) {
+  if (width == tabWidth_) return;
+  tabWidth_ = width;
+  // The bar lays its tabs out again when told that their size hints changed.
+  setIconSize(iconSize());
+  updateGeometry();
+  adjustSize();
+}
+
+QSize EvenTabBar::tabSizeHint(int index) const {
+  QSize hint = QTabBar::tabSizeHint(index);
+  hint.setWidth(std::max(tabWidth_, 1));
+  return hint;
+}
+
+MainWindow::MainWindow(WindowEnvironment environment)
+    : environment_(std::move(environment)),
+      settingsFile_(environment_.settingsPath),
+      settings_(collator_),
+      drives_(WithSettingsDrives(environment_.drives, settingsFile_)),
+      saveTab_(settings_, drives_, [this](const std::string& output) { return ReleaseOutput(output); }, this) {
+  setObjectName(QStringLiteral("mainWindow"));
+  setWindowIcon(QIcon(QStringLiteral(":/quorvalen.svg")));
+  tabs_.setObjectName(QStringLiteral("tabs"));
+  tabs_.addTab(&saveTab_, QStringLiteral("Save"));
+  tabs_.addTab(&browseTab_, QStringLiteral("Browse"));
+  tabs_.addTab(&searchTab_, QStringLiteral("Search"));
+  tabs_.addTab(&aboutTab_, QStringLiteral("About"));
+  tabs_.addTab(&exitPage_, QStringLiteral("Exit"));
+  tabs_.setFixedHeight(200);
+  browseArea_.setObjectName(QStringLiteral("browseArea"));
+  layout_.addWidget(&tabs_);
+  layout_.addWidget(&browseArea_, 1);
+  layout_.setContentsMargins(0, 0, 0, 0);
+  layout_.setSpacing(0);
+
+  connect(&tabs_, &QTabWidget::currentChanged, this, &MainWindow::TabChanged);
+  connect(&saveTab_, &SaveTab::ListingStarted, this, &MainWindow::UpdateActions);
+  connect(&saveTab_, &SaveTab::ListingEnded, this, [this] {
+    UpdateActions();
+    if (closeWhenListed_) QTimer::singleShot(0, this, &QWidget::close);
+  });
+  connect(&saveTab_, &SaveTab::CatalogueWritten, this, &MainWindow::AddToHistory);
+  StartUp();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::StartUp() {
+  setGeometry(159, 25, kClientWidth, kCollapsedHeight);
+  setWindowTitle(FromCore(kVersionText));
+  try {
+    LoadSettings(settingsFile_, settings_, environment_.desktop);
+  } catch (const std::exception& error) {
+    // Shown once the window is up; whatever the settings said is shown all the same.
+    startUpError_ = MessageText(error.what());
+  }
+  saveTab_.ShowSettings();
+  browseTab_.CatalogueFileEdit().setText(FromCore(settings_.lastBrowsed));
+  searchTab_.ShowFileItems(settings_.searchFileItems);
+  aboutTab_.ShowReadme(environment_.readmePath);
+  UpdateActions();
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (startUpError_.isEmpty()) return;
+  QString error = std::exchange(startUpError_, QString());
+  QTimer::singleShot(0, this, [this, error] { ShowError(this, error); });
+}
+
+void MainWindow::UpdateActions() { saveTab_.UpdateActions(); }
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  tabs_.Bar().SetTabWidth(TabWidthFor(frameGeometry().width()));
+}
+
+void MainWindow::TabChanged(int index) {
+  if (index != ExitTabIndex) {
+    shownTab_ = index;
+    return;
+  }
+  // The Exit tab ends the program; a close that does not happen leaves the tab shown before.
+  tabs_.setCurrentIndex(shownTab_);
+  close();
+}
+
+bool MainWindow::ReleaseOutput(const std::string&) {
+  // No catalogue is opened for browsing yet, so no output can be one.
+  return true;
+}
+
+void MainWindow::AddToHistory(const std::string& name) {
+  if (qvl::AddToHistory(settings_, name)) searchTab_.AddFileItem(name);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (saveTab_.Listing()) {
+    event->ignore();
+    if (closeWhenListed_) return;
+    auto answer = QMessageBox::question(this, FromCore(kVersionText),
+                                        QStringLiteral("A listing is running.\nClose Quorvalen when it is complete?"));
+    closeWhenListed_ = answer == QMessageBox::Yes;
+    return;
+  }
+  SaveSettingsOnExit();
+  event->accept();
+}
+
+bool MainWindow::SaveSettingsOnExit() {
+  saveTab_.KeepSettings();
+  settings_.lastBrowsed = ToCore(browseTab_.CatalogueFileEdit().text());
+  return RunGuarded(this, [this] { SaveSettings(settingsFile_, settings_); });
+}
+
+}  // namespace qvl::app

@@ -1,0 +1,108 @@
+#pragma once
+
+#include <QCloseEvent>
+#include <QStringList>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <QWidget>
+#include <string>
+
+#include "app/tabs/AboutTab.h"
+#include "app/tabs/BrowseTab.h"
+#include "app/tabs/SaveTab.h"
+#include "app/tabs/SearchTab.h"
+#include "platform/Drives.h"
+#include "platform/Locale.h"
+#include "platform/ProfileFile.h"
+#include "settings/FileType.h"
+#include "settings/Settings.h"
+
+namespace qvl::app {
+
+// What the window starts from: the real machine's, or a test's.
+struct WindowEnvironment {
+  std::string settingsPath;  // Quorvalen.ini
+  Desktop desktop;           // where the catalogue file type is registered
+  DriveTable drives;         // the machine's drives, before the settings' own
+  std::string readmePath;
+  QStringList arguments;     // the command line after the program's name
+};
+
+// The running program's environment.
+WindowEnvironment SystemEnvironment(const QStringList& arguments);
+
+// Tabs of equal width, as wide as the window allows.
+class EvenTabBar : public QTabBar {
+ public:
+  void SetTabWidth(int width);
+  int TabWidth() const { return tabWidth_; }
+
+ protected:
+  QSize tabSizeHint(int index) const override;
+
+ private:
+  int tabWidth_ = 110;
+};
+
+class EvenTabWidget : public QTabWidget {
+ public:
+  EvenTabWidget() { setTabBar(&bar_); }
+  EvenTabBar& Bar() { return bar_; }
+
+ private:
+  EvenTabBar bar_;
+};
+
+// The main window: five tabs above the browse area. It owns the settings, the
+// drive table and the history, and every control's enabled state.
+class MainWindow : public QWidget {
+  Q_OBJECT
+ public:
+  static constexpr int kCollapsedHeight = 225;
+  static constexpr int kExpandedHeight = 517;
+  static constexpr int kClientWidth = 569;
+
+  explicit MainWindow(WindowEnvironment environment);
+  ~MainWindow() override;
+
+  enum Tab { SaveTabIndex = 0, BrowseTabIndex, SearchTabIndex, AboutTabIndex, ExitTabIndex };
+  // (tab width for an outer window width)
+  static int TabWidthFor(int outerWidth) { return (outerWidth - 20) / 5; }
+  int TabWidth() { return tabs_.Bar().TabWidth(); }
+
+  // Sets every control's enabled state from what the program is doing.
+  void UpdateActions();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void StartUp();
+  bool SaveSettingsOnExit();
+  void TabChanged(int index);
+  void AddToHistory(const std::string& name);
+  bool ReleaseOutput(const std::string& output);
+
+  WindowEnvironment environment_;
+  Collator collator_;
+  ProfileFile settingsFile_;
+  WindowSettings settings_;
+  DriveTable drives_;  // the machine's, with those of the settings file
+  QString startUpError_;
+  bool closeWhenListed_ = false;
+  int shownTab_ = SaveTabIndex;
+
+  QVBoxLayout layout_{this};
+  EvenTabWidget tabs_;
+  SaveTab saveTab_;
+  BrowseTab browseTab_;
+  SearchTab searchTab_;
+  AboutTab aboutTab_;
+  QWidget exitPage_;
+  QWidget browseArea_;
+};
+
+}  // namespace qvl::app

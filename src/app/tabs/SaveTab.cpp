@@ -1,0 +1,199 @@
+#include "app/tabs/SaveTab.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <filesystem>
+
+#include "app/ErrorReport.h"
+#include "app/QtText.h"
+#include "platform/File.h"
+#include "platform/Locale.h"
+#include "settings/Version.h"
+
+namespace qvl::app {
+namespace {
+
+constexpr std::array<const char*, 4> kMethodNames = {"Collapsed", "Folders only", "Folders and filenames",
+                                                     ".QVL File"};
+
+// The history records catalogues by their full name: a name relative to where the
+// program happened to start would mean nothing to a later search.
+std::string FullName(const std::string& name) {
+  std::error_code error;
+  auto full = std::filesystem::absolute(name, error);
+  return error ? name : full.lexically_normal().string();
+}
+
+}  // namespace
+
+SaveTab::SaveTab(WindowSettings& settings, const DriveTable& drives, DialogAnswers::ReleaseCheck releaseOutput,
+                 QWidget* window)
+    : settings_(settings), drives_(drives), run_(window, std::move(releaseOutput)) {
+  BuildLayout();
+  for (const Drive& drive : drives_.Drives())
+    driveCombo_.addItem(FromCore(DriveCaption(drive)), QChar::fromLatin1(drive.letter));
+
+  connect(&methodButtons_, &QButtonGroup::idClicked, this, &SaveTab::MethodClicked);
+  connect(&outputBrowseButton_, &QToolButton::clicked, this, &SaveTab::BrowseForOutput);
+  connect(&createListButton_, &QPushButton::clicked, this, &SaveTab::CreateList);
+  connect(&driveCombo_, &QComboBox::activated, this, [this](int index) {
+    settings_.lastDrive = driveCombo_.itemData(index).toChar().toLatin1();
+  });
+  connect(&run_, &ListingRun::Status, &statusLine_, [this](const QString& text) { statusLine_.showMessage(text); });
+  connect(&run_, &ListingRun::Finished, this, &SaveTab::ListingFinished);
+  outputFileEdit_.installEventFilter(this);
+}
+
+void SaveTab::BuildLayout() {
+  outputFileEdit_.setObjectName(QStringLiteral("outputFileEdit"));
+  driveCombo_.setObjectName(QStringLiteral("driveCombo"));
+  outputBrowseButton_.setObjectName(QStringLiteral("outputBrowseButton"));
+  foundFileLabel_.setObjectName(QStringLiteral("foundFileLabel"));
+  fileNameCheck_.setObjectName(QStringLiteral("fileNameCheck"));
+  fileSizeCheck_.setObjectName(QStringLiteral("fileSizeCheck"));
+  plainTextLabel_.setObjectName(QStringLiteral("plainTextLabel"));
+  includeGroup_.setObjectName(QStringLiteral("includeGroup"));
+  skipCommentCheck_.setObjectName(QStringLiteral("skipCommentCheck"));
+  createListButton_.setObjectName(QStringLiteral("createListButton"));
+  statusLine_.setObjectName(QStringLiteral("saveStatusLine"));
+
+  outputBrowseButton_.setToolTip(QStringLiteral("Browse for File"));
+  outputBrowseButton_.setIcon(QIcon::fromTheme(QStringLiteral("document-open-folder"),
+                                               style()->standardIcon(QStyle::SP_DirOpenIcon)));
+  fileLayout_.addWidget(&driveLabel_, 0, 0);
+  fileLayout_.addWidget(&driveCombo_, 0, 1, 1, 2);
+  fileLayout_.addWidget(&outputLabel_, 1, 0);
+  fileLayout_.addWidget(&outputFileEdit_, 1, 1);
+  fileLayout_.addWidget(&outputBrowseButton_, 1, 2);
+  fileLayout_.addWidget(&foundFileLabel_, 2, 1, 1, 2);
+  fileLayout_.setContentsMargins(6, 2, 6, 2);
+  fileLayout_.setVerticalSpacing(2);
+
+  for (int item = 0; item < 4; ++item) {
+    methodRadios_[item].setText(QString::fromLatin1(kMethodNames[item]));
+    methodButtons_.addButton(&methodRadios_[item], item);
+    methodLayout_.addWidget(&methodRadios_[item]);
+  }
+  methodRadios_[0].setObjectName(QStringLiteral("collapsedRadio"));
+  methodRadios_[3].setObjectName(QStringLiteral("catalogueRadio"));
+  methodLayout_.setContentsMargins(6, 0, 6, 0);
+  methodLayout_.setSpacing(0);
+
+  // The file name is always listed: shown ticked half and not to be changed.
+  fileNameCheck_.setTristate(true);
+  fileNameCheck_.setCheckState(Qt::PartiallyChecked);
+  fileNameCheck_.setEnabled(false);
+  fileSizeCheck_.setChecked(true);
+  includeLayout_.addWidget(&fileNameCheck_);
+  includeLayout_.addWidget(&fileSizeCheck_);
+  includeLayout_.setContentsMargins(6, 0, 6, 0);
+  plainTextLabel_.setAlignment(Qt::AlignCenter);
+  includeStack_.addWidget(&includeGroup_);
+  includeStack_.addWidget(&plainTextLabel_);
+
+  columns_.addWidget(&fileGroup_, 3);
+  columns_.addLayout(&rightColumn_, 2);
+  rightColumn_.addWidget(&methodGroup_);
+  rightColumn_.addWidget(&includeStack_);
+  commandRow_.addWidget(&skipCommentCheck_);
+  commandRow_.addStretch();
+  commandRow_.addWidget(&createListButton_);
+  layout_.addLayout(&columns_);
+  layout_.addLayout(&commandRow_);
+  layout_.addWidget(&statusLine_);
+  layout_.setContentsMargins(4, 4, 4, 0);
+  layout_.setSpacing(2);
+  statusLine_.setSizeGripEnabled(false);
+}
+
+void SaveTab::ShowSettings() {
+  outputFileEdit_.setText(FromCore(settings_.lastOutPut));
+  for (int i = 0; i < driveCombo_.count(); ++i)
+    if (driveCombo_.itemData(i).toChar().toLatin1() == AsciiLower(settings_.lastDrive)) driveCombo_.setCurrentIndex(i);
+  if (settings_.method >= 0 && settings_.method <= 3) methodRadios_[settings_.method].setChecked(true);
+  ShowMethod(settings_.method);
+  skipCommentCheck_.setChecked(settings_.skipComment);
+}
+
+void SaveTab::KeepSettings() {
+  settings_.lastOutPut = ToCore(outputFileEdit_.text());
+  settings_.skipComment = skipCommentCheck_.isChecked();
+}
+
+void SaveTab::MethodClicked(int item) {
+  settings_.lastOutPut = ToCore(outputFileEdit_.text());
+  SelectMethod(settings_, item);
+  outputFileEdit_.setText(FromCore(settings_.lastOutPut));
+  ShowMethod(item);
+}
+
+void SaveTab::ShowMethod(int item) { includeStack_.setCurrentIndex(item == 3 ? 0 : 1); }
+
+ListMethod SaveTab::Method() const {
+  int item = methodButtons_.checkedId();
+  return item >= 0 ? static_cast<ListMethod>(item) : ListMethod::Collapsed;
+}
+
+void SaveTab::BrowseForOutput() {
+  QString chosen = QFileDialog::getOpenFileName(this, QString(), outputFileEdit_.text(),
+                                                QStringLiteral("Any file format (*.*)"));
+  if (!chosen.isEmpty()) outputFileEdit_.setText(chosen);
+}
+
+bool SaveTab::eventFilter(QObject* watched, QEvent* event) {
+  // "Found file!" follows the name as it is typed, when a key is released.
+  if (watched == &outputFileEdit_ && event->type() == QEvent::KeyRelease) CheckOutputExists();
+  return QWidget::eventFilter(watched, event);
+}
+
+void SaveTab::CheckOutputExists() {
+  foundFileLabel_.setText(FileExists(ToCore(outputFileEdit_.text())) ? QStringLiteral("Found file!") : QString());
+}
+
+void SaveTab::UpdateActions() {
+  const bool idle = !run_.Running();
+  createListButton_.setEnabled(idle);
+  methodGroup_.setEnabled(idle);
+}
+
+void SaveTab::CreateList() {
+  if (run_.Running()) return;
+  KeepSettings();
+  if (settings_.lastOutPut.empty()) {
+    ShowError(this, QStringLiteral("Please enter the name of the output file."));
+    return;
+  }
+  const Drive* drive = drives_.Find(driveCombo_.currentData().toChar().toLatin1());
+  if (drive == nullptr) {
+    ShowError(this, QStringLiteral("Please choose the drive to list."));
+    return;
+  }
+  CreateListRequest request;
+  request.list.drive = *drive;
+  request.list.method = Method();
+  request.list.withSizes = fileSizeCheck_.isChecked();
+  request.list.rightMargin = settings_.rightMargin;
+  request.output = settings_.lastOutPut;
+  request.skipComment = settings_.skipComment;
+  if (!run_.Start(std::move(request))) return;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  emit ListingStarted();
+}
+
+void SaveTab::ListingFinished(const ListingRun::Outcome& outcome) {
+  QApplication::restoreOverrideCursor();
+  emit ListingEnded();
+  if (outcome.catalogue) emit CatalogueWritten(FullName(*outcome.catalogue));
+  if (outcome.complete) statusLine_.showMessage(QStringLiteral("Listing complete"));
+  if (outcome.lockedOutput) {
+    QMessageBox box(QMessageBox::Critical, FromCore(kVersionText), MessageText(outcome.error), QMessageBox::Ok, this);
+    box.setInformativeText(MessageText(outcome.reason));
+    box.exec();
+  } else if (!outcome.error.empty()) {
+    ShowCoreError(this, outcome.error.c_str());
+  }
+}
+
+}  // namespace qvl::app

@@ -1,0 +1,11 @@
+#include "settings/Version.h"
+
+#include "platform/Locale.h"
+
+namespace qvl {
+
+std::string CommentStamp(std::time_t when) {
+  return "Created " + ShortDateText(when) + "," + LongTimeText(when) + " using " + std::string(kVersionText);
+}
+
+}  // namespace qvl

@@ -1,0 +1,38 @@
+#include "app/WindowHarness.h"
+
+#include <QTest>
+
+namespace qvl::test {
+
+WindowHarness::WindowHarness(const std::string& settings, bool withReadme) {
+  folder_.MakeFolder("drive/Docs");
+  folder_.MakeFile("drive/readme.txt", "hello");
+  folder_.MakeFile("drive/Docs/a.txt", "0123456789ab");
+  WriteFile(folder_ / "Quorvalen.ini",
+            "[Main]\nReggedFileTypes=1\n" + settings + "\n[Drives]\nT=" + DriveFolder() + "\n");
+  if (withReadme) folder_.MakeFile("Readme.txt", "How to use Quorvalen\n");
+  app::WindowEnvironment environment;
+  environment.settingsPath = folder_ / "Quorvalen.ini";
+  environment.desktop.dataHome = folder_ / "share";
+  environment.readmePath = folder_ / "Readme.txt";
+  window_ = std::make_unique<app::MainWindow>(std::move(environment));
+}
+
+std::string WindowHarness::SettingsText() const { return ReadFile(folder_ / "Quorvalen.ini"); }
+
+void WhenDialogOpens(std::function<void(QWidget& dialog)> answer) {
+  QTimer::singleShot(10, qApp, [answer = std::move(answer)]() mutable {
+    QWidget* dialog = QApplication::activeModalWidget();
+    if (dialog == nullptr || !dialog->isVisible()) {
+      WhenDialogOpens(std::move(answer));
+      return;
+    }
+    answer(*dialog);
+  });
+}
+
+void PressKey(QWidget& widget, int key, Qt::KeyboardModifiers modifiers) {
+  QTest::keyClick(&widget, static_cast<Qt::Key>(key), modifiers);
+}
+
+}  // namespace qvl::test
