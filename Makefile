@@ -4,11 +4,13 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc)
-PACKAGES   := build-essential cmake pkg-config libgtest-dev libicu-dev
+# The window needs Qt 6 (with its SVG plug-ins for the icons), an icon theme and a font.
+PACKAGES   := build-essential cmake pkg-config libgtest-dev libicu-dev \
+              qt6-base-dev qt6-svg-dev qt6-qpa-plugins adwaita-icon-theme fonts-dejavu-core
 BENCH_PACKAGES := findutils ncdu tree
 SUDO       := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
-.PHONY: all deps build build-asan run test bench fuzz clean
+.PHONY: all deps build build-asan run test bench fuzz screenshots clean
 
 all: build
 
@@ -30,7 +32,13 @@ build-asan: deps
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 
 run: build
-	$(BUILD)/bin/qvl --help
+	$(BUILD)/bin/quorvalen
+
+# Pictures of each tab, taken of the real window under Xvfb, into docs/screenshots.
+screenshots: EXTRA_PACKAGES = xvfb xauth
+screenshots: build
+	mkdir -p docs/screenshots
+	xvfb-run -a -s "-screen 0 1024x768x24" $(BUILD)/bin/quorvalen_screenshots docs/screenshots
 
 test: build build-asan
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

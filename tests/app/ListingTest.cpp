@@ -8,7 +8,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStatusBar>
 #include <QTest>
 
 #include "app/WindowHarness.h"
@@ -40,7 +39,7 @@ class ListingTest : public QObject {
     button.click();
     QTRY_VERIFY_WITH_TIMEOUT(button.isEnabled(), 30000);
   }
-  static QString Status(WindowHarness& harness) { return harness.Find<QStatusBar>("saveStatusLine").currentMessage(); }
+  static QString Status(WindowHarness& harness) { return harness.Find<QLabel>("saveStatusLine").text(); }
 
  private slots:
   void PlainListThenAppend() {

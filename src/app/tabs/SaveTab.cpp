@@ -41,7 +41,7 @@ SaveTab::SaveTab(WindowSettings& settings, const DriveTable& drives, DialogAnswe
   connect(&driveCombo_, &QComboBox::activated, this, [this](int index) {
     settings_.lastDrive = driveCombo_.itemData(index).toChar().toLatin1();
   });
-  connect(&run_, &ListingRun::Status, &statusLine_, [this](const QString& text) { statusLine_.showMessage(text); });
+  connect(&run_, &ListingRun::Status, &statusLine_, &QLabel::setText);
   connect(&run_, &ListingRun::Finished, this, &SaveTab::ListingFinished);
   outputFileEdit_.installEventFilter(this);
 }
@@ -105,7 +105,8 @@ void SaveTab::BuildLayout() {
   layout_.addWidget(&statusLine_);
   layout_.setContentsMargins(4, 4, 4, 0);
   layout_.setSpacing(2);
-  statusLine_.setSizeGripEnabled(false);
+  statusLine_.setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  statusLine_.setTextFormat(Qt::PlainText);
 }
 
 void SaveTab::ShowSettings() {
@@ -186,7 +187,7 @@ void SaveTab::ListingFinished(const ListingRun::Outcome& outcome) {
   QApplication::restoreOverrideCursor();
   emit ListingEnded();
   if (outcome.catalogue) emit CatalogueWritten(FullName(*outcome.catalogue));
-  if (outcome.complete) statusLine_.showMessage(QStringLiteral("Listing complete"));
+  if (outcome.complete) statusLine_.setText(QStringLiteral("Listing complete"));
   if (outcome.lockedOutput) {
     QMessageBox box(QMessageBox::Critical, FromCore(kVersionText), MessageText(outcome.error), QMessageBox::Ok, this);
     box.setInformativeText(MessageText(outcome.reason));

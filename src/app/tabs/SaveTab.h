@@ -11,7 +11,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
-#include <QStatusBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -85,7 +84,7 @@ class SaveTab : public QWidget {
   QLabel plainTextLabel_{QStringLiteral("Plain Text File")};
   QCheckBox skipCommentCheck_{QStringLiteral("Skip Comment")};
   QPushButton createListButton_{QStringLiteral("Create &List")};
-  QStatusBar statusLine_;
+  QLabel statusLine_;  // one text: the listing's progress, then "Listing complete"
 };
 
 }  // namespace qvl::app
