@@ -28,7 +28,7 @@ bool ShowFolder(Catalogue& catalogue, std::string_view path, ListRows& rows, Pro
     if (recordTag != tag::SubfolderEntry && recordTag != tag::FileEntry) break;
     std::string text = reader.ReadField();
     EntryParts parts = SplitEntryText(text);
-    rows.AddListRow(recordTag == tag::SubfolderEntry, parts.name, {}, {}, parts.sizeText);
+    rows.AddListRow({.isFolder = recordTag == tag::SubfolderEntry, .caption = parts.name, .fileSize = parts.sizeText});
   }
   return true;
 }

@@ -30,7 +30,11 @@ inline bool Contains(std::string_view entry, std::string_view text) {
 inline void AddHit(ListRows& rows, unsigned char tag, std::string_view entry, std::string_view path,
                    std::string_view archive) {
   EntryParts parts = SplitEntryText(entry);
-  rows.AddListRow(tag == tag::SubfolderEntry, parts.name, archive, path, parts.sizeText);
+  rows.AddListRow({.isFolder = tag == tag::SubfolderEntry,
+                   .caption = parts.name,
+                   .fileSize = parts.sizeText,
+                   .path = path,
+                   .archive = archive});
 }
 
 // Quick find: past the header to the first entry, then entry by entry; the folder
