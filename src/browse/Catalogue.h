@@ -17,6 +17,8 @@ std::string FileTitleOf(std::string_view name);
 
 // An open catalogue: its reader, which stays open after the load, its folder index
 // and what its header says. The browser, the quick find and the merge work on one.
+// Threads: one operation at a time (load, show a folder, quick find, merge). It may
+// run on a worker thread while the window's thread leaves the catalogue alone.
 class Catalogue {
  public:
   explicit Catalogue(const Collator& collator) : folders_(collator) {}
