@@ -1,4 +1,6 @@
 // The Save tab without a window: the drive table and listing a drive.
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -29,8 +31,9 @@ std::optional<char> DriveLetter(std::string text) {
 }
 
 // The drive table with the drives of the settings file, then the --map
-// substitutions of this run.
-DriveTable DrivesForRun(const ParsedArgs& parsed, std::optional<char> labelled) {
+// substitutions of this run. When a drive is being listed, a --map must name it: a
+// mistyped letter would otherwise list the real drive, perhaps the whole of "/".
+DriveTable DrivesForRun(const ParsedArgs& parsed, std::optional<char> listed) {
   DriveTable table = SystemDriveTable();
   PutSettingsDrives(ProfileFile(SettingsFilePath()), table);
   auto label = parsed.Value("--label");
@@ -39,9 +42,13 @@ DriveTable DrivesForRun(const ParsedArgs& parsed, std::optional<char> labelled) 
     auto eq = map.find('=');
     auto letter = eq == std::string::npos ? std::nullopt : DriveLetter(map.substr(0, eq));
     if (!letter || eq + 1 == map.size()) throw UsageError("--map takes L=DIR, not " + map);
+    if (listed && letter != listed)
+      throw UsageError("--map " + map + " does not name the drive being listed, " + *listed + ":");
     std::string directory = map.substr(eq + 1);
-    if (!std::filesystem::is_directory(directory)) ThrowIoError("open folder", directory, ENOTDIR);
-    bool getsLabel = label && labelled == letter;
+    struct stat st {};
+    if (::stat(directory.c_str(), &st) != 0) ThrowIoError("open folder", directory, errno);
+    if (!S_ISDIR(st.st_mode)) ThrowIoError("open folder", directory, ENOTDIR);
+    bool getsLabel = label && listed == letter;
     labelUsed = labelUsed || getsLabel;
     table.Put(SubstitutedDrive(*letter, directory, getsLabel ? label : std::nullopt));
   }
@@ -206,7 +213,7 @@ int RunList(const std::vector<std::string>& args) {
     // The catalogue is written; a settings file that cannot take the name costs the
     // history entry only, so it is a warning, not a failed listing.
     try {
-      StoredHistory(settings, collator).AddCatalogue(*historyName);
+      StoredHistory(settings).AddCatalogue(*historyName);
     } catch (const std::exception& error) {
       std::cerr << "qvl: warning: " << error.what() << "; the catalogue is not in the history list\n";
     }
