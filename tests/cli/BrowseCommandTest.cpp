@@ -52,6 +52,24 @@ TEST(QvlLs, PrintsRowsAsTabSeparatedFieldsInTheChosenOrder) {
   EXPECT_EQ(result.out, "F\ta.txt\t12\t\t\n");
 }
 
+// size orders the size texts as the list view does; bytes orders the numbers, the
+// folders first in both directions, and takes sizes past 32 bits.
+TEST(QvlLs, SortsByBytesAsNumbers) {
+  TempDir dir;
+  test::WriteFile(dir / "sizes.qvl", Bytes("\x00" "c:" "\x04" "Sub" "\x03" "nine/9" "\x03" "ten/10" "\x03" "none"
+                                          "\x03" "huge/4294967297" "\x03" "also9/9" "\x01" "Sub" "\x02\x02\x00"));
+  auto text = RunQvl({"ls", dir / "sizes.qvl", "--sort", "size"});
+  EXPECT_EQ(text.out, "D\tSub\t\t\t\nF\tnone\t\t\t\nF\tten\t10\t\t\nF\thuge\t4294967297\t\t\n"
+                      "F\tnine\t9\t\t\nF\talso9\t9\t\t\n");
+  auto ascending = RunQvl({"ls", dir / "sizes.qvl", "--sort", "bytes"});
+  ASSERT_EQ(ascending.status, 0) << ascending.err;
+  EXPECT_EQ(ascending.out, "D\tSub\t\t\t\nF\tnone\t\t\t\nF\tnine\t9\t\t\nF\talso9\t9\t\t\nF\tten\t10\t\t\n"
+                           "F\thuge\t4294967297\t\t\n");
+  auto descending = RunQvl({"ls", dir / "sizes.qvl", "--sort", "bytes:desc"});
+  EXPECT_EQ(descending.out, "D\tSub\t\t\t\nF\thuge\t4294967297\t\t\nF\tten\t10\t\t\nF\tnine\t9\t\t\n"
+                            "F\talso9\t9\t\t\nF\tnone\t\t\t\n");
+}
+
 TEST(QvlLs, EscapesTabAndLineBreaksInNames) {
   TempDir dir;
   test::WriteFile(dir / "odd.qvl", Bytes("\x00" "c:" "\x03" "tab\there" "\x03" "two\r\nlines/5" "\x02\x00"));
