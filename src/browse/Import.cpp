@@ -46,7 +46,8 @@ class Merge {
         EnterFolder(destination_.ReadField());
       } else if (current == tag::FolderEnd) {
         // The root closes once, at the end: what follows its FolderEnd in an odd
-        // file goes below it, as the loader reads it.
+        // file goes below it, as the loader reads it, and further FolderEnds
+        // close nothing.
         if (auto folder = nesting_.Close()) LeaveFolder(*folder);
         destination_.ReadByte();
       } else if (IsEntryTag(current)) {
@@ -57,7 +58,7 @@ class Merge {
     }
     // A file cut short leaves folders open: they are closed as if it went on.
     while (auto folder = nesting_.Close()) LeaveFolder(*folder);
-    LeaveFolder(nesting_.Innermost());
+    LeaveFolder(nesting_.Innermost());  // the root, last
     Put(tag::SectionMark, {});
   }
 

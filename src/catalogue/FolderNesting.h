@@ -28,11 +28,11 @@ class CatalogueReader;
 //
 // Where the readers differ, on purpose:
 //
-//   records                          loader        replay        import        search
+//                                    loader        replay        import        search
 //   a folder's entries               passed over   listed        copied        matched
 //   entries after its subfolders     passed over   left out      copied        matched
+//   the root, after its FolderEnd    closed        written last  written last  closed (path "")
 //   folders open at the end          path kept     closed        closed        -
-//   the root's FolderEnd             closes it     root kept open to the end, for the writer
 //
 // A reader keeps one Level per open folder (a folder number, a path length, what a
 // merge knows of it), the root's at the bottom, kept once the root has closed, as
