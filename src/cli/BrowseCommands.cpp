@@ -24,9 +24,8 @@
 namespace qvl::cli {
 namespace {
 
-void Load(Catalogue& catalogue, const std::string& name, Progress& progress) {
-  // The window ignores a missing file; a command line names it.
-  if (!catalogue.LoadCatalogue(name, true, progress)) ThrowNamedFileProblem(name);
+void Load(Catalogue& catalogue, const std::string& name, TerminalProgress& progress) {
+  LoadNamedCatalogue(catalogue, name, progress);
 }
 
 // The order of qvl ls: a column of the list view, by its rule (sizes compare as

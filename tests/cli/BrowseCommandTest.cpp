@@ -95,6 +95,34 @@ TEST(QvlLs, UnknownPathMissingFileAndBadSortAreErrors) {
   EXPECT_EQ(RunQvl({"ls"}).status, 2);
 }
 
+TEST(QvlBrowse, RefusesFilesThatAreNoCatalogueAndWarnsOfOnesCutShort) {
+  TempDir dir;
+  test::WriteFile(dir / "passwd", "root:x:0:0:root:/root:/bin/sh\n");
+  test::WriteFile(dir / "empty.qvl", "");
+  const std::string disk = SampleDisk();
+  test::WriteFile(dir / "cut.qvl", disk.substr(0, disk.size() - 2));  // the root's FolderEnd and the end mark
+  for (std::string command : {"info", "ls", "tree", "find"}) {
+    auto args = [&](const std::string& file) {
+      std::vector<std::string> list{command, file};
+      if (command == "find") list.push_back("a");
+      return list;
+    };
+    for (const std::string& file : {dir / "passwd", dir / "empty.qvl"}) {
+      auto refused = RunQvl(args(file));
+      EXPECT_EQ(refused.status, 2) << command;
+      EXPECT_EQ(refused.out, "") << command;
+      EXPECT_EQ(refused.err, "qvl: \"" + file + "\" is not a catalogue\n") << command;
+    }
+    auto cut = RunQvl(args(dir / "cut.qvl"));
+    EXPECT_EQ(cut.status, 0) << command << cut.err;
+    EXPECT_NE(cut.out, "") << command;
+    EXPECT_EQ(cut.err.find("qvl: warning: \"" + (dir / "cut.qvl") + "\" ends before its end mark; it may be cut short\n"),
+              0u)
+        << command << cut.err;
+  }
+  EXPECT_NE(RunQvl({"info", dir / "cut.qvl"}).out.find("Folders:   2\nFiles:     3\n"), std::string::npos);
+}
+
 // The catalogue written out comes out as the listing of the drive did, but for the
 // time in the header.
 TEST(QvlTree, WritesTheCatalogueAsTheListingWould) {
