@@ -1,4 +1,4 @@
-// libFuzzer target: any bytes, loaded as a catalogue, browsed, replayed and searched,
+// libFuzzer target: any bytes, loaded as a catalogue, browsed, replayed, merged and searched,
 // must neither crash, hang nor read out of bounds, and must keep the load's promises;
 // both searches must find what a plain reading finds.
 #include <unistd.h>

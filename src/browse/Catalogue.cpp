@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <vector>
+#include <memory>
 
+#include "catalogue/FolderNesting.h"
 #include "catalogue/Tags.h"
 #include "platform/File.h"
 
@@ -31,48 +32,58 @@ std::string FileTitleOf(std::string_view name) {
 
 bool Catalogue::LoadCatalogue(const std::string& name, bool useProgressBar, Progress& progress) {
   if (!FileExists(name)) return false;
-  folders_.Clear();
-  reader_.CloseCatalogue();
-  reader_.OpenCatalogue(name);
+  auto loaded = std::make_unique<Loaded>(collator_);
+  CatalogueReader& reader = loaded->reader;
+  reader.OpenCatalogue(name);
 
-  reader_.ReadByte();  // the header's SectionMark, not checked
-  fileTitle_ = FileTitleOf(name);
-  caption_ = reader_.ReadField();
+  reader.ReadByte();  // the header's SectionMark, not checked
+  loaded->beginsLikeCatalogue = reader.ReadPosition() == 1 && reader.CurrentTag() == tag::SectionMark;
+  loaded->fileTitle = FileTitleOf(name);
+  loaded->caption = reader.ReadField();
   // A SectionMark that is the last byte is the end mark of a catalogue cut short,
   // not a comment block.
-  comment_.reset();
-  if (reader_.CurrentTag() == tag::SectionMark && !reader_.AtEnd()) comment_ = reader_.ReadField();
+  if (reader.CurrentTag() == tag::SectionMark && !EndsRecords(tag::SectionMark, reader.AtEnd()))
+    loaded->comment = reader.ReadField();
 
-  ReadFolders(name, useProgressBar, progress);
+  std::string path = ReadFolders(*loaded, name, useProgressBar, progress);
+  // The end mark is a SectionMark as the last byte; the first byte, the header's
+  // mark, cannot be both.
+  const std::int64_t size = reader.CatalogueSize();
+  if (size >= 2) {
+    reader.SeekCatalogue(size - 1);
+    reader.ReadByte();
+    loaded->complete = reader.ReadPosition() == size && reader.CurrentTag() == tag::SectionMark;
+  }
+  loaded_ = std::move(loaded);
+  currentPath_ = std::move(path);
   return true;
 }
 
-void Catalogue::ReadFolders(const std::string& name, bool useProgressBar, Progress& progress) {
+std::string Catalogue::ReadFolders(Loaded& loaded, const std::string& name, bool useProgressBar,
+                                   Progress& progress) {
+  CatalogueReader& reader = loaded.reader;
+  FolderIndex& folders = loaded.folders;
   // Catalogues hold a folder record per few hundred bytes; room that is reserved
   // but not used costs no memory.
-  auto expected = static_cast<std::size_t>(std::min<std::int64_t>(reader_.CatalogueSize() / 128, 1 << 22));
-  folders_.Reserve(expected, expected * 16);
-  folders_.AppendRoot(reader_.ReadPosition());
-  // The folders whose records are being read, innermost last. After the root's
-  // FolderEnd it is empty; a folder that still follows goes below the root.
-  std::vector<std::size_t> openFolders{FolderIndex::kRoot};
+  auto expected = static_cast<std::size_t>(std::min<std::int64_t>(reader.CatalogueSize() / 128, 1 << 22));
+  folders.Reserve(expected, expected * 16);
+  folders.AppendRoot(reader.ReadPosition());
+  FolderNesting<std::size_t> nesting(FolderIndex::kRoot);  // folder numbers
   std::string folderName;
   // Progress is sent when the percent changes; the position at which it next
   // changes is worked out in advance.
-  const std::int64_t size = reader_.CatalogueSize();
+  const std::int64_t size = reader.CatalogueSize();
   std::int64_t nextReport = 0;
   do {
     progress.Pump();
-    reader_.SkipWhileAbove(tag::FolderEnd);  // entry records are passed over unread
-    // A FolderStart that is the last byte has no name: a file cut short.
-    if (reader_.CurrentTag() == tag::FolderStart && !reader_.AtEnd()) {
+    reader.SkipWhileAbove(tag::FolderEnd);  // entry records are passed over unread
+    if (OpensFolder(reader.CurrentTag(), reader.AtEnd())) {
       folderName.clear();
-      reader_.AppendField(folderName);
-      std::size_t parent = openFolders.empty() ? FolderIndex::kRoot : openFolders.back();
-      folders_.AppendFolder(parent, folderName, reader_.ReadPosition());
-      openFolders.push_back(folders_.Count() - 1);
-      if (reader_.ReadPosition() >= nextReport) {
-        int percent = PercentAt(reader_.ReadPosition(), size);
+      reader.AppendField(folderName);
+      folders.AppendFolder(nesting.Innermost(), folderName, reader.ReadPosition());
+      nesting.Open(folders.Count() - 1);
+      if (reader.ReadPosition() >= nextReport) {
+        int percent = PercentAt(reader.ReadPosition(), size);
         nextReport = NextPercentAt(percent, size);
         if (useProgressBar)
           progress.Percent(percent);
@@ -80,20 +91,20 @@ void Catalogue::ReadFolders(const std::string& name, bool useProgressBar, Progre
           progress.Status("Loading file " + name + ", " + std::to_string(percent) + "% done");
       }
     }
-    if (reader_.CurrentTag() == tag::FolderEnd) {
-      if (!openFolders.empty()) openFolders.pop_back();
-      reader_.ReadByte();
+    if (reader.CurrentTag() == tag::FolderEnd) {
+      nesting.Close();
+      reader.ReadByte();
     }
-    // A SectionMark before the last byte is no end mark: it is passed over like
-    // an entry, so that the records after it are still read.
-    if (reader_.CurrentTag() == tag::SectionMark && !reader_.AtEnd()) reader_.ReadByte();
-  } while (!reader_.AtEnd());
-  // As after the records of a complete file, where the root's FolderEnd emptied it.
-  currentPath_ = openFolders.empty() ? std::string() : folders_.Path(openFolders.back());
+    // A SectionMark before the last byte is passed over like an entry, so that the
+    // records after it are still read.
+    if (reader.CurrentTag() == tag::SectionMark && !EndsRecords(tag::SectionMark, reader.AtEnd())) reader.ReadByte();
+  } while (!reader.AtEnd());
+  // As after the records of a complete file, where the root's FolderEnd closed it.
+  return nesting.AnyOpen() ? folders.Path(nesting.Innermost()) : std::string();
 }
 
 std::string Catalogue::OriginText() const {
-  return "Created from " + caption_ + "\r\nFile Comment:\r\n" + CatalogueComment();
+  return "Created from " + Caption() + "\r\nFile Comment:\r\n" + CatalogueComment();
 }
 
 }  // namespace qvl

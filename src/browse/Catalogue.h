@@ -1,10 +1,11 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
-#include "browse/CatalogueReader.h"
+#include "catalogue/CatalogueReader.h"
 #include "browse/FolderIndex.h"
 #include "platform/Locale.h"
 #include "platform/Progress.h"
@@ -17,33 +18,44 @@ std::string FileTitleOf(std::string_view name);
 
 // An open catalogue: its reader, which stays open after the load, its folder index
 // and what its header says. The browser, the quick find and the merge work on one.
+// Threads: one operation at a time (load, show a folder, quick find, merge). It may
+// run on a worker thread while the window's thread leaves the catalogue alone.
 class Catalogue {
  public:
-  explicit Catalogue(const Collator& collator) : folders_(collator) {}
+  explicit Catalogue(const Collator& collator)
+      : collator_(collator), loaded_(std::make_unique<Loaded>(collator)) {}
 
   // Reads the file `name` once from front to back and builds the folder index.
   // Returns false, changing nothing, when there is no such file. A file that
-  // cannot be opened or read throws IoError. A file that is cut short or malformed
-  // loads up to where its data ends; what was read stays usable.
+  // cannot be opened or read throws IoError, and the catalogue that was open stays
+  // open as it was: the file is loaded aside and takes its place once read. A file
+  // that is cut short or malformed loads up to where its data ends; what was read
+  // stays usable. Its first byte is not checked.
   //
   // Progress: once per folder, either Percent (useProgressBar) or the status text
   // "Loading file NAME, N% done"; Pump once per pass over the records.
   bool LoadCatalogue(const std::string& name, bool useProgressBar, Progress& progress);
-  void CloseCatalogue() { reader_.CloseCatalogue(); }
+  void CloseCatalogue() { loaded_->reader.CloseCatalogue(); }
 
-  CatalogueReader& Reader() { return reader_; }
-  const CatalogueReader& Reader() const { return reader_; }
-  FolderIndex& Folders() { return folders_; }
-  const FolderIndex& Folders() const { return folders_; }
+  CatalogueReader& Reader() { return loaded_->reader; }
+  const CatalogueReader& Reader() const { return loaded_->reader; }
+  FolderIndex& Folders() { return loaded_->folders; }
+  const FolderIndex& Folders() const { return loaded_->folders; }
 
   // The drive caption (the status bar's second panel).
-  const std::string& Caption() const { return caption_; }
+  const std::string& Caption() const { return loaded_->caption; }
   // The catalogue's file name without its folder (the status bar's first panel).
-  const std::string& FileTitle() const { return fileTitle_; }
+  const std::string& FileTitle() const { return loaded_->fileTitle; }
   // The comment block's text, CR LF pairs kept; none when the file has no block.
-  const std::optional<std::string>& CommentBlock() const { return comment_; }
+  const std::optional<std::string>& CommentBlock() const { return loaded_->comment; }
   // The comment block's text, or "(none)".
-  std::string CatalogueComment() const { return comment_.value_or("(none)"); }
+  std::string CatalogueComment() const { return loaded_->comment.value_or("(none)"); }
+  // The file is not empty and its first byte is the header's SectionMark, as every
+  // catalogue's is; the loader reads any file, but a command line may refuse one
+  // that is plainly something else.
+  bool BeginsLikeCatalogue() const { return loaded_->beginsLikeCatalogue; }
+  // The data ended with the end mark as its last byte: false for a file cut short.
+  bool Complete() const { return loaded_->complete; }
   // Where the catalogue came from, as the status bar's click shows it.
   std::string OriginText() const;
 
@@ -52,13 +64,23 @@ class Catalogue {
   void SetCurrentPath(std::string path) { currentPath_ = std::move(path); }
 
  private:
-  void ReadFolders(const std::string& name, bool useProgressBar, Progress& progress);
+  // What a load reads, replaced as a whole.
+  struct Loaded {
+    explicit Loaded(const Collator& collator) : folders(collator) {}
+    CatalogueReader reader;
+    FolderIndex folders;
+    std::string caption;
+    std::string fileTitle;
+    std::optional<std::string> comment;
+    bool beginsLikeCatalogue = false;
+    bool complete = false;
+  };
+  // Returns the path of the folder being read when the data ended.
+  static std::string ReadFolders(Loaded& loaded, const std::string& name, bool useProgressBar,
+                                 Progress& progress);
 
-  CatalogueReader reader_;
-  FolderIndex folders_;
-  std::string caption_;
-  std::string fileTitle_;
-  std::optional<std::string> comment_;
+  const Collator& collator_;
+  std::unique_ptr<Loaded> loaded_;
   std::string currentPath_;
 };
 

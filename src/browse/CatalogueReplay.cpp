@@ -1,9 +1,9 @@
 #include "browse/CatalogueReplay.h"
 
 #include <cstdint>
-#include <vector>
 
 #include "catalogue/Fields.h"
+#include "catalogue/FolderNesting.h"
 #include "catalogue/Tags.h"
 #include "platform/Locale.h"
 
@@ -14,33 +14,36 @@ class Replay {
  public:
   Replay(CatalogueReader& reader, FolderWriter& writer, const ReplayOptions& options, Progress& progress,
          std::string rootPath)
-      : reader_(reader), writer_(writer), options_(options), progress_(progress) {
+      : reader_(reader), writer_(writer), options_(options), progress_(progress), nesting_(rootPath.size()) {
     state_.ListPath = std::move(rootPath);
   }
 
   void Run(std::int64_t rootPosition) {
     Enter({});
-    if (rootPosition > 0) {
-      reader_.SeekCatalogue(rootPosition - 1);
-      reader_.ReadByte();
+    if (SeekFolderRecords(reader_, rootPosition)) {
       ReadFolder();
       while (!reader_.AtEnd()) Step();
     } else {
       ReadFolder();  // nothing to read: an empty root
     }
-    while (state_.ListDepth > 0) Leave();
+    // A file cut short leaves folders open; the root is left last.
+    while (nesting_.Close()) Leave();
+    Leave();
   }
 
  private:
+  // Records that a well-formed catalogue never has are read as the loader reads
+  // them; the entries after a folder's subfolders are left out.
   void Step() {
     unsigned char current = reader_.CurrentTag();
-    if (current == tag::FolderStart) {
+    if (OpensFolder(current, reader_.AtEnd())) {
       ++state_.Level(state_.ListDepth).NextFolder;
       Enter(reader_.ReadField());
+      nesting_.Open(state_.ListPath.size());
       ReadFolder();
     } else if (current == tag::FolderEnd) {
       // The root stays open to the end of the data, so nothing follows its close.
-      if (state_.ListDepth > 1) Leave();
+      if (nesting_.Close()) Leave();
       reader_.ReadByte();
     } else if (IsEntryTag(current)) {
       reader_.ReadField();  // an entry after the folder's subfolders
@@ -51,7 +54,6 @@ class Replay {
 
   void Enter(std::string_view name) {
     progress_.Pump();
-    pathLengths_.push_back(state_.ListPath.size());
     if (state_.ListDepth > 0) {
       state_.ListPath += name;
       state_.ListPath += '\\';
@@ -85,8 +87,7 @@ class Replay {
   void Leave() {
     writer_.EndFolder(state_);
     --state_.ListDepth;
-    state_.ListPath.resize(pathLengths_.back());
-    pathLengths_.pop_back();
+    state_.ListPath.resize(nesting_.Innermost());
   }
 
   CatalogueReader& reader_;
@@ -94,7 +95,7 @@ class Replay {
   const ReplayOptions& options_;
   Progress& progress_;
   WalkState state_;
-  std::vector<std::size_t> pathLengths_;  // ListPath's length before each level's name
+  FolderNesting<std::size_t> nesting_;  // ListPath's length with each open folder
 };
 
 }  // namespace

@@ -23,6 +23,9 @@ namespace qvl {
 // Find ignores letter case as the collator does, comparing paths name by name,
 // and finds the first of several equal paths. Its keys are made by look-ups, as
 // they need them, not during the load, which only appends.
+//
+// Threads: even const look-ups fill caches, so an index is not shared across
+// threads; it goes with its catalogue's one operation at a time.
 class FolderIndex {
  public:
   static constexpr std::size_t kRoot = 0;

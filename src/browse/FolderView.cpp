@@ -1,6 +1,7 @@
 #include "browse/FolderView.h"
 
 #include "catalogue/Fields.h"
+#include "catalogue/FolderNesting.h"
 #include "catalogue/Tags.h"
 #include "catalogue/TextHelpers.h"
 #include "platform/IoError.h"
@@ -18,17 +19,13 @@ bool ShowFolder(Catalogue& catalogue, std::string_view path, ListRows& rows, Pro
   progress.Pump();
   rows.FileCount = 0;
 
-  // Position 0 marks a folder that a merge has copied; it has nothing to read.
-  std::int64_t position = catalogue.Folders().Position(*folder);
-  if (position < 1) return true;
-  reader.SeekCatalogue(position - 1);
-  reader.ReadByte();  // the tag that ended the folder's name
+  if (!SeekFolderRecords(reader, catalogue.Folders().Position(*folder))) return true;
   for (;;) {
     auto recordTag = static_cast<char>(reader.CurrentTag());
     if (recordTag != tag::SubfolderEntry && recordTag != tag::FileEntry) break;
     std::string text = reader.ReadField();
     EntryParts parts = SplitEntryText(text);
-    rows.AddListRow(recordTag == tag::SubfolderEntry, parts.name, {}, {}, parts.sizeText);
+    rows.AddListRow({.isFolder = recordTag == tag::SubfolderEntry, .caption = parts.name, .fileSize = parts.sizeText});
   }
   return true;
 }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "catalogue/Fields.h"
+#include "catalogue/FolderNesting.h"
 #include "platform/ByteSink.h"
 #include "platform/File.h"
 #include "platform/IoError.h"
@@ -36,28 +37,28 @@ class Merge {
     mergePath_ = std::string(kRewriting) + "\\";
     ReportProgress();
     CopyRecords(FolderIndex::kRoot);
-    open_.push_back({FolderIndex::kRootClass, FolderIndex::kRoot, mergePath_.size()});
 
     while (!destination_.AtEnd()) {
       progress_.Pump();
       unsigned char current = destination_.CurrentTag();
-      if (current == tag::FolderStart) {
+      if (OpensFolder(current, destination_.AtEnd())) {
         ReportProgress();
         EnterFolder(destination_.ReadField());
       } else if (current == tag::FolderEnd) {
         // The root closes once, at the end: what follows its FolderEnd in an odd
         // file goes below it, as the loader reads it, and further FolderEnds
         // close nothing.
-        if (open_.size() > 1) LeaveFolder();
+        if (auto folder = nesting_.Close()) LeaveFolder(*folder);
         destination_.ReadByte();
-      } else if (current == tag::FileEntry || current == tag::SubfolderEntry) {
-        destination_.CopyWhileAbove(tag::FolderEnd, out_);
+      } else if (IsEntryTag(current)) {
+        destination_.CopyWhileAbove(tag::FolderEnd, out_);  // after subfolders too: kept
       } else {
-        destination_.ReadByte();  // a SectionMark before the end, or a stray byte
+        destination_.ReadByte();  // a SectionMark before the end
       }
     }
     // A file cut short leaves folders open: they are closed as if it went on.
-    while (!open_.empty()) LeaveFolder();
+    while (auto folder = nesting_.Close()) LeaveFolder(*folder);
+    LeaveFolder(nesting_.Innermost());  // the root, last
     Put(tag::SectionMark, {});
   }
 
@@ -93,10 +94,7 @@ class Merge {
   void CopyRecords(std::size_t folder) {
     std::int64_t position = folders_.Position(folder);
     folders_.SetPosition(folder, 0);
-    if (position < 1) return;  // nothing to read: an empty source
-    source_.SeekCatalogue(position - 1);
-    source_.ReadByte();
-    if (source_.CurrentTag() == tag::FileEntry || source_.CurrentTag() == tag::SubfolderEntry)
+    if (SeekFolderRecords(source_, position) && IsEntryTag(source_.CurrentTag()))
       source_.CopyWhileAbove(tag::FolderEnd, out_);
   }
 
@@ -106,7 +104,7 @@ class Merge {
     Put(tag::FolderStart, name);
     mergePath_ += name;
     mergePath_ += '\\';
-    const OpenFolder& parent = open_.back();
+    const OpenFolder& parent = nesting_.Innermost();
     OpenFolder folder{std::nullopt, std::nullopt, mergePath_.size()};
     if (parent.pathClass) folder.pathClass = folders_.ChildClass(*parent.pathClass, name);
     // A path that the destination holds twice takes the source's records once.
@@ -115,17 +113,15 @@ class Merge {
       CopyRecords(*match);
       folder.merged = match;
     }
-    open_.push_back(folder);
+    nesting_.Open(folder);
   }
 
-  // Closes the innermost open folder: the source folders below it that the
-  // destination lacks go in first.
-  void LeaveFolder() {
-    const OpenFolder& folder = open_.back();
+  // Closes a folder that the destination's FolderEnd has just closed: the source
+  // folders below it that the destination lacks go in first.
+  void LeaveFolder(const OpenFolder& folder) {
     if (folder.merged) WriteNewFolders(*folder.merged);
     Put(tag::FolderEnd, {});
-    open_.pop_back();
-    mergePath_.resize(open_.empty() ? kRewriting.size() : open_.back().pathEnd);
+    mergePath_.resize(nesting_.Innermost().pathEnd);
   }
 
   // The subfolders of the source folder `parent` not merged yet, each with its
@@ -163,7 +159,8 @@ class Merge {
   ByteSink& out_;
   bool fromListing_;
   Progress& progress_;
-  std::vector<OpenFolder> open_;  // the destination's folders being copied, root first
+  // The destination's folders being copied; the root's merged the source root.
+  FolderNesting<OpenFolder> nesting_{OpenFolder{FolderIndex::kRootClass, FolderIndex::kRoot, kRewriting.size() + 1}};
   // "Rewriting dir " and MergePath, the path being written, kept together so that
   // the status of each new folder costs no copy of its path.
   std::string mergePath_;

@@ -1,7 +1,11 @@
 // The Browse tab without a window: what a catalogue holds, one folder's rows, and
 // the whole catalogue written out as a plain list.
+#include <algorithm>
+#include <cstdint>
 #include <ctime>
 #include <iostream>
+#include <utility>
+#include <vector>
 
 #include "browse/Catalogue.h"
 #include "browse/CatalogueReplay.h"
@@ -20,29 +24,60 @@
 namespace qvl::cli {
 namespace {
 
-void Load(Catalogue& catalogue, const std::string& name, Progress& progress) {
-  // The window ignores a missing file; a command line names it.
-  if (!catalogue.LoadCatalogue(name, true, progress)) ThrowNamedFileProblem(name);
+void Load(Catalogue& catalogue, const std::string& name, TerminalProgress& progress) {
+  LoadNamedCatalogue(catalogue, name, progress);
 }
 
+// The order of qvl ls: a column of the list view, by its rule (sizes compare as
+// text there: "10" before "9"), or the stored sizes as numbers.
+struct LsOrder {
+  RowOrder columns;
+  bool bytes = false;
+  bool ascending = true;
+
+  void Sort(std::vector<ListRow>& rows) const {
+    if (!bytes) {
+      columns.Sort(rows);
+      return;
+    }
+    // Folders first in both directions, in the catalogue's order; each file's size
+    // is read once, not at every comparison.
+    auto files = std::stable_partition(rows.begin(), rows.end(), [](const ListRow& row) { return row.isFolder; });
+    std::vector<std::pair<std::int64_t, std::size_t>> keys;
+    keys.reserve(static_cast<std::size_t>(rows.end() - files));
+    for (auto row = files; row != rows.end(); ++row)
+      keys.emplace_back(StoredSize(row->fileSize), static_cast<std::size_t>(row - files));
+    std::stable_sort(keys.begin(), keys.end(), [this](const auto& a, const auto& b) {
+      return ascending ? a.first < b.first : a.first > b.first;
+    });
+    std::vector<ListRow> sorted;
+    sorted.reserve(keys.size());
+    for (const auto& key : keys) sorted.push_back(std::move(files[static_cast<std::ptrdiff_t>(key.second)]));
+    std::move(sorted.begin(), sorted.end(), files);
+  }
+};
+
 // "--sort size:desc" and the like.
-RowOrder OrderNamed(const std::string& text) {
+LsOrder OrderNamed(const std::string& text) {
   auto colon = text.find(':');
   std::string column = text.substr(0, colon);
   std::string direction = colon == std::string::npos ? "asc" : text.substr(colon + 1);
-  RowOrder order;
-  bool ascending = direction == "asc";
-  if (!ascending && direction != "desc") throw UsageError("--sort takes asc or desc after the colon, not " + direction);
+  LsOrder order;
+  order.ascending = direction == "asc";
+  if (!order.ascending && direction != "desc")
+    throw UsageError("--sort takes asc or desc after the colon, not " + direction);
   if (column == "name")
-    order.SetOrder(Column::Filename, ascending);
+    order.columns.SetOrder(Column::Filename, order.ascending);
   else if (column == "size")
-    order.SetOrder(Column::FileSize, ascending);
+    order.columns.SetOrder(Column::FileSize, order.ascending);
   else if (column == "path")
-    order.SetOrder(Column::Path, ascending);
+    order.columns.SetOrder(Column::Path, order.ascending);
   else if (column == "archive")
-    order.SetOrder(Column::Archive, ascending);
+    order.columns.SetOrder(Column::Archive, order.ascending);
+  else if (column == "bytes")
+    order.bytes = true;
   else
-    throw UsageError("--sort takes name, size, path or archive, not " + column);
+    throw UsageError("--sort takes name, size, path or archive (or bytes), not " + column);
   return order;
 }
 
@@ -97,7 +132,7 @@ int RunLs(const std::vector<std::string>& args) {
   auto parsed = ParseArgs(args, {{"--sort"}});
   if (parsed.positional.empty() || parsed.positional.size() > 2)
     throw UsageError("ls takes a catalogue file and a folder path");
-  RowOrder order = OrderNamed(parsed.Value("--sort").value_or("name"));
+  LsOrder order = OrderNamed(parsed.Value("--sort").value_or("name"));
   const std::string& name = parsed.positional[0];
   std::string path = parsed.positional.size() == 2 ? parsed.positional[1] : "\\";
   Collator collator;

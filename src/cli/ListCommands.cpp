@@ -1,4 +1,6 @@
 // The Save tab without a window: the drive table and listing a drive.
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -29,8 +31,9 @@ std::optional<char> DriveLetter(std::string text) {
 }
 
 // The drive table with the drives of the settings file, then the --map
-// substitutions of this run.
-DriveTable DrivesForRun(const ParsedArgs& parsed, std::optional<char> labelled) {
+// substitutions of this run. When a drive is being listed, a --map must name it: a
+// mistyped letter would otherwise list the real drive, perhaps the whole of "/".
+DriveTable DrivesForRun(const ParsedArgs& parsed, std::optional<char> listed) {
   DriveTable table = SystemDriveTable();
   PutSettingsDrives(ProfileFile(SettingsFilePath()), table);
   auto label = parsed.Value("--label");
@@ -39,9 +42,13 @@ DriveTable DrivesForRun(const ParsedArgs& parsed, std::optional<char> labelled) 
     auto eq = map.find('=');
     auto letter = eq == std::string::npos ? std::nullopt : DriveLetter(map.substr(0, eq));
     if (!letter || eq + 1 == map.size()) throw UsageError("--map takes L=DIR, not " + map);
+    if (listed && letter != listed)
+      throw UsageError("--map " + map + " does not name the drive being listed, " + *listed + ":");
     std::string directory = map.substr(eq + 1);
-    if (!std::filesystem::is_directory(directory)) ThrowIoError("open folder", directory, ENOTDIR);
-    bool getsLabel = label && labelled == letter;
+    struct stat st {};
+    if (::stat(directory.c_str(), &st) != 0) ThrowIoError("open folder", directory, errno);
+    if (!S_ISDIR(st.st_mode)) ThrowIoError("open folder", directory, ENOTDIR);
+    bool getsLabel = label && listed == letter;
     labelUsed = labelUsed || getsLabel;
     table.Put(SubstitutedDrive(*letter, directory, getsLabel ? label : std::nullopt));
   }
@@ -105,7 +112,8 @@ Quorvalen's command-line tool: catalogues drives and reads catalogues.
       --comment TEXT      one comment line; up to four, in order
       --margin N          width of plain-list lines, 0 to 255 (default: the
                           settings' RightMargin, else 95)
-      --map L=DIR         for this run drive L is the folder DIR
+      --map L=DIR         for this run drive L is the folder DIR; L must be
+                          the DRIVE listed (qvl drives takes any letter)
       --label TEXT        the volume label of the --map drive being listed
       --if-exists fail|overwrite|append
                           what to do when FILE exists (default: fail); append
@@ -116,14 +124,19 @@ Quorvalen's command-line tool: catalogues drives and reads catalogues.
                       import the catalogue SOURCE into the catalogue DESTINATION:
                       folders with the same path (letter case ignored) get both
                       catalogues' entries; DESTINATION keeps its caption, and
-                      its comment becomes the --comment lines (none without)
+                      its comment is replaced by the --comment lines (none
+                      without)
   qvl info FILE       a catalogue's caption, comment, and its numbers of folders,
                       files and bytes
   qvl ls FILE [PATH] [--sort COLUMN[:asc|:desc]]
                       the rows of one folder of a catalogue, one per line: D or F,
                       name, size, path, archive, separated by tabs (tab, CR and LF
                       in a field as \t, \r, \n). PATH is "\" (the root, default) or
-                      "\Docs\Old\"; COLUMN is name (default), size, path or archive
+                      "\Docs\Old\"; COLUMN is name (default, a to z; the window
+                      starts z to a), size, path, archive or bytes. size orders
+                      the sizes as text, as the window's list does ("10" before
+                      "9"); bytes orders them as numbers, folders first either
+                      way, so bytes:desc gives the largest files first
   qvl find FILE TEXT  the entries of a catalogue whose text (name, or name/size)
                       holds TEXT, letters a to z in either case, no wildcards;
                       rows as for ls, with the folder of each entry as path
@@ -133,15 +146,21 @@ Quorvalen's command-line tool: catalogues drives and reads catalogues.
   qvl tree FILE [--method collapsed|folders|filenames] [--margin N]
                       the catalogue written out as a plain list in that style
                       (default collapsed), as a listing of the drive would have
-                      been; sizes and totals from the stored sizes
+                      been; sizes and totals from the stored sizes. Folders
+                      and files come in the order the catalogue stores them:
+                      as the listing sorted them, but a merged folder holds
+                      the merged-in entries first and the folders a merge
+                      added last
   qvl --help          this text
 
-DRIVE is a drive letter, with or without ":". Exit status: 0 on success, 2 on
-an error; find and search give 1 when they found nothing.
+DRIVE is a drive letter, with or without ":". Sizes are whole byte counts, up
+to 64 bits. Exit status: 0 on success, 2 on an error; find and search give 1
+when they found nothing.
 
-Quorvalen.ini beside qvl holds the settings it shares with the window: drives of
-its section [Drives] (T=/home/me/Music) join the drive table, and every catalogue
-qvl list writes joins its history list.
+Quorvalen.ini holds the settings qvl shares with the window: beside qvl, or in
+$XDG_CONFIG_HOME/Quorvalen/ (~/.config/Quorvalen/) when qvl's folder cannot be
+written. Drives of its section [Drives] (T=/home/me/Music) join the drive table,
+and every catalogue qvl list writes joins its history list by its absolute path.
 )";
 }
 
@@ -206,7 +225,7 @@ int RunList(const std::vector<std::string>& args) {
     // The catalogue is written; a settings file that cannot take the name costs the
     // history entry only, so it is a warning, not a failed listing.
     try {
-      StoredHistory(settings, collator).AddCatalogue(*historyName);
+      StoredHistory(settings).AddCatalogue(*historyName);
     } catch (const std::exception& error) {
       std::cerr << "qvl: warning: " << error.what() << "; the catalogue is not in the history list\n";
     }

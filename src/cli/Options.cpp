@@ -5,9 +5,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <cctype>
+#include <iostream>
 #include <optional>
 
+#include "browse/Catalogue.h"
 #include "cli/Args.h"
+#include "cli/TerminalProgress.h"
 #include "platform/IoError.h"
 #include "platform/ProfileFile.h"
 #include "settings/Settings.h"
@@ -36,6 +39,15 @@ std::string NamedFileProblem(const std::string& name) {
 }
 
 void ThrowNamedFileProblem(const std::string& name) { throw IoError(NamedFileProblem(name)); }
+
+void LoadNamedCatalogue(Catalogue& catalogue, const std::string& name, TerminalProgress& progress) {
+  if (!catalogue.LoadCatalogue(name, true, progress)) ThrowNamedFileProblem(name);
+  if (!catalogue.BeginsLikeCatalogue()) throw IoError("\"" + name + "\" is not a catalogue");
+  if (!catalogue.Complete()) {
+    progress.Clear();
+    std::cerr << "qvl: warning: \"" << name << "\" ends before its end mark; it may be cut short\n";
+  }
+}
 
 std::uint8_t MarginFor(const std::optional<std::string>& text) {
   return text ? MarginNamed(*text) : ReadRightMargin(ProfileFile(SettingsFilePath()));

@@ -6,7 +6,13 @@
 
 #include "listing/ListMethod.h"
 
+namespace qvl {
+class Catalogue;
+}
+
 namespace qvl::cli {
+
+class TerminalProgress;
 
 // --method: qvl, collapsed, folders or filenames.
 ListMethod MethodNamed(const std::string& name);
@@ -19,5 +25,11 @@ std::uint8_t MarginFor(const std::optional<std::string>& text);
 // ("No such file or directory", "Is a directory", "Permission denied").
 std::string NamedFileProblem(const std::string& name);
 [[noreturn]] void ThrowNamedFileProblem(const std::string& name);
+
+// Loads a catalogue named on the command line. Unlike the window, which reads any
+// file, it refuses one that is missing, empty or does not begin with a
+// catalogue's first byte, and warns on stderr of one that ends before its end
+// mark, which is still loaded.
+void LoadNamedCatalogue(Catalogue& catalogue, const std::string& name, TerminalProgress& progress);
 
 }  // namespace qvl::cli

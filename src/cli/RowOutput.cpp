@@ -11,10 +11,8 @@ namespace {
 constexpr std::size_t kPrintSize = std::size_t{1} << 16;
 
 // The worst case of a row line: every byte escaped.
-std::size_t MaxLineSize(std::initializer_list<std::string_view> fields) {
-  std::size_t size = 6;
-  for (std::string_view field : fields) size += 2 * field.size();
-  return size;
+std::size_t MaxLineSize(const ListRowView& row) {
+  return 6 + 2 * (row.caption.size() + row.fileSize.size() + row.path.size() + row.archive.size());
 }
 
 char* WriteEscaped(char* out, std::string_view text) {
@@ -40,10 +38,9 @@ char* WriteField(char* out, std::string_view text) {
 }
 
 // Writes the line at `out`, which has room for MaxLineSize; returns its end.
-char* WriteRow(char* out, bool isFolder, std::string_view caption, std::string_view fileSize, std::string_view path,
-               std::string_view archive) {
-  *out++ = isFolder ? 'D' : 'F';
-  for (std::string_view field : {caption, fileSize, path, archive}) {
+char* WriteRow(char* out, const ListRowView& row) {
+  *out++ = row.isFolder ? 'D' : 'F';
+  for (std::string_view field : {row.caption, row.fileSize, row.path, row.archive}) {
     *out++ = '\t';
     out = WriteField(out, field);
   }
@@ -54,17 +51,17 @@ char* WriteRow(char* out, bool isFolder, std::string_view caption, std::string_v
 }  // namespace
 
 void PrintRow(std::ostream& out, const ListRow& row) {
-  std::string line(MaxLineSize({row.caption, row.fileSize, row.path, row.archive}), '\0');
-  char* end = WriteRow(line.data(), row.isFolder, row.caption, row.fileSize, row.path, row.archive);
+  const ListRowView view{
+      .isFolder = row.isFolder, .caption = row.caption, .fileSize = row.fileSize, .path = row.path,
+      .archive = row.archive};
+  std::string line(MaxLineSize(view), '\0');
+  char* end = WriteRow(line.data(), view);
   out.write(line.data(), end - line.data());
 }
 
-void RowLines::AddListRow(bool isFolder, std::string_view name, std::string_view archive, std::string_view path,
-                          std::string_view sizeText) {
-  if (isFolder) sizeText = {};
-  MakeRoom(MaxLineSize({name, sizeText, path, archive}));
-  used_ = static_cast<std::size_t>(WriteRow(text_.get() + used_, isFolder, name, sizeText, path, archive) -
-                                   text_.get());
+void RowLines::AddRow(const ListRowView& row) {
+  MakeRoom(MaxLineSize(row));
+  used_ = static_cast<std::size_t>(WriteRow(text_.get() + used_, row) - text_.get());
 }
 
 void RowLines::MakeRoom(std::size_t room) {
@@ -76,15 +73,14 @@ void RowLines::MakeRoom(std::size_t room) {
   capacity_ = capacity;
 }
 
-void RowPrinter::AddListRow(bool isFolder, std::string_view name, std::string_view archive, std::string_view path,
-                            std::string_view sizeText) {
-  pending_.AddListRow(isFolder, name, archive, path, sizeText);
+void RowPrinter::AddRow(const ListRowView& row) {
+  pending_.AddListRow(row);
   if (pending_.Text().size() >= kPrintSize) Flush();
 }
 
-void RowPrinter::AddBatch(ListRowSink& batch) {
+void RowPrinter::TakeBatch(RowLines& batch) {
   Flush();
-  std::string_view text = static_cast<RowLines&>(batch).Text();
+  std::string_view text = batch.Text();
   out_.write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 

@@ -16,12 +16,11 @@ void PrintRow(std::ostream& out, const ListRow& row);
 // Row lines gathered in memory.
 class RowLines final : public ListRowSink {
  public:
-  void AddListRow(bool isFolder, std::string_view name, std::string_view archive, std::string_view path,
-                  std::string_view sizeText) override;
   void ClearListView() override { used_ = 0; }
   std::string_view Text() const { return {text_.get(), used_}; }
 
  private:
+  void AddRow(const ListRowView& row) override;
   void MakeRoom(std::size_t room);
 
   // Grown without zeroing: a batch of rows runs to a megabyte or more.
@@ -31,21 +30,20 @@ class RowLines final : public ListRowSink {
 
 // Rows printed as they come, in large writes, without keeping them: a search over
 // many catalogues may find millions.
-class RowPrinter final : public BatchedRowSink {
+class RowPrinter final : public BatchedRowSinkOf<RowLines> {
  public:
   explicit RowPrinter(std::ostream& out) : out_(out) {}
   ~RowPrinter() override { Flush(); }
   RowPrinter(const RowPrinter&) = delete;
   RowPrinter& operator=(const RowPrinter&) = delete;
 
-  void AddListRow(bool isFolder, std::string_view name, std::string_view archive, std::string_view path,
-                  std::string_view sizeText) override;
   void ClearListView() override {}
-  std::unique_ptr<ListRowSink> NewBatch() const override { return std::make_unique<RowLines>(); }
-  void AddBatch(ListRowSink& batch) override;
+  void TakeBatch(RowLines& batch) override;
   void Flush();
 
  private:
+  void AddRow(const ListRowView& row) override;
+
   std::ostream& out_;
   RowLines pending_;
 };

@@ -42,8 +42,7 @@ int RunFind(const std::vector<std::string>& args) {
   Collator collator;
   Catalogue catalogue(collator);
   TerminalProgress progress;
-  // The window ignores a missing file; a command line names it.
-  if (!catalogue.LoadCatalogue(name, true, progress)) ThrowNamedFileProblem(name);
+  LoadNamedCatalogue(catalogue, name, progress);
   QuickFindResult result;
   {
     RowPrinter rows(std::cout);

@@ -72,6 +72,9 @@ enum class CreateListResult { Complete, Cancelled };
 // was written, an appended plain list is cut back, and in a catalogue append the
 // catalogue is left as it was and OUTPUT.tmp removed. Ends with the status
 // "Listing complete".
+//
+// Threads: may run on a worker thread. The answers and the progress are called on
+// that thread, so a window answers through its own thread and waits for the reply.
 CreateListResult RunCreateList(const CreateListRequest& request, CreateListAnswers& answers,
                                DirectorySource& source, const Collator& collator, CatalogueHistory& history,
                                const ImportListing& importListing, Progress& progress);

@@ -13,6 +13,9 @@ namespace qvl {
 // Visits every folder of a drive depth first from its root, sorts each folder's
 // subfolders and files, and hands the folder to the writer before walking its
 // subfolders in sorted order. Depth is not limited and needs no stack.
+//
+// Threads: runs on the thread that calls Run, and calls the source, the writer and
+// the progress on it; it may be a worker thread.
 class DriveWalk {
  public:
   struct Options {

@@ -26,6 +26,8 @@ struct DirEntry {
 
 // Lists folders of one drive. A folder is named by the folder names that lead to it
 // from the drive's root (none for the root itself).
+//
+// Threads: called from one thread; a source may read ahead on a thread of its own.
 class DirectorySource {
  public:
   virtual ~DirectorySource() = default;
@@ -45,6 +47,7 @@ class DirectorySource {
 // which another file system is mounted are reported as reparse points and never
 // entered, and paths of any depth work. With `readAhead`, a second thread reads the
 // folders announced by ExpectFolders while the caller works on the current one.
+// Its read-ahead thread lives inside the source and ends with it.
 std::unique_ptr<DirectorySource> MakeLinuxDirectorySource(const std::string& rootDirectory,
                                                           bool readAhead = true);
 

@@ -7,23 +7,19 @@
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <set>
 #include <sstream>
 
+#include "platform/File.h"
+#include "platform/HexDigits.h"
+#include "platform/IoError.h"
 #include "platform/Locale.h"
 
 namespace qvl {
 namespace {
 
 bool IsOctal(char c) { return c >= '0' && c <= '7'; }
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 // Mount table fields escape blanks and backslashes as \ooo.
 std::string UnescapeOctal(std::string_view text) {
@@ -46,8 +42,8 @@ std::string UnescapeHex(std::string_view text) {
   std::string result;
   for (std::size_t i = 0; i < text.size(); ++i) {
     if (text[i] == '\\' && i + 3 < text.size() && text[i + 1] == 'x' &&
-        HexValue(text[i + 2]) >= 0 && HexValue(text[i + 3]) >= 0) {
-      result += static_cast<char>(HexValue(text[i + 2]) * 16 + HexValue(text[i + 3]));
+        HexDigitValue(text[i + 2]) >= 0 && HexDigitValue(text[i + 3]) >= 0) {
+      result += static_cast<char>(HexDigitValue(text[i + 2]) * 16 + HexDigitValue(text[i + 3]));
       i += 3;
     } else {
       result += text[i];
@@ -56,12 +52,8 @@ std::string UnescapeHex(std::string_view text) {
   return result;
 }
 
-bool StartsWith(std::string_view text, std::string_view prefix) {
-  return text.substr(0, prefix.size()) == prefix;
-}
-
 bool IsBelow(std::string_view path, std::string_view folder) {
-  return path == folder || StartsWith(path, std::string(folder) + "/");
+  return path == folder || path.starts_with(std::string(folder) + "/");
 }
 
 bool IsNetworkType(std::string_view type) {
@@ -91,9 +83,9 @@ std::optional<DriveType> TypeOf(const MountEntry& mount, const MountFacts& facts
   if (IsNetworkType(mount.fsType)) return DriveType::Network;
   if (IsPseudoType(mount.fsType) || IsSystemFolder(mount.mountPoint)) return std::nullopt;
   if (mount.fsType == "tmpfs" || mount.fsType == "ramfs") return DriveType::RamDisk;
-  if (mount.fsType == "iso9660" || mount.fsType == "udf" || StartsWith(mount.source, "/dev/sr"))
+  if (mount.fsType == "iso9660" || mount.fsType == "udf" || mount.source.starts_with("/dev/sr"))
     return DriveType::CdRom;
-  if (!StartsWith(mount.source, "/dev/")) return std::nullopt;
+  if (!mount.source.starts_with("/dev/")) return std::nullopt;
   if (IsBelow(mount.mountPoint, "/media") || IsBelow(mount.mountPoint, "/run/media") ||
       (facts.isRemovable && facts.isRemovable(mount)))
     return DriveType::Removable;
@@ -102,7 +94,7 @@ std::optional<DriveType> TypeOf(const MountEntry& mount, const MountFacts& facts
 
 std::string RemoteNameOf(const MountEntry& mount) {
   std::string name = mount.source;
-  if (StartsWith(name, "//")) std::replace(name.begin(), name.end(), '/', '\\');
+  if (name.starts_with("//")) std::replace(name.begin(), name.end(), '/', '\\');
   return name;
 }
 
@@ -116,11 +108,14 @@ Drive DriveFor(char letter, DriveType type, const MountEntry& mount, const Mount
   return drive;
 }
 
-std::string ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
+// A system file that is missing or cannot be read reads as empty: the drives are
+// then listed without what it would have told.
+std::string ReadSystemFile(const std::string& path) {
+  try {
+    return ReadFileBytes(path);
+  } catch (const IoError&) {
+    return {};
+  }
 }
 
 std::string Canonical(const std::string& path) {
@@ -140,7 +135,7 @@ std::map<std::string, std::string> LabelsByDevice() {
 }
 
 bool SysFlag(const std::string& path) {
-  std::string text = ReadWholeFile(path);
+  std::string text = ReadSystemFile(path);
   return !text.empty() && text[0] == '1';
 }
 
@@ -157,7 +152,7 @@ MountFacts SystemMountFacts() {
     return SysFlag(block + "/removable") || SysFlag(block + "/../removable");
   };
   facts.label = [labels](const MountEntry& mount) {
-    if (!StartsWith(mount.source, "/dev/")) return std::string();
+    if (!mount.source.starts_with("/dev/")) return std::string();
     auto found = labels->find(Canonical(mount.source));
     return found == labels->end() ? std::string() : found->second;
   };
@@ -249,7 +244,7 @@ std::vector<Drive> DrivesFromMounts(const std::vector<MountEntry>& mounts, const
 }
 
 DriveTable SystemDriveTable() {
-  return DriveTable(DrivesFromMounts(ParseMountInfo(ReadWholeFile("/proc/self/mountinfo")),
+  return DriveTable(DrivesFromMounts(ParseMountInfo(ReadSystemFile("/proc/self/mountinfo")),
                                      SystemMountFacts()));
 }
 
@@ -264,7 +259,7 @@ Drive SubstitutedDrive(char letter, const std::string& directory, std::optional<
   }
   // The label of the file system that holds the folder: the longest mount point above it.
   std::string path = Canonical(directory);
-  auto mounts = ParseMountInfo(ReadWholeFile("/proc/self/mountinfo"));
+  auto mounts = ParseMountInfo(ReadSystemFile("/proc/self/mountinfo"));
   const MountEntry* holder = nullptr;
   for (const auto& mount : mounts) {
     if (IsBelow(path, mount.mountPoint) || mount.mountPoint == "/") {

@@ -17,6 +17,8 @@ std::string UserLocaleName(const char* categoryVariable);
 // Case-insensitive comparison of names in the user's locale (ICU, secondary
 // strength: accents count, letter case does not). Names are UTF-8 bytes; bytes
 // that are not UTF-8 compare as replacement characters.
+// Threads: an ICU collator is not to be used from two threads at once: one per
+// thread, or calls guarded by the caller.
 class Collator {
  public:
   Collator();  // the user's collation locale

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "platform/File.h"
+#include "platform/HexDigits.h"
 #include "platform/IoError.h"
 #include "platform/Locale.h"
 
@@ -114,13 +115,6 @@ void Apply(std::string& content, const ProfileEntry& entry, std::string_view eol
   content.insert(lines[after].end, added);
 }
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 }  // namespace
 
 std::string ProfileFile::ReadContent() const {
@@ -205,7 +199,7 @@ std::optional<int> ParseProfileInteger(std::string_view text) {
   const std::uint64_t limit = base == 16 ? 0xFFFFFFFFull : (negative ? 2147483648ull : 2147483647ull);
   std::uint64_t value = 0;
   for (char c : text) {
-    int digit = HexDigit(c);
+    int digit = HexDigitValue(c);
     if (digit < 0 || digit >= base) return std::nullopt;
     value = value * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(digit);
     if (value > limit) return std::nullopt;

@@ -7,6 +7,9 @@ namespace qvl {
 // How long operations of the core report to whoever started them. The window shows
 // these in its progress bars and status lines and lets pending events run in Pump;
 // the command-line tool draws a progress line on a terminal.
+//
+// Threads: called on the thread that runs the operation. A window that runs it on a
+// worker thread forwards the calls as queued signals.
 class Progress {
  public:
   virtual ~Progress() = default;

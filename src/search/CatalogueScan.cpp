@@ -25,7 +25,11 @@ CatalogueSearch ScanCatalogueFile(std::string_view text, const std::string& file
     }
     EntryParts parts = SplitEntryText(scan.Text());
     bool isFolder = scan.Tag() == tag::SubfolderEntry;
-    rows.AddListRow(isFolder, parts.name, archive, scan.Path(), isFolder ? std::string_view() : parts.sizeText);
+    rows.AddListRow({.isFolder = isFolder,
+                     .caption = parts.name,
+                     .fileSize = parts.sizeText,
+                     .path = scan.Path(),
+                     .archive = archive});
     ++(isFolder ? result.folderHits : result.fileCount);
   }
   return result;

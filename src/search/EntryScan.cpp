@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstring>
 
+#include "catalogue/FolderNesting.h"
 #include "catalogue/TagScan.h"
 #include "catalogue/Tags.h"
 
@@ -106,15 +107,15 @@ void EntryScan::Refill() {
 }
 
 void EntryScan::FolderStart(std::string_view name) {
-  if (openFolders_.empty()) path_.assign(1, '\\');
+  if (!nesting_.AnyOpen()) path_.assign(1, '\\');  // below the root, which has closed
   path_ += name;
   path_ += '\\';
-  openFolders_.push_back(path_.size());
+  nesting_.Open(path_.size());
 }
 
 void EntryScan::FolderEnd() {
-  if (!openFolders_.empty()) openFolders_.pop_back();
-  path_.resize(openFolders_.empty() ? 0 : openFolders_.back());
+  nesting_.Close();
+  path_.resize(nesting_.AnyOpen() ? nesting_.Innermost() : 0);
 }
 
 bool EntryScan::FindHit() {
@@ -196,13 +197,13 @@ void EntryScan::FollowFolders(std::size_t at, std::uint64_t records) {
   for (; records != 0; records &= records - 1) {
     std::size_t tagAt = at + static_cast<std::size_t>(std::countr_zero(records));
     if (buffer_[tagAt] == tag::FolderEnd) {
+      // The innermost open folder is the last pending one, when there is one.
       if (pendingNames_.empty()) {
         FolderEnd();
       } else {
         pendingNames_.pop_back();
       }
-    } else if (buffer_[tagAt] == tag::FolderStart && !(dataEnded_ && tagAt + 1 == end_)) {
-      // (A FolderStart that is the last byte has no name: a file cut short.)
+    } else if (OpensFolder(buffer_[tagAt], dataEnded_ && tagAt + 1 == end_)) {
       pendingNames_.push_back(tagAt + 1);
     }
   }

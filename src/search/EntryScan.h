@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "catalogue/FolderNesting.h"
 #include "platform/File.h"
 #include "platform/Progress.h"
 #include "search/SearchPattern.h"
@@ -121,7 +122,7 @@ class EntryScan {
   } chunk_;
 
   std::string path_ = "\\";
-  std::vector<std::size_t> openFolders_{1};  // the path's length for each open folder, the root's first
+  FolderNesting<std::size_t> nesting_{1};  // the path's length with each open folder, "\\" the root's
   // Where in buffer_ the names of the folders opened since the path was last made
   // up to date begin; still open, in order.
   std::vector<std::size_t> pendingNames_;

@@ -58,10 +58,10 @@ QuickFindResult FindEntries(Catalogue& catalogue, std::string_view text, ListRow
     EntryParts parts = SplitEntryText(scan.Text());
     if (scan.Tag() == tag::FileEntry) {
       ++result.fileCount;
-      rows.AddListRow(false, parts.name, {}, path, parts.sizeText);
+      rows.AddListRow({.caption = parts.name, .fileSize = parts.sizeText, .path = path});
     } else {
       ++result.folderHits;
-      rows.AddListRow(true, parts.name, {}, path, {});
+      rows.AddListRow({.isFolder = true, .caption = parts.name, .path = path});
     }
   }
   return result;
@@ -71,7 +71,7 @@ std::optional<QuickFindResult> QuickFind(Catalogue& catalogue, std::string_view 
                                          Progress& progress) {
   if (text.empty()) return std::nullopt;
   QuickFindResult result = FindEntries(catalogue, text, rows, progress);
-  if (!result.Found()) rows.AddListRow(false, kNoMatchingItems, {}, {}, {});
+  if (!result.Found()) rows.AddListRow({.caption = kNoMatchingItems});
   return result;
 }
 

@@ -28,7 +28,7 @@ struct FileJob {
   bool opened = false;
   bool ended = false;
   int percent = 0;
-  std::deque<std::pair<std::unique_ptr<ListRowSink>, std::size_t>> batches;  // with their row counts
+  std::deque<std::pair<std::unique_ptr<RowBatch>, std::size_t>> batches;  // with their row counts
   std::size_t queuedRows = 0;
   CatalogueSearch result;
   std::exception_ptr error;
@@ -80,7 +80,7 @@ class Searcher {
         return (job.started && !toldStarting) || (job.opened && !toldOpened) || !job.batches.empty() ||
                job.ended;
       });
-      std::unique_ptr<ListRowSink> batch;
+      std::unique_ptr<RowBatch> batch;
       if (!job.batches.empty()) {
         batch = std::move(job.batches.front().first);
         job.queuedRows -= job.batches.front().second;
@@ -113,14 +113,14 @@ class Searcher {
   // Emptied batches are used again: a new one for every block would cost an
   // allocation, and fresh pages, each time. There are never more spares than
   // batches were once queued at the same time.
-  void Recycle(std::unique_ptr<ListRowSink> batch) {
+  void Recycle(std::unique_ptr<RowBatch> batch) {
     batch->ClearListView();
     std::lock_guard lock(mutex_);
     spare_.push_back(std::move(batch));
   }
 
   // Takes a spare batch, or makes one; the mutex is held.
-  std::unique_ptr<ListRowSink> SpareBatch() {
+  std::unique_ptr<RowBatch> SpareBatch() {
     if (spare_.empty()) return rows_.NewBatch();
     auto batch = std::move(spare_.back());
     spare_.pop_back();
@@ -135,11 +135,6 @@ class Searcher {
       batch_ = searcher_.SpareBatch();
     }
 
-    void AddListRow(bool isFolder, std::string_view name, std::string_view archive, std::string_view path,
-                    std::string_view sizeText) override {
-      batch_->AddListRow(isFolder, name, archive, path, sizeText);
-      ++rowCount_;
-    }
     void ClearListView() override {}
 
     void Starting(const std::string&) override { Tell([this] { job_.started = true; }); }
@@ -162,6 +157,11 @@ class Searcher {
     }
 
    private:
+    void AddRow(const ListRowView& row) override {
+      batch_->AddListRow(row);
+      ++rowCount_;
+    }
+
     template <class Change>
     void Tell(Change change) {
       std::lock_guard lock(searcher_.mutex_);
@@ -172,7 +172,7 @@ class Searcher {
 
     Searcher& searcher_;
     FileJob& job_;
-    std::unique_ptr<ListRowSink> batch_;
+    std::unique_ptr<RowBatch> batch_;
     std::size_t rowCount_ = 0;
   };
 
@@ -222,7 +222,7 @@ class Searcher {
   std::size_t head_ = 0;  // the file being handed on
   std::size_t next_ = 0;  // the next file for a worker
   bool abandoned_ = false;
-  std::vector<std::unique_ptr<ListRowSink>> spare_;
+  std::vector<std::unique_ptr<RowBatch>> spare_;
   std::vector<std::jthread> workers_;  // last: joined before the rest goes
 };
 

@@ -25,6 +25,10 @@ using FileSearched = std::function<void(const std::string& fileName, const Catal
 //
 // When a file cannot be read, its error is thrown once the rows of the files
 // before it and its own rows until then have been added; no later file's rows are.
+//
+// Threads: call it from one thread (a window's worker, say); `rows`, `watcher` and
+// `searched` are called on that thread only, but for rows.NewBatch, which the
+// workers call too.
 void SearchFilesAhead(std::string_view text, const std::vector<std::string>& files, BatchedRowSink& rows,
                       ScanWatcher& watcher, const FileSearched& searched);
 

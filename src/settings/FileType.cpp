@@ -6,6 +6,7 @@
 #include "platform/File.h"
 #include "platform/IoError.h"
 #include "platform/Program.h"
+#include "settings/Settings.h"
 
 namespace qvl {
 namespace {
@@ -101,7 +102,14 @@ void RegisterFileType(ProfileFile& settingsFile, const Desktop& desktop) {
   WriteInFolder(home + "/applications", "quorvalen.desktop", DesktopEntry(desktop.programPath));
   RunUpdateTool("update-mime-database", home + "/mime", desktop.toolPath);
   RunUpdateTool("update-desktop-database", home + "/applications", desktop.toolPath);
+  MakeSettingsFolder(settingsFile);
   settingsFile.WriteInteger("Main", "ReggedFileTypes", 1);
+}
+
+bool RegisterFileTypeIfNeeded(ProfileFile& settingsFile, const Desktop& desktop) {
+  if (settingsFile.ReadInteger("Main", "ReggedFileTypes", 0) != 0) return false;
+  RegisterFileType(settingsFile, desktop);
+  return true;
 }
 
 }  // namespace qvl

@@ -31,6 +31,11 @@ Desktop ThisDesktop();
 // tries again.
 void RegisterFileType(ProfileFile& settingsFile, const Desktop& desktop);
 
+// Registers the file type unless ReggedFileTypes of section Main says it is done; a
+// step of its own after the settings are loaded, so that a caller can report a failed
+// registration and still has every setting. True when it registered now.
+bool RegisterFileTypeIfNeeded(ProfileFile& settingsFile, const Desktop& desktop);
+
 // The program's icon, an SVG picture.
 std::string_view ProgramIconSvg();
 

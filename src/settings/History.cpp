@@ -1,20 +1,34 @@
 #include "settings/History.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <map>
+
+#include "settings/Settings.h"
 
 namespace qvl {
 
+std::string CatalogueKey(std::string_view name) {
+  std::filesystem::path path(name);
+  std::error_code error;
+  auto full = std::filesystem::absolute(path, error);
+  return (error ? path : full).lexically_normal().string();
+}
+
 int HistoryList::IndexOf(std::string_view name) const {
-  for (std::size_t i = 0; i < entries_.size(); ++i)
-    if (collator_->Equal(entries_[i], name)) return static_cast<int>(i);
-  return -1;
+  auto found = indexByKey_.find(CatalogueKey(name));
+  return found == indexByKey_.end() ? -1 : found->second;
 }
 
 bool HistoryList::Add(std::string name) {
-  if (IndexOf(name) >= 0) return false;
+  if (!indexByKey_.try_emplace(CatalogueKey(name), Count()).second) return false;
   entries_.push_back(std::move(name));
   return true;
+}
+
+void HistoryList::Sort() {
+  collator_->Sort(entries_);
+  for (int i = 0; i < Count(); ++i) indexByKey_[CatalogueKey(entries_[static_cast<std::size_t>(i)])] = i;
 }
 
 std::vector<std::string> ReadHistoryKeys(const ProfileFile& file) {
@@ -22,7 +36,7 @@ std::vector<std::string> ReadHistoryKeys(const ProfileFile& file) {
   std::map<std::string, std::string> byKey;
   for (auto& [key, value] : file.ReadSection(kHistory)) byKey.emplace(AsciiLowerCase(key), std::move(value));
   std::vector<std::string> values;
-  for (std::size_t n = 1; n <= kMaxHistoryKeys; ++n) {
+  for (std::size_t n = 1;; ++n) {
     auto found = byKey.find(AsciiLowerCase(ItemKey(n)));
     if (found == byKey.end() || found->second == "ERROR") break;
     values.push_back(std::move(found->second));
@@ -39,8 +53,10 @@ std::vector<std::string> ReadHistory(const ProfileFile& file, const Collator& co
 void StoredHistory::AddCatalogue(const std::string& name) {
   // Read at the time of adding: the window may have saved its history meanwhile.
   auto values = ReadHistoryKeys(file_);
-  if (std::any_of(values.begin(), values.end(), [&](const auto& known) { return collator_.Equal(known, name); }))
+  std::string key = CatalogueKey(name);
+  if (std::any_of(values.begin(), values.end(), [&](const auto& known) { return CatalogueKey(known) == key; }))
     return;
+  MakeSettingsFolder(file_);
   file_.WriteString(kHistory, ItemKey(values.size() + 1), name);
 }
 

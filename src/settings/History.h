@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "listing/CatalogueHistory.h"
@@ -10,8 +11,13 @@
 
 namespace qvl {
 
-// The catalogue files known to the program, in the order they were added. No two
-// entries compare equal in the user's locale without regard to letter case.
+// What a history entry is compared by: the file it names, as an absolute, lexically
+// normal path ("/cats/./a.qvl" and "/cats/x/../a.qvl" are "/cats/a.qvl"). Letter case
+// counts, as it does for the file system: Disk.qvl and disk.qvl are two files.
+std::string CatalogueKey(std::string_view name);
+
+// The catalogue files known to the program, in the order they were added, each as it
+// was added. No two entries name the same file (CatalogueKey).
 class HistoryList {
  public:
   explicit HistoryList(const Collator& collator) : collator_(&collator) { entries_.reserve(100); }
@@ -22,22 +28,23 @@ class HistoryList {
   int Count() const { return static_cast<int>(entries_.size()); }
   const std::string& Entry(int index) const { return entries_.at(static_cast<std::size_t>(index)); }
   const std::vector<std::string>& Entries() const { return entries_; }
-  // Ascending without regard to letter case, as the history is stored.
-  void Sort() { collator_->Sort(entries_); }
+  // Ascending in the locale's collation without regard to letter case, as the history
+  // is stored.
+  void Sort();
 
  private:
   const Collator* collator_;
   std::vector<std::string> entries_;
+  std::unordered_map<std::string, int> indexByKey_;  // a history may be long
 };
 
 inline constexpr std::string_view kHistory = "History";
-inline constexpr std::size_t kMaxHistoryKeys = 100;
 // "Item1", "Item2", ...: the key of the history's entry number n, counted from 1.
 inline std::string ItemKey(std::size_t n) { return "Item" + std::to_string(n); }
 
 // The values of Item1, Item2, ... of section "History" in key order, repeats
 // included. Reading stops at the first key that is missing or holds exactly "ERROR",
-// and after Item100.
+// however many come before it: every catalogue once added stays in the history.
 std::vector<std::string> ReadHistoryKeys(const ProfileFile& file);
 
 // The stored history list: those values without repeats, in key order. This is the
@@ -49,12 +56,11 @@ std::vector<std::string> ReadHistory(const ProfileFile& file, const Collator& co
 // nothing else in the file is written.
 class StoredHistory : public CatalogueHistory {
  public:
-  StoredHistory(ProfileFile& file, const Collator& collator) : file_(file), collator_(collator) {}
+  explicit StoredHistory(ProfileFile& file) : file_(file) {}
   void AddCatalogue(const std::string& name) override;
 
  private:
   ProfileFile& file_;
-  const Collator& collator_;
 };
 
 }  // namespace qvl

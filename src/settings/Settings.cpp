@@ -1,8 +1,12 @@
 #include "settings/Settings.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 
+#include "platform/IoError.h"
 #include "platform/Program.h"
 
 namespace qvl {
@@ -12,9 +16,40 @@ constexpr std::string_view kMain = "Main";
 
 }  // namespace
 
-std::string SettingsFilePath() { return ProgramFolder() + "Quorvalen.ini"; }
+SettingsEnvironment ThisSettingsEnvironment() {
+  const char* configHome = std::getenv("XDG_CONFIG_HOME");
+  const char* home = std::getenv("HOME");
+  return {configHome != nullptr ? configHome : "", home != nullptr ? home : ""};
+}
 
-void LoadSettings(ProfileFile& file, WindowSettings& settings, const Desktop& desktop) {
+std::string SettingsFilePathFor(const std::string& programFolder, const SettingsEnvironment& environment) {
+  constexpr std::string_view kFileName = "Quorvalen.ini";
+  std::string folder = programFolder;
+  if (folder.empty() || folder.back() != '/') folder += '/';
+  // The file is written by replacing it, so it is the folder that must take writes.
+  if (::access(folder.c_str(), W_OK) == 0) return folder + std::string(kFileName);
+  std::string config;
+  if (environment.configHome.starts_with('/'))
+    config = environment.configHome;
+  else if (!environment.home.empty())
+    config = environment.home + "/.config";
+  else
+    return folder + std::string(kFileName);
+  if (config.back() != '/') config += '/';
+  return config + "Quorvalen/" + std::string(kFileName);
+}
+
+std::string SettingsFilePath() { return SettingsFilePathFor(ProgramFolder(), ThisSettingsEnvironment()); }
+
+void MakeSettingsFolder(const ProfileFile& file) {
+  auto folder = std::filesystem::path(file.Path()).parent_path();
+  if (folder.empty()) return;
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  if (error) ThrowIoError("create the folder", folder.string(), error.value());
+}
+
+void LoadSettings(const ProfileFile& file, WindowSettings& settings) {
   settings.lastOutPut = file.ReadString(kMain, "LastOutPut", "");
   settings.lastBrowsed = file.ReadString(kMain, "LastBrowsed", "");
   // An empty value, possible only by editing the file, keeps drive C.
@@ -24,7 +59,6 @@ void LoadSettings(ProfileFile& file, WindowSettings& settings, const Desktop& de
   settings.rightMargin = ReadRightMargin(file);
   settings.skipComment = file.ReadInteger(kMain, "SkipComment", 0) == 1;
   for (auto& name : ReadHistoryKeys(file)) AddToHistory(settings, name);
-  if (file.ReadInteger(kMain, "ReggedFileTypes", 0) == 0) RegisterFileType(file, desktop);
 }
 
 void SaveSettings(ProfileFile& file, WindowSettings& settings) {
@@ -39,6 +73,7 @@ void SaveSettings(ProfileFile& file, WindowSettings& settings) {
   settings.history.Sort();
   for (int i = 0; i < settings.history.Count(); ++i)
     entries.push_back({std::string(kHistory), ItemKey(static_cast<std::size_t>(i) + 1), settings.history.Entry(i)});
+  MakeSettingsFolder(file);
   file.Write(entries);
 }
 

@@ -15,8 +15,24 @@
 
 namespace qvl {
 
-// "Quorvalen.ini" in the program file's folder: the window and qvl share it.
+// Where the settings file of a program lives: "Quorvalen.ini" in the program's folder
+// when that folder can be written (the build folder, a folder on a stick), else, for a
+// program installed where its user may not write, in "Quorvalen/" of the user's
+// configuration folder: $XDG_CONFIG_HOME when it names a folder from the root, else
+// ~/.config. With neither, the file stays beside the program.
+struct SettingsEnvironment {
+  std::string configHome;  // $XDG_CONFIG_HOME, empty when unset
+  std::string home;        // $HOME, empty when unset
+};
+SettingsEnvironment ThisSettingsEnvironment();
+std::string SettingsFilePathFor(const std::string& programFolder, const SettingsEnvironment& environment);
+
+// The settings file of the running program: the window and qvl share it.
 std::string SettingsFilePath();
+
+// Creates the folders above a settings file that is about to be written: the one in
+// the configuration folder may not exist yet.
+void MakeSettingsFolder(const ProfileFile& file);
 
 inline constexpr std::string_view kAllFiles = "All Files";
 
@@ -25,27 +41,29 @@ inline constexpr std::string_view kAllFiles = "All Files";
 struct WindowSettings {
   explicit WindowSettings(const Collator& collator) : history(collator) {}
 
-  std::string lastOutPut;    // Edit1: the output file of the Save tab
-  std::string lastBrowsed;   // Edit2: the catalogue file of the Browse tab
+  std::string lastOutPut;    // the output file box of the Save tab
+  std::string lastBrowsed;   // the catalogue file box of the Browse tab
   char lastDrive = 'C';      // the drive selector's letter
-  int method = 0;            // MethodGroup's item: -1 (none) to 3; the layout selects 0
+  int method = 0;            // the method choice: -1 (none) to 3; the layout selects 0
   std::uint8_t rightMargin = kDefaultRightMargin;
-  bool skipComment = false;  // CommentCB
+  bool skipComment = false;  // Skip Comment
   HistoryList history;
-  // The drop-down of SearchExtFilterCombo: the newest catalogue first, "All Files" last.
+  // The drop-down of the file choice of the Search tab: the newest catalogue first,
+  // "All Files" last.
   std::vector<std::string> searchFileItems{std::string(kAllFiles)};
 };
 
 // Fills the settings from section Main and the history from section History of the
-// file, then registers the file type unless ReggedFileTypes says it is done.
-void LoadSettings(ProfileFile& file, WindowSettings& settings, const Desktop& desktop);
+// file. The file type is registered apart (RegisterFileTypeIfNeeded, after this), so
+// that a failed registration costs no setting.
+void LoadSettings(const ProfileFile& file, WindowSettings& settings);
 
 // Writes section Main and the history, sorted, as Item1 to ItemN in one replacement
 // of the file; keys above ItemN stay as they are.
 void SaveSettings(ProfileFile& file, WindowSettings& settings);
 
-// Adds a catalogue to the history unless it is there in any letter case, and then at
-// the top of the Search tab's drop-down. True when added.
+// Adds a catalogue to the history unless it names a file there already, and then at
+// the top of the drop-down of the Search tab's file choice. True when added.
 bool AddToHistory(WindowSettings& settings, const std::string& name);
 
 // The window's history for the create-list command.

@@ -10,12 +10,14 @@
 #include "browse/Catalogue.h"
 #include "browse/CatalogueReplay.h"
 #include "browse/FolderView.h"
+#include "browse/Import.h"
 #include "listing/CatalogueWriter.h"
 
 namespace qvl::test {
 
 // Loads `path`, then browses every folder (up to `maxShown`), replays the whole
-// catalogue and loads the replay's output again from `scratch`. Returns what went
+// catalogue and loads the replay's output again from `scratch`, and merges it
+// into an empty catalogue beside `scratch` and loads that. Returns what went
 // wrong, or an empty text.
 inline std::string CheckCatalogue(const std::string& path, const std::string& scratch, std::size_t maxShown = 100) {
   std::ostringstream problems;
@@ -74,6 +76,21 @@ inline std::string CheckCatalogue(const std::string& path, const std::string& sc
   if (again.Folders().Count() != folders.Count()) problems << "replay loads other folders; ";
   for (std::size_t i = 0; !backslashInName && i < std::min(folders.Count(), maxShown); ++i)
     if (again.Folders().Path(i) != folders.Path(i)) problems << "replay path " << again.Folders().Path(i) << "; ";
+
+  // Merged into an empty catalogue, every folder is new and written below its
+  // parent in order: the loader finds the same folders there.
+  const std::string merged = scratch + ".merged.qvl";
+  std::ofstream(merged, std::ios::binary | std::ios::trunc) << std::string("\0m:\2\0", 5);
+  Catalogue source(collator);
+  source.LoadCatalogue(path, true, quiet);
+  ImportCatalogue(source, merged, false, std::nullopt, quiet);
+  Catalogue reloaded(collator);
+  reloaded.LoadCatalogue(merged, true, quiet);
+  if (reloaded.Folders().Count() != folders.Count())
+    problems << "merge loads " << reloaded.Folders().Count() << " folders; ";
+  for (std::size_t i = 0; !backslashInName && i < std::min({folders.Count(), reloaded.Folders().Count(), maxShown});
+       ++i)
+    if (reloaded.Folders().Path(i) != folders.Path(i)) problems << "merge path " << reloaded.Folders().Path(i) << "; ";
   return problems.str();
 }
 

@@ -1,8 +1,15 @@
 // Reading a catalogue and building its folder index.
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
 
 #include "browse/Catalogue.h"
-#include "browse/CatalogueReader.h"
+#include "browse/FolderView.h"
+#include "platform/IoError.h"
+#include "catalogue/CatalogueReader.h"
 #include "browse/CatalogueFiles.h"
 
 namespace qvl {
@@ -130,6 +137,58 @@ TEST(LoadCatalogue, MissingFileChangesNothingAndAReloadStartsAfresh) {
   EXPECT_EQ(file.Paths(), (Strings{"\\"}));
   EXPECT_EQ(catalogue.Caption(), "d:");
   EXPECT_EQ(catalogue.CatalogueComment(), "(none)");
+}
+
+// A socket passes for a file until it is opened, even for root: a load that throws.
+TEST(LoadCatalogue, ALoadThatFailsLeavesTheOpenCatalogueAsItWas) {
+  CatalogueFile file(SampleDisk());
+  Catalogue& catalogue = file.Load();
+  Progress quiet;
+  const std::string socketPath = file.dir / "socket.qvl";
+  int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_GE(fd, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+  std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
+  ASSERT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+
+  EXPECT_THROW(catalogue.LoadCatalogue(socketPath, true, quiet), IoError);
+  ::close(fd);
+  EXPECT_EQ(file.Paths(), (Strings{"\\", "\\Docs\\"}));
+  EXPECT_EQ(catalogue.Caption(), "c: [data]");
+  EXPECT_EQ(catalogue.FileTitle(), "disk.qvl");
+  EXPECT_EQ(catalogue.CatalogueComment(), "Backup of data disk\r\n");
+  EXPECT_EQ(catalogue.Reader().OpenCatalogueName(), file.path);
+  ListRows rows;
+  ASSERT_TRUE(ShowFolder(catalogue, "\\Docs\\", rows, quiet));
+  ASSERT_EQ(rows.rows.size(), 1u);
+  EXPECT_EQ(rows.rows[0].caption, "a.txt");
+}
+
+// The loader reads any file; whether it looks like a catalogue and whether it
+// ends with its end mark is for the caller to judge.
+TEST(LoadCatalogue, TellsWhetherAFileBeginsLikeACatalogueAndIsComplete) {
+  const std::string disk = SampleDisk();
+  struct Case {
+    std::string bytes;
+    bool begins, complete;
+  } cases[] = {
+      {disk, true, true},
+      {disk.substr(0, disk.size() - 1), true, false},   // no end mark
+      {disk.substr(0, disk.size() - 20), true, false},  // cut inside an entry
+      {Bytes("\x00" "c:" "\x00"), true, true},          // the end mark right after the caption
+      {Bytes("\x00"), true, false},                      // only the header's mark
+      {"", false, false},
+      {"root:x:0:0:root:/root:/bin/sh\n", false, false},
+      {Bytes("\x03" "a" "\x02\x00"), false, true},
+  };
+  for (const Case& c : cases) {
+    CatalogueFile file(c.bytes);
+    Catalogue& catalogue = file.Load();
+    EXPECT_EQ(catalogue.BeginsLikeCatalogue(), c.begins) << c.bytes;
+    EXPECT_EQ(catalogue.Complete(), c.complete) << c.bytes;
+  }
 }
 
 // Every block size gives the same result, so no record is lost or doubled where

@@ -52,6 +52,24 @@ TEST(QvlLs, PrintsRowsAsTabSeparatedFieldsInTheChosenOrder) {
   EXPECT_EQ(result.out, "F\ta.txt\t12\t\t\n");
 }
 
+// size orders the size texts as the list view does; bytes orders the numbers, the
+// folders first in both directions, and takes sizes past 32 bits.
+TEST(QvlLs, SortsByBytesAsNumbers) {
+  TempDir dir;
+  test::WriteFile(dir / "sizes.qvl", Bytes("\x00" "c:" "\x04" "Sub" "\x03" "nine/9" "\x03" "ten/10" "\x03" "none"
+                                          "\x03" "huge/4294967297" "\x03" "also9/9" "\x01" "Sub" "\x02\x02\x00"));
+  auto text = RunQvl({"ls", dir / "sizes.qvl", "--sort", "size"});
+  EXPECT_EQ(text.out, "D\tSub\t\t\t\nF\tnone\t\t\t\nF\tten\t10\t\t\nF\thuge\t4294967297\t\t\n"
+                      "F\tnine\t9\t\t\nF\talso9\t9\t\t\n");
+  auto ascending = RunQvl({"ls", dir / "sizes.qvl", "--sort", "bytes"});
+  ASSERT_EQ(ascending.status, 0) << ascending.err;
+  EXPECT_EQ(ascending.out, "D\tSub\t\t\t\nF\tnone\t\t\t\nF\tnine\t9\t\t\nF\talso9\t9\t\t\nF\tten\t10\t\t\n"
+                           "F\thuge\t4294967297\t\t\n");
+  auto descending = RunQvl({"ls", dir / "sizes.qvl", "--sort", "bytes:desc"});
+  EXPECT_EQ(descending.out, "D\tSub\t\t\t\nF\thuge\t4294967297\t\t\nF\tten\t10\t\t\nF\tnine\t9\t\t\n"
+                            "F\talso9\t9\t\t\nF\tnone\t\t\t\n");
+}
+
 TEST(QvlLs, EscapesTabAndLineBreaksInNames) {
   TempDir dir;
   test::WriteFile(dir / "odd.qvl", Bytes("\x00" "c:" "\x03" "tab\there" "\x03" "two\r\nlines/5" "\x02\x00"));
@@ -75,6 +93,34 @@ TEST(QvlLs, UnknownPathMissingFileAndBadSortAreErrors) {
   EXPECT_NE(badSort.err.find("--sort takes name, size, path or archive"), std::string::npos);
   EXPECT_EQ(RunQvl({"ls", dir / "disk.qvl", "--sort", "name:up"}).status, 2);
   EXPECT_EQ(RunQvl({"ls"}).status, 2);
+}
+
+TEST(QvlBrowse, RefusesFilesThatAreNoCatalogueAndWarnsOfOnesCutShort) {
+  TempDir dir;
+  test::WriteFile(dir / "passwd", "root:x:0:0:root:/root:/bin/sh\n");
+  test::WriteFile(dir / "empty.qvl", "");
+  const std::string disk = SampleDisk();
+  test::WriteFile(dir / "cut.qvl", disk.substr(0, disk.size() - 2));  // the root's FolderEnd and the end mark
+  for (std::string command : {"info", "ls", "tree", "find"}) {
+    auto args = [&](const std::string& file) {
+      std::vector<std::string> list{command, file};
+      if (command == "find") list.push_back("a");
+      return list;
+    };
+    for (const std::string& file : {dir / "passwd", dir / "empty.qvl"}) {
+      auto refused = RunQvl(args(file));
+      EXPECT_EQ(refused.status, 2) << command;
+      EXPECT_EQ(refused.out, "") << command;
+      EXPECT_EQ(refused.err, "qvl: \"" + file + "\" is not a catalogue\n") << command;
+    }
+    auto cut = RunQvl(args(dir / "cut.qvl"));
+    EXPECT_EQ(cut.status, 0) << command << cut.err;
+    EXPECT_NE(cut.out, "") << command;
+    EXPECT_EQ(cut.err.find("qvl: warning: \"" + (dir / "cut.qvl") + "\" ends before its end mark; it may be cut short\n"),
+              0u)
+        << command << cut.err;
+  }
+  EXPECT_NE(RunQvl({"info", dir / "cut.qvl"}).out.find("Folders:   2\nFiles:     3\n"), std::string::npos);
 }
 
 // The catalogue written out comes out as the listing of the drive did, but for the

@@ -1,6 +1,8 @@
 // qvl list and qvl drives, run as a user would on trees made for the test.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "support/Bytes.h"
 #include "support/RunQvl.h"
 #include "support/TempDir.h"
@@ -98,18 +100,44 @@ TEST(QvlList, UsageAndFailuresExitWithStatusTwo) {
     EXPECT_EQ(result.status, 2) << args.size();
     EXPECT_NE(result.err.find("Usage: qvl"), std::string::npos);
   }
-  auto noDrive = RunQvl({"list", "q", "--map", "c=" + dir.Path(), "-o", dir / "x.qvl"});
+  auto noDrive = RunQvl({"list", "q", "-o", dir / "x.qvl"});
   EXPECT_EQ(noDrive.status, 2);
   EXPECT_EQ(noDrive.err, "qvl: There is no drive q: on this machine\n");
   auto badFolder = RunQvl({"list", "c", "--map", "c=" + (dir / "none"), "-o", dir / "x.qvl"});
   EXPECT_EQ(badFolder.status, 2);
-  EXPECT_NE(badFolder.err.find("none\""), std::string::npos);
+  EXPECT_EQ(badFolder.err, "qvl: Cannot open folder \"" + (dir / "none") + "\": No such file or directory\n");
+  dir.MakeFile("plain");
+  auto notFolder = RunQvl({"list", "c", "--map", "c=" + (dir / "plain"), "-o", dir / "x.qvl"});
+  EXPECT_EQ(notFolder.err, "qvl: Cannot open folder \"" + (dir / "plain") + "\": Not a directory\n");
   auto cannotCreate = RunQvl({"list", "c", "--map", "c=" + dir.Path(), "-o", dir / "no/such/x.qvl"});
   EXPECT_EQ(cannotCreate.status, 2);
   EXPECT_NE(cannotCreate.err.find("x.qvl"), std::string::npos);
   auto full = RunQvl({"list", "c", "--map", "c=" + dir.Path(), "-o", "/dev/full", "--if-exists", "overwrite"});
   EXPECT_EQ(full.status, 2);
   EXPECT_EQ(full.err, "qvl: Cannot write to \"/dev/full\": No space left on device\n");
+}
+
+// A mistyped letter in --map once listed the real drive instead: all of "/" for c:.
+TEST(QvlList, AMapThatDoesNotNameTheListedDriveIsAUsageError) {
+  TempDir dir;
+  MakeSampleDisk(dir);
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"list", "c", "--map", "d=" + (dir / "tree"), "-o", "x.qvl"},
+           {"list", "c", "--map", "c=" + (dir / "tree"), "--map", "d=" + (dir / "tree"), "-o", "x.qvl"},
+       }) {
+    auto result = RunQvl(args, dir.Path());
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.err.find("qvl: --map d=" + (dir / "tree") + " does not name the drive being listed, c:\n"), 0u)
+        << result.err;
+    EXPECT_NE(result.err.find("Usage: qvl"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(dir / "x.qvl"));
+  }
+  auto mapped = RunQvl({"list", "C:", "--map", "c:=" + (dir / "tree"), "--map", "C=" + (dir / "tree/Docs"), "-o",
+                        dir / "x.qvl"});
+  ASSERT_EQ(mapped.status, 0) << mapped.err;
+  EXPECT_NE(ReadFile(dir / "x.qvl").find("a.txt/12"), std::string::npos);
+  EXPECT_EQ(ReadFile(dir / "x.qvl").find("readme"), std::string::npos);
+  EXPECT_EQ(RunQvl({"drives", "--map", "b=" + (dir / "tree"), "--map", "d=" + (dir / "tree")}).status, 0);
 }
 
 TEST(QvlDrives, OneTabSeparatedLinePerDrive) {

@@ -46,12 +46,31 @@ TEST(QvlSettings, AListedCatalogueJoinsTheHistoryOnce) {
   ASSERT_EQ(first.status, 0) << first.err;
   EXPECT_EQ(qvl.Ini(), ini + "Item2=" + qvl.home + "/cat.qvl\r\n");
 
-  // The same name in other letters, and the same file by another way: no new key.
-  for (const char* output : {"CAT.QVL", "./tree/../cat.qvl"}) {
-    auto again = listTo(output);
-    ASSERT_EQ(again.status, 0) << again.err;
-  }
+  // The same file by another way: no new key.
+  auto again = listTo("./tree/../cat.qvl");
+  ASSERT_EQ(again.status, 0) << again.err;
   EXPECT_EQ(qvl.Ini(), ini + "Item2=" + qvl.home + "/cat.qvl\r\n");
+  // The same name in other letters is another file here, and joins the history.
+  auto other = listTo("CAT.QVL");
+  ASSERT_EQ(other.status, 0) << other.err;
+  EXPECT_EQ(qvl.Ini(), ini + "Item2=" + qvl.home + "/cat.qvl\r\nItem3=" + qvl.home + "/CAT.QVL\r\n");
+}
+
+// With a hundred catalogues in the history, the next ones once went to the same key
+// in turn and were never searched.
+TEST(QvlSettings, TheHistoryGrowsPastAHundredAndAllOfItIsSearched) {
+  std::string ini = "[History]\n";
+  for (int i = 1; i <= 100; ++i) ini += "Item" + std::to_string(i) + "=/gone/" + std::to_string(i) + ".qvl\n";
+  Installed qvl(ini);
+  for (const char* output : {"new1.qvl", "new2.qvl"}) {
+    auto listed = qvl.Run({"list", "t", "--map", "t=" + (qvl.dir / "tree"), "-o", output});
+    ASSERT_EQ(listed.status, 0) << listed.err;
+  }
+  EXPECT_EQ(qvl.Ini(), ini + "Item101=" + qvl.home + "/new1.qvl\nItem102=" + qvl.home + "/new2.qvl\n");
+  auto found = qvl.Run({"search", "a.txt"});
+  ASSERT_EQ(found.status, 0) << found.err;
+  EXPECT_NE(found.out.find("F\ta.txt\t5\t\\\tnew1.qvl\n"), std::string::npos) << found.out;
+  EXPECT_NE(found.out.find("F\ta.txt\t5\t\\\tnew2.qvl\n"), std::string::npos) << found.out;
 }
 
 TEST(QvlSettings, TheDrivesSectionAddsDrivesThatMapOverrides) {

@@ -98,22 +98,43 @@ TEST(SearchFilesAhead, FilesWithMoreRowsThanMayWaitArriveWhole) {
 }
 
 // Batches that fail on a row named "boom", as a full disk would.
-struct FailingRows final : BatchedRowSink {
-  struct Batch final : ListRowSink {
-    void AddListRow(bool isFolder, std::string_view name, std::string_view archive, std::string_view path,
-                    std::string_view sizeText) override {
-      if (name == "boom") throw std::runtime_error("no room for boom");
-      rows.AddListRow(isFolder, name, archive, path, sizeText);
-    }
-    void ClearListView() override { rows.ClearListView(); }
-    ListRows rows;
-  };
-  void AddListRow(bool, std::string_view, std::string_view, std::string_view, std::string_view) override {}
+struct FailingBatch {
+  void AddListRow(const ListRowView& row) {
+    if (row.caption == "boom") throw std::runtime_error("no room for boom");
+    rows.AddListRow(row);
+  }
+  void ClearListView() { rows.ClearListView(); }
+  ListRows rows;
+};
+struct FailingRows final : BatchedRowSinkOf<FailingBatch> {
   void ClearListView() override {}
-  std::unique_ptr<ListRowSink> NewBatch() const override { return std::make_unique<Batch>(); }
-  void AddBatch(ListRowSink& batch) override { all.AddBatch(static_cast<Batch&>(batch).rows); }
+  void TakeBatch(FailingBatch& batch) override { all.TakeBatch(batch.rows); }
+  void AddRow(const ListRowView&) override {}
   ListRows all;
 };
+
+// Rows come in field order; a folder's stored size is never shown, in a batch or
+// not; a batch goes back only to a sink of the kind that made it.
+TEST(RowSinks, FolderRowsShowNoSizeAndBatchesGoBackToTheirKindOfSink) {
+  ListRows rows;
+  rows.AddListRow({.isFolder = true, .caption = "docs", .fileSize = "12", .path = "\\", .archive = "c.qvl"});
+  rows.AddListRow({.caption = "a.txt", .fileSize = "7", .path = "\\docs\\", .archive = "c.qvl"});
+  EXPECT_EQ(RowsText(rows), "D docs||\\|c.qvl\nF a.txt|7|\\docs\\|c.qvl\n");
+  EXPECT_EQ(rows.FileCount, 1);
+
+  std::unique_ptr<RowBatch> batch = rows.NewBatch();
+  batch->AddListRow({.isFolder = true, .caption = "sub", .fileSize = "3"});
+  batch->AddListRow({.caption = "b"});
+  FailingRows other;
+  EXPECT_THROW(other.AddBatch(*batch), std::logic_error);
+  EXPECT_THROW(rows.AddBatch(*other.NewBatch()), std::logic_error);
+  rows.AddBatch(*batch);
+  EXPECT_EQ(RowsText(rows), "D docs||\\|c.qvl\nF a.txt|7|\\docs\\|c.qvl\nD sub|||\nF b|||\n");
+  EXPECT_EQ(rows.FileCount, 2);
+  // Taken away: the same batch adds nothing twice.
+  rows.AddBatch(*batch);
+  EXPECT_EQ(rows.rows.size(), 4u);
+}
 
 TEST(SearchFilesAhead, AFailureEndsTheSearchWhereItHappened) {
   test::TempDir dir;

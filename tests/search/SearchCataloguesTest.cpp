@@ -153,7 +153,7 @@ TEST(SearchCatalogues, SearchesEveryFileInListOrder) {
   test::WriteFile(dir / "two.qvl", Bytes("\x00" "a:" "\x04" "Readme" "\x01" "Readme" "\x03" "readme" "\x02\x02\x00"));
   std::vector<std::string> files = {dir / "two.qvl", dir / "gone.qvl", dir / "one.qvl"};
   ListRows rows;
-  rows.AddListRow(false, "old", {}, {}, {});
+  rows.AddListRow({.caption = "old"});
   Recorded progress;
   SearchOutcome outcome = SearchCatalogues("readme", files, rows, progress);
   EXPECT_EQ(RowsText(rows), "D Readme||\\|two.qvl\nF readme||\\Readme\\|two.qvl\nF readme.txt|1234|\\|one.qvl\n");
@@ -180,7 +180,7 @@ TEST(SearchCatalogues, SearchesEveryFileInListOrder) {
 
 TEST(SearchCatalogues, AnEmptyListOrAMissingNamedFileSearchesNothing) {
   ListRows rows;
-  rows.AddListRow(false, "old", {}, {}, {});
+  rows.AddListRow({.caption = "old"});
   Recorded progress;
   EXPECT_TRUE(SearchCatalogues("x", {}, rows, progress).noFilesToSearch);
   EXPECT_TRUE(rows.rows.empty());

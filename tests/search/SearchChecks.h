@@ -3,6 +3,8 @@
 // The searches written as plainly as they can be, a byte and a field at a time
 // through the catalogue reader: what the block scan must agree with on any file.
 // Shared by the tests and the fuzz target.
+#include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -10,6 +12,7 @@
 
 #include "browse/Catalogue.h"
 #include "catalogue/Fields.h"
+#include "search/EntryScan.h"
 #include "search/QuickFind.h"
 #include "search/SearchAhead.h"
 #include "search/SearchCatalogues.h"
@@ -30,7 +33,11 @@ inline bool Contains(std::string_view entry, std::string_view text) {
 inline void AddHit(ListRows& rows, unsigned char tag, std::string_view entry, std::string_view path,
                    std::string_view archive) {
   EntryParts parts = SplitEntryText(entry);
-  rows.AddListRow(tag == tag::SubfolderEntry, parts.name, archive, path, parts.sizeText);
+  rows.AddListRow({.isFolder = tag == tag::SubfolderEntry,
+                   .caption = parts.name,
+                   .fileSize = parts.sizeText,
+                   .path = path,
+                   .archive = archive});
 }
 
 // Quick find: past the header to the first entry, then entry by entry; the folder
@@ -91,6 +98,89 @@ inline ListRows ReferenceSearch(const std::string& file, std::string_view text) 
   return rows;
 }
 
+// The loader's folder of each entry, by the position past its field: its path, or
+// "" once the root has closed. The folders are the loader's, one per FolderStart
+// with a name, and a FolderEnd goes back to the loader's parent of the folder.
+inline std::map<std::int64_t, std::string> LoaderFolderOfEntries(const std::string& file,
+                                                                 const FolderIndex& folders,
+                                                                 std::ostringstream& problems) {
+  std::map<std::int64_t, std::string> entries;
+  std::vector<std::size_t> parents(folders.Count(), 0);
+  for (std::size_t i = 0; i < folders.Count(); ++i)
+    for (std::uint32_t child : folders.Children(i)) parents[child] = i;
+  CatalogueReader reader(3);
+  reader.OpenCatalogue(file);
+  reader.ReadByte();
+  reader.ReadField();
+  if (reader.CurrentTag() == 0 && !reader.AtEnd()) reader.ReadField();
+  std::size_t current = 0, opened = 0;
+  bool rootClosed = false, closed = false;  // closed: no folder is open
+  do {
+    while (reader.CurrentTag() >= 5) reader.ReadByte();
+    unsigned char currentTag = reader.CurrentTag();
+    if (currentTag == 1 && !reader.AtEnd()) {
+      reader.ReadField();
+      if (++opened >= folders.Count() || folders.Position(opened) != reader.ReadPosition()) {
+        problems << "the loader has no folder at " << reader.ReadPosition() << "; ";
+        return entries;
+      }
+      if (parents[opened] != (closed ? 0 : current)) problems << "folder " << opened << "'s parent; ";
+      current = opened;
+      closed = false;
+    } else if (currentTag == 2) {
+      if (!closed && current == 0) {
+        closed = rootClosed = true;
+      } else if (!closed) {
+        current = parents[current];
+        closed = current == 0 && rootClosed;
+      }
+      reader.ReadByte();
+    } else if (currentTag >= 3) {
+      reader.ReadField();
+      entries[reader.ReadPosition()] = closed ? "" : folders.Path(current);
+    } else if (!reader.AtEnd()) {
+      reader.ReadByte();
+    }
+  } while (!reader.AtEnd());
+  if (opened + 1 != folders.Count()) problems << "the loader has " << folders.Count() << " folders; ";
+  return entries;
+}
+
+// The search's path of every entry that a one-byte text finds, for each first
+// byte of an entry, against the loader's folder of that entry.
+inline std::string CheckScanFolders(const std::string& file, const FolderIndex& folders) {
+  std::ostringstream problems;
+  auto expected = LoaderFolderOfEntries(file, folders, problems);
+  std::set<char> firstBytes;
+  {
+    CatalogueReader reader;
+    reader.OpenCatalogue(file);
+    reader.ReadByte();
+    do {
+      if (IsEntryTag(reader.CurrentTag())) {
+        std::string entry = reader.ReadField();
+        if (!entry.empty()) firstBytes.insert(entry[0]);
+      } else {
+        reader.ReadByte();
+      }
+    } while (!reader.AtEnd());
+  }
+  for (char first : firstBytes) {
+    SearchPattern pattern(std::string_view(&first, 1));
+    EntryScan scan(file, pattern, true, ScanOptions{1 << 12});
+    for (EntryScan::Event event; (event = scan.Next()) != EntryScan::Event::End;) {
+      if (event != EntryScan::Event::Hit) continue;
+      auto found = expected.find(scan.EndPosition());
+      if (found == expected.end())
+        problems << "no entry ends at " << scan.EndPosition() << "; ";
+      else if (found->second != scan.Path())
+        problems << "entry ending at " << scan.EndPosition() << " in " << scan.Path() << ", not " << found->second
+                 << "; ";
+    }
+  }
+  return problems.str();
+}
+
 inline std::string RowsText(const ListRows& rows) {
   std::ostringstream text;
   for (const ListRow& row : rows.rows)
@@ -108,6 +198,7 @@ inline std::string CheckSearches(const std::string& file, const std::vector<std:
   Catalogue catalogue(collator);
   SearchProgress quiet;
   catalogue.LoadCatalogue(file, true, quiet);
+  problems << CheckScanFolders(file, catalogue.Folders());
   for (const std::string& text : texts) {
     std::string quickExpected = RowsText(ReferenceQuickFind(file, catalogue.Folders(), text));
     std::string searchExpected = RowsText(ReferenceSearch(file, text));

@@ -31,7 +31,8 @@ class FileTypeTest : public ::testing::Test {
   std::string Start() {
     WindowSettings settings(collator_);
     try {
-      LoadSettings(file_, settings, desktop_);
+      LoadSettings(file_, settings);
+      RegisterFileTypeIfNeeded(file_, desktop_);
     } catch (const IoError& error) {
       return error.what();
     }

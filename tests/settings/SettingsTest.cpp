@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "platform/IoError.h"
 #include "support/TempDir.h"
 
@@ -23,7 +25,7 @@ class SettingsTest : public ::testing::Test {
   }
   WindowSettings LoadAgain() {
     WindowSettings settings(collator_);
-    LoadSettings(file_, settings, desktop_);
+    LoadSettings(file_, settings);
     return settings;
   }
   std::string Saved(WindowSettings& settings) {
@@ -44,7 +46,8 @@ class SettingsTest : public ::testing::Test {
 
 TEST_F(SettingsTest, AMissingFileGivesTheDefaultsAndRegistersTheFileType) {
   WindowSettings settings(collator_);
-  LoadSettings(file_, settings, desktop_);
+  LoadSettings(file_, settings);
+  EXPECT_TRUE(RegisterFileTypeIfNeeded(file_, desktop_));
   EXPECT_EQ(settings.lastOutPut, ".qvl");
   EXPECT_EQ(settings.lastBrowsed, "");
   EXPECT_EQ(settings.lastDrive, 'C');
@@ -60,10 +63,10 @@ TEST_F(SettingsTest, HistoryReadingStopsAtTheFirstGapOrERRORAndSkipsRepeats) {
   auto gap = Load("[History]\nItem1=/c/a.qvl\nItem2=/c/b.qvl\nItem4=/c/d.qvl\n");
   EXPECT_EQ(gap.history.Entries(), (Strings{"/c/a.qvl", "/c/b.qvl"}));
 
-  auto repeats = Load(Items({"D:\\Cat\\a.qvl", "d:\\cat\\A.QVL", "E:\\b.qvl"}));
-  EXPECT_EQ(repeats.history.Entries(), (Strings{"D:\\Cat\\a.qvl", "E:\\b.qvl"}));
-  EXPECT_EQ(repeats.history.IndexOf("D:\\CAT\\A.qvl"), 0);
-  EXPECT_EQ(repeats.history.IndexOf("E:\\c.qvl"), -1);
+  auto repeats = Load(Items({"/cat/a.qvl", "/cat/old/../a.qvl", "/cat/A.QVL", "/b.qvl"}));
+  EXPECT_EQ(repeats.history.Entries(), (Strings{"/cat/a.qvl", "/cat/A.QVL", "/b.qvl"}));
+  EXPECT_EQ(repeats.history.IndexOf("/cat/./a.qvl"), 0);
+  EXPECT_EQ(repeats.history.IndexOf("/cat/A.qvl"), -1);
 
   auto error = Load(Items({"a.qvl", "error", "b.qvl", "ERROR", "c.qvl"}));
   EXPECT_EQ(error.history.Entries(), (Strings{"a.qvl", "error", "b.qvl"}));
@@ -71,18 +74,18 @@ TEST_F(SettingsTest, HistoryReadingStopsAtTheFirstGapOrERRORAndSkipsRepeats) {
   Strings many;
   for (int i = 1; i <= 120; ++i) many.push_back("/cats/" + std::to_string(i) + ".qvl");
   auto full = Load(Items(many));
-  ASSERT_EQ(full.history.Count(), 100);
-  EXPECT_EQ(full.history.Entry(99), "/cats/100.qvl");
+  ASSERT_EQ(full.history.Count(), 120);
+  EXPECT_EQ(full.history.Entry(119), "/cats/120.qvl");
 
   auto dropDown = Load(Items({"A", "B", "C"}));
   EXPECT_EQ(dropDown.searchFileItems, (Strings{"C", "B", "A", "All Files"}));
 }
 
 TEST_F(SettingsTest, TheHistoryIsSavedSortedAndHigherKeysAreLeftAlone) {
-  auto settings = Load(Items({"b.qvl", "C.qvl", "D:\\Cat\\a.qvl", "d:\\cat\\A.QVL", "e.qvl"}) + "Item7=/kept.qvl\n");
+  auto settings = Load(Items({"b.qvl", "C.qvl", "D:\\Cat\\a.qvl", "./D:\\Cat\\a.qvl", "e.qvl"}) + "Item7=/kept.qvl\n");
   SessionHistory session(settings);
   session.AddCatalogue("/new/Z.qvl");
-  session.AddCatalogue("B.QVL");  // there already
+  session.AddCatalogue("./b.qvl");  // there already
   EXPECT_EQ(settings.searchFileItems,
             (Strings{"/new/Z.qvl", "e.qvl", "D:\\Cat\\a.qvl", "C.qvl", "b.qvl", "All Files"}));
   std::string saved = Saved(settings);
@@ -93,8 +96,8 @@ TEST_F(SettingsTest, TheHistoryIsSavedSortedAndHigherKeysAreLeftAlone) {
   EXPECT_EQ(LoadAgain().history.Entries(), (Strings{"/new/Z.qvl", "b.qvl", "C.qvl", "D:\\Cat\\a.qvl", "e.qvl"}));
 
   // The repeat stays in its key and is passed over again at the next start.
-  auto repeat = Load(Items({"D:\\Cat\\a.qvl", "d:\\cat\\A.QVL"}));
-  EXPECT_NE(Saved(repeat).find("Item1=D:\\Cat\\a.qvl\nItem2=d:\\cat\\A.QVL\n"), std::string::npos);
+  auto repeat = Load(Items({"D:\\Cat\\a.qvl", "./D:\\Cat\\a.qvl"}));
+  EXPECT_NE(Saved(repeat).find("Item1=D:\\Cat\\a.qvl\nItem2=./D:\\Cat\\a.qvl\n"), std::string::npos);
   EXPECT_EQ(LoadAgain().history.Count(), 1);
 }
 
@@ -156,7 +159,8 @@ TEST_F(SettingsTest, AnUnwritableSettingsFileFailsWithItsName) {
   const std::string message = "Unable to write to " + file_.Path();
   WindowSettings settings(collator_);
   try {
-    LoadSettings(file_, settings, desktop_);
+    LoadSettings(file_, settings);
+    RegisterFileTypeIfNeeded(file_, desktop_);
     FAIL() << "no error";
   } catch (const IoError& error) {
     EXPECT_EQ(error.what(), message);
@@ -167,6 +171,50 @@ TEST_F(SettingsTest, AnUnwritableSettingsFileFailsWithItsName) {
   } catch (const IoError& error) {
     EXPECT_EQ(error.what(), message);
   }
+}
+
+TEST_F(SettingsTest, AFailedRegistrationCostsNoSetting) {
+  dir_.MakeFile("share");  // a file where the data folder should be
+  auto settings = Load("[Main]\nLastBrowsed=/b.qvl\nSkipComment=1\n[History]\nItem1=/a.qvl\n");
+  EXPECT_EQ(settings.lastBrowsed, "/b.qvl");
+  EXPECT_TRUE(settings.skipComment);
+  EXPECT_EQ(settings.history.Entries(), Strings{"/a.qvl"});
+  EXPECT_THROW(RegisterFileTypeIfNeeded(file_, desktop_), IoError);
+  EXPECT_EQ(file_.ReadString("Main", "ReggedFileTypes", "missing"), "missing");
+}
+
+TEST(SettingsPlace, BesideTheProgramUnlessItsFolderCannotBeWritten) {
+  TempDir dir;
+  dir.MakeFile("file");
+  const std::string installed = dir / "file/bin/";  // below a file: no one may write there, root neither
+  const SettingsEnvironment environment{"/cfg", "/home/me"};
+  EXPECT_EQ(SettingsFilePathFor(dir.Path() + "/", environment), dir / "Quorvalen.ini");
+  EXPECT_EQ(SettingsFilePathFor(dir.Path(), environment), dir / "Quorvalen.ini");
+  EXPECT_EQ(SettingsFilePathFor(installed, environment), "/cfg/Quorvalen/Quorvalen.ini");
+  EXPECT_EQ(SettingsFilePathFor(installed, {"/cfg/", ""}), "/cfg/Quorvalen/Quorvalen.ini");
+  // A configuration folder not from the root is passed over, as the desktop does.
+  EXPECT_EQ(SettingsFilePathFor(installed, {"cfg", "/home/me"}), "/home/me/.config/Quorvalen/Quorvalen.ini");
+  EXPECT_EQ(SettingsFilePathFor(installed, {"", "/home/me"}), "/home/me/.config/Quorvalen/Quorvalen.ini");
+  EXPECT_EQ(SettingsFilePathFor(installed, {"", ""}), installed + "Quorvalen.ini");
+}
+
+TEST(SettingsPlace, TheSettingsFolderIsMadeWhenTheFileIsFirstWritten) {
+  TempDir dir;
+  Collator collator("en_US");
+  ProfileFile file(dir / "config/Quorvalen/Quorvalen.ini");
+  WindowSettings settings(collator);
+  LoadSettings(file, settings);
+  EXPECT_FALSE(std::filesystem::exists(dir / "config"));
+
+  StoredHistory(file).AddCatalogue("/a.qvl");
+  EXPECT_EQ(ReadFile(file.Path()), "[History]\nItem1=/a.qvl\n");
+  std::filesystem::remove_all(dir / "config");
+  SaveSettings(file, settings);
+  EXPECT_EQ(file.ReadString("Main", "Method", ""), "3");
+  std::filesystem::remove_all(dir / "config");
+  EXPECT_TRUE(RegisterFileTypeIfNeeded(file, {"/opt/q/quorvalen", dir / "share", dir / "no-tools"}));
+  EXPECT_EQ(file.ReadString("Main", "ReggedFileTypes", ""), "1");
+  EXPECT_FALSE(RegisterFileTypeIfNeeded(file, {"/opt/q/quorvalen", dir / "share", dir / "no-tools"}));
 }
 
 TEST(SettingsDrives, TheDrivesSectionAddsAndReplacesDrives) {
@@ -186,15 +234,61 @@ TEST(SettingsDrives, TheDrivesSectionAddsAndReplacesDrives) {
 TEST(StoredHistory, WritesOnlyTheNextItemKey) {
   TempDir dir;
   Collator collator("en_US");
-  const std::string ini = "[Main]\r\nLastOutPut=/x.qvl\r\n[History]\r\nItem1=/a.qvl\r\nItem2=/A.QVL\r\n";
+  const std::string ini = "[Main]\r\nLastOutPut=/x.qvl\r\n[History]\r\nItem1=/a.qvl\r\nItem2=/./a.qvl\r\n";
   dir.MakeFile("Quorvalen.ini", ini);
   ProfileFile file(dir / "Quorvalen.ini");
-  StoredHistory history(file, collator);
-  history.AddCatalogue("/a.Qvl");
+  StoredHistory history(file);
+  history.AddCatalogue("/b/../a.qvl");
   EXPECT_EQ(ReadFile(file.Path()), ini);
   history.AddCatalogue("/b.qvl");
   EXPECT_EQ(ReadFile(file.Path()), ini + "Item3=/b.qvl\r\n");
   EXPECT_EQ(ReadHistory(file, collator), (Strings{"/a.qvl", "/b.qvl"}));
+}
+
+// Two names are one entry when they name one file: letter case counts, as it does to
+// the file system; "." and ".." and the current folder do not.
+TEST(HistoryEntries, AreTheSameWhenTheyNameTheSameFile) {
+  Collator collator("en_US");
+  HistoryList history(collator);
+  EXPECT_TRUE(history.Add("/cats/Disk.qvl"));
+  EXPECT_TRUE(history.Add("/cats/disk.qvl"));
+  EXPECT_FALSE(history.Add("/cats/old/../disk.qvl"));
+  EXPECT_FALSE(history.Add("/cats/./Disk.qvl"));
+  EXPECT_TRUE(history.Add("/cats/b.qvl"));
+  EXPECT_EQ(CatalogueKey("x/../disk.qvl"), (std::filesystem::current_path() / "disk.qvl").string());
+  // Stored in the locale's order, letter case aside; looked up in the new order.
+  history.Sort();
+  EXPECT_EQ(history.Entries(), (Strings{"/cats/b.qvl", "/cats/Disk.qvl", "/cats/disk.qvl"}));
+  EXPECT_EQ(history.IndexOf("/cats/disk.qvl"), 2);
+  EXPECT_EQ(history.IndexOf("/cats/b.qvl"), 0);
+
+  TempDir dir;
+  dir.MakeFile("Quorvalen.ini", "[History]\nItem1=/cats/Disk.qvl\n");
+  ProfileFile file(dir / "Quorvalen.ini");
+  StoredHistory stored(file);
+  stored.AddCatalogue("/cats/disk.qvl");
+  stored.AddCatalogue("/cats/x/../Disk.qvl");
+  EXPECT_EQ(ReadHistory(file, collator), (Strings{"/cats/Disk.qvl", "/cats/disk.qvl"}));
+}
+
+// Reading once stopped after Item100 while new names still went to the next key: the
+// 101st catalogue was then overwritten by every later one, and never searched.
+TEST(StoredHistory, GoesOnPastAHundredEntries) {
+  TempDir dir;
+  Collator collator("en_US");
+  std::string ini = "[History]\n";
+  for (int i = 1; i <= 100; ++i) ini += ItemKey(static_cast<std::size_t>(i)) + "=/cats/" + std::to_string(i) + ".qvl\n";
+  dir.MakeFile("Quorvalen.ini", ini);
+  ProfileFile file(dir / "Quorvalen.ini");
+  StoredHistory history(file);
+  history.AddCatalogue("/new1.qvl");
+  history.AddCatalogue("/new2.qvl");
+  history.AddCatalogue("/new1.qvl");
+  EXPECT_EQ(ReadFile(file.Path()), ini + "Item101=/new1.qvl\nItem102=/new2.qvl\n");
+  auto read = ReadHistory(file, collator);
+  ASSERT_EQ(read.size(), 102u);
+  EXPECT_EQ(read[100], "/new1.qvl");
+  EXPECT_EQ(read[101], "/new2.qvl");
 }
 
 }  // namespace

@@ -16,6 +16,8 @@ namespace qvl {
 // AtEnd, so every loop that stops at the end mark or at AtEnd also stops on a file
 // that is empty, cut short or malformed. Bytes beyond the size taken when the file
 // was opened are not read.
+//
+// Threads: used by one thread at a time; it holds a position and a buffer.
 class CatalogueReader {
  public:
   static constexpr std::size_t kDefaultBlockSize = std::size_t{1} << 15;

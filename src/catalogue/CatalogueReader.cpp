@@ -1,4 +1,4 @@
-#include "browse/CatalogueReader.h"
+#include "catalogue/CatalogueReader.h"
 
 #include <algorithm>
 
