@@ -80,10 +80,12 @@ MainWindow::~MainWindow() = default;
 void MainWindow::StartUp() {
   setGeometry(159, 25, kClientWidth, kCollapsedHeight);
   setWindowTitle(FromCore(kVersionText));
+  // A failure is shown once the window is up; the window shows whatever the
+  // settings said all the same.
   try {
-    LoadSettings(settingsFile_, settings_, environment_.desktop);
+    LoadSettings(settingsFile_, settings_);
+    RegisterFileTypeIfNeeded(settingsFile_, environment_.desktop);
   } catch (const std::exception& error) {
-    // Shown once the window is up; whatever the settings said is shown all the same.
     startUpError_ = MessageText(error.what());
   }
   saveTab_.ShowSettings();
