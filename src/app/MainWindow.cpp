@@ -6,6 +6,7 @@
 
 #include "app/ErrorReport.h"
 #include "app/QtText.h"
+#include "platform/File.h"
 #include "platform/Program.h"
 #include "settings/Version.h"
 
@@ -49,7 +50,10 @@ MainWindow::MainWindow(WindowEnvironment environment)
       settingsFile_(environment_.settingsPath),
       settings_(collator_),
       drives_(WithSettingsDrives(environment_.drives, settingsFile_)),
-      saveTab_(settings_, drives_, [this](const std::string& output) { return ReleaseOutput(output); }, this) {
+      catalogue_(collator_),
+      model_(icons_),
+      saveTab_(settings_, drives_, [this](const std::string& output) { return ReleaseOutput(output); }, this),
+      browseView_({catalogue_, model_, order_, [this] { return settings_.skipComment; }}) {
   setObjectName(QStringLiteral("mainWindow"));
   setWindowIcon(QIcon(QStringLiteral(":/quorvalen.svg")));
   tabs_.setObjectName(QStringLiteral("tabs"));
@@ -59,9 +63,8 @@ MainWindow::MainWindow(WindowEnvironment environment)
   tabs_.addTab(&aboutTab_, QStringLiteral("About"));
   tabs_.addTab(&exitPage_, QStringLiteral("Exit"));
   tabs_.setFixedHeight(200);
-  browseArea_.setObjectName(QStringLiteral("browseArea"));
   layout_.addWidget(&tabs_);
-  layout_.addWidget(&browseArea_, 1);
+  layout_.addWidget(&browseView_, 1);
   layout_.setContentsMargins(0, 0, 0, 0);
   layout_.setSpacing(0);
 
@@ -72,6 +75,13 @@ MainWindow::MainWindow(WindowEnvironment environment)
     if (closeWhenListed_) QTimer::singleShot(0, this, &QWidget::close);
   });
   connect(&saveTab_, &SaveTab::CatalogueWritten, this, &MainWindow::AddToHistory);
+  connect(&browseTab_, &BrowseTab::OpenRequested, this, &MainWindow::OpenCatalogue);
+  connect(&browseView_, &BrowseView::LoadProgress, &browseTab_, &BrowseTab::ShowLoadProgress);
+  connect(&browseView_, &BrowseView::CatalogueLoaded, this, &MainWindow::GrowWindow);
+  connect(&browseView_, &BrowseView::BusyChanged, this, [this] {
+    UpdateActions();
+    if (closeWhenListed_ && !browseView_.Busy()) QTimer::singleShot(0, this, &QWidget::close);
+  });
   StartUp();
 }
 
@@ -97,12 +107,35 @@ void MainWindow::StartUp() {
 
 void MainWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
-  if (startUpError_.isEmpty()) return;
+  if (std::exchange(shownOnce_, true)) return;
   QString error = std::exchange(startUpError_, QString());
-  QTimer::singleShot(0, this, [this, error] { ShowError(this, error); });
+  QTimer::singleShot(0, this, [this, error] {
+    if (!error.isEmpty()) ShowError(this, error);
+    // A catalogue named on the command line (as the desktop opens one) is opened
+    // once, when the window first appears.
+    if (environment_.arguments.isEmpty()) return;
+    std::string name = ToCore(environment_.arguments.front());
+    if (!FileExists(name)) return;
+    tabs_.setCurrentIndex(BrowseTabIndex);
+    browseTab_.CatalogueFileEdit().setText(FromCore(name));
+    OpenCatalogue(name);
+  });
 }
 
-void MainWindow::UpdateActions() { saveTab_.UpdateActions(); }
+void MainWindow::UpdateActions() {
+  saveTab_.UpdateActions();
+  browseView_.UpdateActions();
+  browseTab_.SetBusy(browseView_.Busy());
+}
+
+void MainWindow::OpenCatalogue(const std::string& name) { browseView_.OpenCatalogue(name); }
+
+void MainWindow::GrowWindow() {
+  // The list below the tabs comes into view with the first catalogue; the user's
+  // own size is kept from then on.
+  if (std::exchange(grown_, true)) return;
+  resize(width(), kExpandedHeight);
+}
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
@@ -119,8 +152,16 @@ void MainWindow::TabChanged(int index) {
   close();
 }
 
-bool MainWindow::ReleaseOutput(const std::string&) {
-  // No catalogue is opened for browsing yet, so no output can be one.
+bool MainWindow::ReleaseOutput(const std::string& output) {
+  if (!browseView_.CatalogueOpen() || output != catalogue_.Reader().OpenCatalogueName()) return true;
+  auto answer = QMessageBox::warning(this, FromCore(kVersionText),
+                                     QStringLiteral("Warning! You are trying to write to %1.
+"
+                                                    "This file is already open. Close it first?")
+                                         .arg(FromCore(output)),
+                                     QMessageBox::Yes | QMessageBox::No);
+  if (answer != QMessageBox::Yes) return false;
+  browseView_.CloseCatalogue();
   return true;
 }
 
@@ -129,11 +170,11 @@ void MainWindow::AddToHistory(const std::string& name) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  if (saveTab_.Listing()) {
+  if (saveTab_.Listing() || browseView_.Busy()) {
     event->ignore();
     if (closeWhenListed_) return;
     auto answer = QMessageBox::question(this, FromCore(kVersionText),
-                                        QStringLiteral("A listing is running.\nClose Quorvalen when it is complete?"));
+                                        QStringLiteral("Quorvalen is still at work.\nClose it when the work is done?"));
     closeWhenListed_ = answer == QMessageBox::Yes;
     return;
   }

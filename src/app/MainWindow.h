@@ -9,10 +9,15 @@
 #include <string>
 
 #include "app/tabs/AboutTab.h"
+#include "app/model/FileTypeIcons.h"
+#include "app/model/ListModel.h"
 #include "app/tabs/BrowseTab.h"
+#include "app/tabs/BrowseView.h"
 #include "app/tabs/SaveTab.h"
 #include "app/tabs/SearchTab.h"
+#include "browse/Catalogue.h"
 #include "platform/Drives.h"
+#include "search/RowOrder.h"
 #include "platform/Locale.h"
 #include "platform/ProfileFile.h"
 #include "settings/FileType.h"
@@ -85,13 +90,21 @@ class MainWindow : public QWidget {
   void TabChanged(int index);
   void AddToHistory(const std::string& name);
   bool ReleaseOutput(const std::string& output);
+  void OpenCatalogue(const std::string& name);
+  void GrowWindow();
 
   WindowEnvironment environment_;
   Collator collator_;
   ProfileFile settingsFile_;
   WindowSettings settings_;
   DriveTable drives_;  // the machine's, with those of the settings file
+  Catalogue catalogue_;  // the catalogue open for browsing
+  RowOrder order_;
+  FileTypeIcons icons_;
+  ListModel model_;
   QString startUpError_;
+  bool shownOnce_ = false;
+  bool grown_ = false;
   bool closeWhenListed_ = false;
   int shownTab_ = SaveTabIndex;
 
@@ -102,7 +115,7 @@ class MainWindow : public QWidget {
   SearchTab searchTab_;
   AboutTab aboutTab_;
   QWidget exitPage_;
-  QWidget browseArea_;
+  BrowseView browseView_;
 };
 
 }  // namespace qvl::app

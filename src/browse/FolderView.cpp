@@ -8,7 +8,7 @@
 
 namespace qvl {
 
-bool ShowFolder(Catalogue& catalogue, std::string_view path, ListRows& rows, Progress& progress) {
+bool ShowFolder(Catalogue& catalogue, std::string_view path, ListRowSink& rows, Progress& progress) {
   auto folder = catalogue.Folders().Find(path);
   if (!folder) return false;
   CatalogueReader& reader = catalogue.Reader();
@@ -17,7 +17,6 @@ bool ShowFolder(Catalogue& catalogue, std::string_view path, ListRows& rows, Pro
   catalogue.SetCurrentPath(std::string(path));
   rows.ClearListView();
   progress.Pump();
-  rows.FileCount = 0;
 
   if (!SeekFolderRecords(reader, catalogue.Folders().Position(*folder))) return true;
   for (;;) {

@@ -6,17 +6,27 @@
 #include <QProgressBar>
 #include <QToolButton>
 #include <QWidget>
+#include <string>
 
 namespace qvl::app {
 
-// The Browse tab: the catalogue to open, and the bar of its load.
+// The Browse tab: the catalogue to open, typed (Enter opens it) or chosen, and the
+// bar of its load.
 class BrowseTab : public QWidget {
   Q_OBJECT
  public:
   BrowseTab();
   QLineEdit& CatalogueFileEdit() { return catalogueFileEdit_; }
+  void ShowLoadProgress(int percent, bool visible);
+  // The box and its button wait while a catalogue loads.
+  void SetBusy(bool busy);
+
+ signals:
+  void OpenRequested(const std::string& name);
 
  private:
+  void BrowseForCatalogue();
+
   QGridLayout layout_{this};
   QLabel loadLabel_{QStringLiteral("Load from file:")};
   QLineEdit catalogueFileEdit_;

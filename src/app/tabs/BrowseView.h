@@ -1,0 +1,107 @@
+#pragma once
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListView>
+#include <QProgressBar>
+#include <QStackedWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "app/BackgroundTask.h"
+#include "app/model/ListModel.h"
+#include "browse/Catalogue.h"
+#include "platform/File.h"
+#include "search/RowOrder.h"
+
+namespace qvl::app {
+
+// The three ways the list shows its rows, numbered as the style buttons are.
+enum class ViewStyle { SmallIcons = 1, List = 2, Report = 3 };
+
+// The browse area below the tabs: the navigation tool bar, the list of the folder
+// shown (in three view styles over one model and one selection) and the status bar
+// with the catalogue's name, its drive and the folder's text. It works on the
+// catalogue the main window holds open.
+class BrowseView : public QWidget {
+  Q_OBJECT
+ public:
+  struct Shared {
+    Catalogue& catalogue;
+    ListModel& model;
+    RowOrder& order;
+    std::function<bool()> skipComment;  // "Skip Comment" of the Save tab
+  };
+  explicit BrowseView(Shared shared);
+
+  // Loads the catalogue `name` on a worker thread and then lists its root; a name
+  // that is no file changes nothing. `then` runs once it has been listed.
+  void OpenCatalogue(const std::string& name, std::function<void()> then = {});
+  // Lists a folder of the open catalogue; false when it has no such folder.
+  bool ShowFolder(const std::string& path);
+  bool CatalogueOpen() const;
+  bool Busy() const { return task_.Running(); }
+  // Empties the list and closes the open catalogue (before it is written over).
+  void CloseCatalogue();
+  // Merges the catalogue file `source` into the open one, then lists the folder
+  // shown again (the import button asks for the file first).
+  void ImportFrom(const std::string& source);
+  void SetViewStyle(ViewStyle style);
+  ViewStyle CurrentViewStyle() const;
+  void UpdateActions();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ signals:
+  // A catalogue has been loaded for browsing (the window grows to show the list).
+  void CatalogueLoaded();
+  void BusyChanged();
+  // The Browse tab's own controls follow the load (disabled while it runs).
+  void LoadProgress(int percent, bool visible);
+
+ private:
+  void BuildToolBar();
+  void BuildStatusBar();
+  void Back();
+  void OpenFolderRow(const QModelIndex& index);
+  void HeaderClicked(int column);
+  void ShowOrigin();
+  void Import();
+  void RememberPath(const QString& path);
+  bool CheckCatalogueFile();
+  void SetPanels(const QString& title, const QString& caption, const QString& text);
+
+  Shared shared_;
+  std::optional<FileIdentity> loadedIdentity_;  // which file the open catalogue was read from
+  BackgroundTask task_;
+  SignalProgress progress_;
+
+  QVBoxLayout layout_{this};
+  QToolBar navigationBar_;
+  QToolButton backButton_;
+  std::array<QToolButton, 3> styleButtons_;
+  QButtonGroup styleGroup_;
+  QToolButton importButton_;
+  QToolButton searchModeButton_;
+  QComboBox pathCombo_;
+  QProgressBar importProgress_;
+  QStackedWidget views_;
+  QListView iconView_;
+  QListView listView_;
+  QTreeView reportView_;
+  QWidget statusBar_;
+  QHBoxLayout statusLayout_{&statusBar_};
+  std::array<QLabel, 3> statusPanels_;
+};
+
+}  // namespace qvl::app
