@@ -1,5 +1,6 @@
 #include "browse/FolderIndex.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace qvl {
@@ -61,15 +62,13 @@ void FolderIndex::Prepare() const {
   for (std::size_t folder = 1; folder < Count(); ++folder)
     childList_[next[parents_[folder]]++] = static_cast<std::uint32_t>(folder);
   byKey_.Clear();
-  byName_.Clear();
   classes_.assign(1, PathClass{0, 0});  // class 0 is the root's path, ""
   classes_.reserve(Count());
   nextMember_.assign(Count(), kNone);
   folderClass_.assign(Count(), kNone);
 }
 
-std::uint32_t FolderIndex::NewClass(std::uint32_t parent) const {
-  classes_[parent].hasChildClasses = true;
+std::uint32_t FolderIndex::NewClass() const {
   classes_.emplace_back();
   return static_cast<std::uint32_t>(classes_.size() - 1);
 }
@@ -82,81 +81,49 @@ void FolderIndex::AddMember(std::uint32_t pathClass, std::uint32_t folder) const
   folderClass_[folder] = pathClass;
 }
 
+std::uint32_t FolderIndex::Guess(std::uint32_t parent, std::string_view name) const {
+  // Look-ups tend to go through a folder's subfolders in order, spelt as the
+  // catalogue spells them: the subfolder after the last one found is tried first,
+  // by its bytes. Only for a class of one folder, whose subfolders are one list.
+  const PathClass& at = classes_[parent];
+  const std::uint32_t member = at.memberHead;
+  if (member == kNone || nextMember_[member] != kNone) return kNone;
+  const std::uint32_t slot = childStart_[member] + at.nextGuess;
+  if (slot >= childStart_[member + 1] || Name(childList_[slot]) != name) return kNone;
+  ++classes_[parent].nextGuess;
+  return folderClass_[childList_[slot]];
+}
+
+void FolderIndex::Guessed(std::uint32_t parent, std::uint32_t pathClass) const {
+  const std::uint32_t member = classes_[parent].memberHead;
+  const std::uint32_t found = classes_[pathClass].firstFolder;
+  if (member == kNone || nextMember_[member] != kNone || found == kNone || parents_[found] != member) return;
+  // Children are in folder order, so the one found is placed by a binary search.
+  const auto begin = childList_.begin() + childStart_[member], end = childList_.begin() + childStart_[member + 1];
+  classes_[parent].nextGuess = static_cast<std::uint32_t>(std::lower_bound(begin, end, found) - begin) + 1;
+}
+
 std::uint32_t FolderIndex::Intern(std::uint32_t parent, std::string_view name, bool create) const {
-  if (classes_[parent].sorted) return FindSorted(parent, name);
-  // Names met before in the same letters need no sort key: most look-ups find
-  // the very name that the catalogue holds. Names being classed are rarely met
-  // twice.
-  std::uint32_t pathClass = create ? kNone : byName_.Find(parent, name);
-  if (pathClass != kNone) return pathClass;
+  if (!create) {
+    std::uint32_t guessed = Guess(parent, name);
+    if (guessed != kNone) return guessed;
+  }
   key_.clear();
-  collator_.AppendSortKey(name, key_);
-  pathClass = byKey_.Find(parent, key_);
+  AppendFoldKey(name, key_);
+  std::uint32_t pathClass = byKey_.Find(parent, key_);
   if (pathClass == kNone) {
     if (!create) return kNone;
-    pathClass = NewClass(parent);
+    pathClass = NewClass();
     byKey_.Insert(parent, key_, pathClass);
+  } else if (!create) {
+    Guessed(parent, pathClass);
   }
-  byName_.Insert(parent, name, pathClass);
   return pathClass;
 }
 
 void FolderIndex::Expand(std::uint32_t pathClass) const {
   if (classes_[pathClass].expanded) return;
   classes_[pathClass].expanded = true;
-  if (!ExpandSorted(pathClass)) ExpandKeyed(pathClass);
-}
-
-// The usual case: a folder alone in its class whose subfolders come in sorted
-// order, as a listing writes them. Equal names stand side by side, so one
-// comparison per name classes them, and look-ups search the names themselves:
-// no sort keys, no table.
-bool FolderIndex::ExpandSorted(std::uint32_t pathClass) const {
-  std::uint32_t member = classes_[pathClass].memberHead;
-  if (member == kNone || nextMember_[member] != kNone || classes_[pathClass].hasChildClasses) return false;
-  const std::uint32_t begin = childStart_[member], end = childStart_[member + 1];
-  orders_.assign(end - begin, -1);
-  for (std::uint32_t i = begin; i < end; ++i) {
-    if (Name(childList_[i]).find('\\') != std::string_view::npos) return false;
-    if (i == begin) continue;
-    int order = collator_.Compare(Name(childList_[i - 1]), Name(childList_[i]));
-    if (order > 0) return false;
-    orders_[i - begin] = static_cast<signed char>(order);
-  }
-  std::uint32_t childClass = kNone;
-  for (std::uint32_t i = begin; i < end; ++i) {
-    if (orders_[i - begin] < 0) childClass = NewClass(pathClass);
-    AddMember(childClass, childList_[i]);
-  }
-  classes_[pathClass].sorted = true;
-  return true;
-}
-
-std::uint32_t FolderIndex::FindSorted(std::uint32_t pathClass, std::string_view name) const {
-  const std::uint32_t member = classes_[pathClass].memberHead;
-  const std::uint32_t* children = childList_.data() + childStart_[member];
-  const std::uint32_t count = childStart_[member + 1] - childStart_[member];
-  // Look-ups tend to go through a folder's subfolders in order: the one after
-  // the last found is tried first.
-  std::uint32_t& next = classes_[pathClass].nextGuess;
-  if (next < count && Name(children[next]) == name) return folderClass_[children[next++]];
-  std::uint32_t low = 0, high = count;
-  while (low < high) {
-    std::uint32_t middle = low + (high - low) / 2;
-    int order = collator_.Compare(Name(children[middle]), name);
-    if (order == 0) {
-      next = middle + 1;
-      return folderClass_[children[middle]];
-    }
-    if (order < 0)
-      low = middle + 1;
-    else
-      high = middle;
-  }
-  return kNone;
-}
-
-void FolderIndex::ExpandKeyed(std::uint32_t pathClass) const {
   for (std::uint32_t member = classes_[pathClass].memberHead; member != kNone; member = nextMember_[member]) {
     for (std::uint32_t i = childStart_[member]; i < childStart_[member + 1]; ++i) {
       std::uint32_t child = childList_[i];

@@ -20,7 +20,7 @@ namespace qvl {
 // Folders are kept as a tree of names, not as whole paths: deep trees have paths
 // many times longer than the catalogue itself.
 //
-// Find ignores letter case as the collator does, comparing paths name by name,
+// Find ignores letter case (EqualIgnoringCase), comparing paths name by name,
 // and finds the first of several equal paths. Its keys are made by look-ups, as
 // they need them, not during the load, which only appends.
 //
@@ -30,7 +30,9 @@ class FolderIndex {
  public:
   static constexpr std::size_t kRoot = 0;
 
-  explicit FolderIndex(const Collator& collator) : collator_(collator) {}
+  // Names are matched by EqualIgnoringCase alone: the collation orders names, and
+  // names it holds equal may still differ in more than letter case.
+  explicit FolderIndex(const Collator& collator) { (void)collator; }
 
   void Clear();
   // Room for `folders` folders whose names take `nameBytes`, so that a load does
@@ -69,16 +71,16 @@ class FolderIndex {
   static constexpr std::uint32_t kNone = UINT32_MAX;
   void Prepare() const;
   void Expand(std::uint32_t pathClass) const;
-  bool ExpandSorted(std::uint32_t pathClass) const;
-  void ExpandKeyed(std::uint32_t pathClass) const;
-  std::uint32_t FindSorted(std::uint32_t pathClass, std::string_view name) const;
-  std::uint32_t NewClass(std::uint32_t parent) const;
+  std::uint32_t NewClass() const;
   void AddMember(std::uint32_t pathClass, std::uint32_t folder) const;
-  // The class of the paths of class `parent` plus "" and `name`; kNone when there
+  // The class of a subfolder of `parent` named `name` byte for byte, tried where
+  // the last look-up left off; kNone when that is not it.
+  std::uint32_t Guess(std::uint32_t parent, std::string_view name) const;
+  void Guessed(std::uint32_t parent, std::uint32_t pathClass) const;
+  // The class of the paths of class `parent` plus "\" and `name`; kNone when there
   // is none and `create` is false.
   std::uint32_t Intern(std::uint32_t parent, std::string_view name, bool create) const;
 
-  const Collator& collator_;
   std::string names_;                  // all names back to back
   std::vector<std::size_t> nameEnds_;  // where each name ends in names_
   std::vector<std::uint32_t> parents_;
@@ -89,10 +91,8 @@ class FolderIndex {
   struct PathClass {
     std::uint32_t firstFolder = kNone;  // its first folder, or kNone
     std::uint32_t memberHead = kNone;   // a folder of it, or kNone
-    std::uint32_t nextGuess = 0;        // sorted: the subfolder a look-up tries first
+    std::uint32_t nextGuess = 0;        // one member: the subfolder a look-up tries first
     bool expanded = false;              // its children have classes
-    bool sorted = false;                // ... by ExpandSorted: looked up in its one member
-    bool hasChildClasses = false;       // classes below it were made before it expanded
   };
   mutable std::size_t prepared_ = 0;                  // folders when Prepare ran
   mutable std::vector<std::uint32_t> childStart_;     // children of folder i: childList_
@@ -100,12 +100,9 @@ class FolderIndex {
   mutable std::vector<PathClass> classes_;
   mutable std::vector<std::uint32_t> nextMember_;     // per folder: the next of its class
   mutable std::vector<std::uint32_t> folderClass_;    // per folder: its class, once made
-  // The classes that ExpandKeyed made, by parent class and the name's sort key,
-  // and by the name's bytes, found without a key.
+  // The classes made so far, by parent class and the name's fold key.
   mutable ClassTable byKey_;
-  mutable ClassTable byName_;
-  mutable std::string key_;    // room for one sort key
-  mutable std::vector<signed char> orders_;  // ExpandSorted: each name against the one before
+  mutable std::string key_;    // room for one fold key
 };
 
 }  // namespace qvl

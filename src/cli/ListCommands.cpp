@@ -220,6 +220,7 @@ int RunList(const std::vector<std::string>& args) {
   if (result == CreateListResult::Cancelled)
     throw IoError("\"" + *output + "\" exists; nothing written (--if-exists overwrite replaces it)");
   std::cerr << "Listing complete\n";
+  progress.SayUnreadableCount();
   auto historyName = history.name ? HistoryName(*history.name) : std::nullopt;
   if (historyName) {
     // The catalogue is written; a settings file that cannot take the name costs the

@@ -3,9 +3,26 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
-namespace qvl::cli {
+#include <iostream>
 
-TerminalProgress::TerminalProgress() : enabled_(::isatty(STDERR_FILENO) == 1) {}
+namespace qvl::cli {
+namespace {
+
+// Names may hold control characters; none of them may reach the terminal, nor
+// split a message line in two.
+std::string Printable(std::string_view text) {
+  std::string printable(text);
+  for (char& c : printable)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  return printable;
+}
+
+}  // namespace
+
+TerminalProgress::TerminalProgress() : TerminalProgress(std::cerr) {}
+
+TerminalProgress::TerminalProgress(std::ostream& messages)
+    : enabled_(&messages == &std::cerr && ::isatty(STDERR_FILENO) == 1), messages_(messages) {}
 
 TerminalProgress::~TerminalProgress() { Clear(); }
 
@@ -36,12 +53,22 @@ void TerminalProgress::Draw(std::string_view text) {
     while (!text.empty() && (static_cast<unsigned char>(text.back()) & 0xC0) == 0x80) text.remove_suffix(1);
     if (!text.empty() && static_cast<unsigned char>(text.back()) >= 0xC0) text.remove_suffix(1);
   }
-  std::string line = "\r";
-  // Names may hold control characters; none of them may reach the terminal.
-  for (char c : text) line += (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) ? '?' : c;
-  line += "\x1b[K";
+  std::string line = "\r" + Printable(text) + "\x1b[K";
   (void)!::write(STDERR_FILENO, line.data(), line.size());
   drawn_ = true;
+}
+
+void TerminalProgress::FolderUnreadable(std::string_view listPath, std::string_view reason) {
+  ++unreadable_;
+  Clear();
+  messages_ << "qvl: cannot read folder " << Printable(listPath) << ": " << Printable(reason) << '\n'
+            << std::flush;
+}
+
+void TerminalProgress::SayUnreadableCount() {
+  if (unreadable_ == 0) return;
+  messages_ << "qvl: " << unreadable_ << (unreadable_ == 1 ? " folder" : " folders") << " could not be read\n"
+            << std::flush;
 }
 
 void TerminalProgress::Clear() {

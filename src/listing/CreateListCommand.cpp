@@ -1,5 +1,9 @@
 #include "listing/CreateListCommand.h"
 
+#include <unistd.h>
+
+#include <filesystem>
+
 #include "platform/File.h"
 
 namespace qvl {
@@ -13,6 +17,52 @@ File OpenOutput(const std::string& name, bool append, std::string& cutText) {
     throw LockedOutputError(error.what());
   }
 }
+
+// A new or overwritten output is written under a temporary name beside it and
+// renamed into place once complete, so that a run that fails or is killed leaves
+// the old output as it was, not a part of a listing that reads as a whole one.
+// Meanwhile the old output stays locked: a second run to it is refused, as a second
+// writer of the file itself would be. A device or pipe is written in place.
+class NewOutput {
+ public:
+  NewOutput() = default;
+  NewOutput(const NewOutput&) = delete;
+  NewOutput& operator=(const NewOutput&) = delete;
+  // Whatever stopped the run, the temporary file goes with it.
+  ~NewOutput() {
+    if (!temporary_.empty()) ::unlink(temporary_.c_str());
+  }
+
+  File Open(const std::string& name) {
+    try {
+      target_ = ReplacementTarget(name);
+      std::error_code error;
+      auto status = std::filesystem::status(target_, error);
+      if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) return File::Create(name);
+      if (std::filesystem::exists(status)) oldOutput_ = File::LockExisting(target_);
+      File file = File::CreateReplacement(name, target_ + ".new.tmp");
+      temporary_ = file.Path();
+      if (oldOutput_.IsOpen()) file.TakePermissionsOf(target_);
+      return file;
+    } catch (const IoError& error) {
+      throw LockedOutputError(error.what());
+    }
+  }
+
+  // Puts the complete output in place of the old one.
+  void Commit(File& file) {
+    if (temporary_.empty()) return;
+    file.Sync();
+    RenameFile(temporary_, target_);
+    temporary_.clear();
+    oldOutput_ = File();
+  }
+
+ private:
+  File oldOutput_;          // locked while the new output is written; closed when none
+  std::string target_;      // what the temporary file is renamed over
+  std::string temporary_;   // empty when written in place, or once renamed
+};
 
 void DeleteQuietly(const std::string& name) {
   try {
@@ -38,7 +88,8 @@ CreateListResult RunCreateList(const CreateListRequest& request, CreateListAnswe
   const bool plainAppend = !catalogue && choice == OutputChoice::Append;
   const std::string listed = catalogueAppend ? output + ".tmp" : output;
   std::string cutText;  // an end-of-file mark and what followed it, cut off for an append
-  File file = OpenOutput(listed, plainAppend, cutText);
+  NewOutput replaced;
+  File file = catalogueAppend || plainAppend ? OpenOutput(listed, plainAppend, cutText) : replaced.Open(output);
 
   ListRequest list = request.list;
   list.comment.reset();
@@ -50,6 +101,7 @@ CreateListResult RunCreateList(const CreateListRequest& request, CreateListAnswe
   } else {
     try {
       WriteListing(list, file, source, collator, progress);
+      replaced.Commit(file);
       file.Close();
     } catch (...) {
       file = File();

@@ -67,11 +67,14 @@ enum class CreateListResult { Complete, Cancelled };
 // catalogue is appended to by listing into OUTPUT.tmp and importing that into the
 // output, which keeps its content until the merged file replaces it.
 //
+// A new or overwritten output is written to OUTPUT.new.tmp and renamed over the
+// output when complete; it keeps the old output's permissions and owner.
+//
 // Throws LockedOutputError when the output cannot be created or opened (nothing is
-// written), IoError when writing fails later: the output is closed and holds what
-// was written, an appended plain list is cut back, and in a catalogue append the
-// catalogue is left as it was and OUTPUT.tmp removed. Ends with the status
-// "Listing complete".
+// written), IoError when writing fails later: a new or overwritten output is left
+// as it was (none when there was none) and OUTPUT.new.tmp removed, an appended
+// plain list is cut back, and in a catalogue append the catalogue is left as it was
+// and OUTPUT.tmp removed. Ends with the status "Listing complete".
 //
 // Threads: may run on a worker thread. The answers and the progress are called on
 // that thread, so a window answers through its own thread and waits for the reply.

@@ -47,9 +47,11 @@ void DriveWalk::WalkFolder() {
 }
 
 void DriveWalk::ListCurrentFolder() {
-  // An unreadable folder is listed as an empty one.
+  // An unreadable folder is listed as an empty one, and said to be unreadable.
   if (source_.Enumerate(pathNames_, entries_)) {
     for (const DirEntry& entry : entries_) ClassifyEntry(entry);
+  } else {
+    progress_.FolderUnreadable(state_.ListPath, source_.FailureReason());
   }
   WalkLevel& level = CurrentLevel();
   collator_.Sort(level.FileNames);

@@ -3,7 +3,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <condition_variable>
+#include <cstring>
 #include <deque>
 #include <mutex>
 #include <thread>
@@ -44,7 +46,9 @@ bool IsFolderEntry(const DirEntry& entry) {
 class LinuxDirectorySource final : public DirectorySource {
  public:
   LinuxDirectorySource(const std::string& rootDirectory, bool readAhead)
-      : rootFd_(::open(rootDirectory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)), reader_(rootFd_) {
+      : rootFd_(::open(rootDirectory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)),
+        rootError_(rootFd_ < 0 ? errno : 0),
+        reader_(rootFd_) {
     if (readAhead && rootFd_ >= 0) helper_ = std::thread([this] { ReadAhead(); });
   }
 
@@ -61,11 +65,16 @@ class LinuxDirectorySource final : public DirectorySource {
   LinuxDirectorySource& operator=(const LinuxDirectorySource&) = delete;
 
   bool Enumerate(const std::vector<std::string>& folderNames, std::vector<DirEntry>& entries) override {
-    if (rootFd_ < 0) return false;
+    if (rootFd_ < 0) {
+      lastError_ = rootError_;
+      return false;
+    }
     std::string path = RelativePath(folderNames);
     if (helper_.joinable() && TakeReadAhead(path, entries)) return lastOk_;
-    return reader_.Read(path, entries);
+    return reader_.Read(path, entries, lastError_);
   }
+
+  std::string FailureReason() const override { return std::strerror(lastError_); }
 
   void ExpectFolders(const std::vector<std::string>& folderNames,
                      const std::vector<std::string>& subfolderNames) override {
@@ -84,11 +93,12 @@ class LinuxDirectorySource final : public DirectorySource {
   struct Job {
     enum State { Announced, Reading, Done } state = Announced;
     bool ok = false;
+    int error = 0;
     std::vector<DirEntry> entries;
   };
 
-  // True when the folder was read ahead (entries and lastOk_ set); false when the
-  // walk must read it itself.
+  // True when the folder was read ahead (entries, lastOk_ and lastError_ set);
+  // false when the walk must read it itself.
   bool TakeReadAhead(const std::string& path, std::vector<DirEntry>& entries) {
     std::unique_lock lock(mutex_);
     auto found = jobs_.find(path);
@@ -106,6 +116,7 @@ class LinuxDirectorySource final : public DirectorySource {
       heldEntries_ -= job->entries.size();
       entries = std::move(job->entries);
       lastOk_ = job->ok;
+      lastError_ = job->error;
     }
     jobs_.erase(path);
     if (helperIdle_) helperWake_.notify_one();  // room for more read-ahead
@@ -140,7 +151,8 @@ class LinuxDirectorySource final : public DirectorySource {
       }
       if (stopping_) return;
       lock.unlock();
-      bool ok = reader.Read(path, entries);
+      int error = 0;
+      bool ok = reader.Read(path, entries, error);
       lock.lock();
       // A job being read stays in the table: the walk waits for it instead of erasing it.
       Job& job = jobs_[path];
@@ -152,6 +164,7 @@ class LinuxDirectorySource final : public DirectorySource {
       heldEntries_ += entries.size();
       job.entries = std::move(entries);
       job.ok = ok;
+      job.error = error;
       job.state = Job::Done;
       entries = {};
       if (walkWaiting_ > 0) walkWake_.notify_all();
@@ -159,8 +172,10 @@ class LinuxDirectorySource final : public DirectorySource {
   }
 
   int rootFd_;
+  int rootError_;
   FolderReader reader_;
   bool lastOk_ = false;
+  int lastError_ = 0;
 
   std::mutex mutex_;
   std::condition_variable helperWake_;

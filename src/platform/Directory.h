@@ -35,6 +35,9 @@ class DirectorySource {
   // ".." may be among them). Returns false when the folder cannot be read.
   virtual bool Enumerate(const std::vector<std::string>& folderNames,
                          std::vector<DirEntry>& entries) = 0;
+  // Why the last Enumerate that returned false failed: the system's text, such as
+  // "Permission denied".
+  virtual std::string FailureReason() const { return "The folder cannot be read"; }
   // A hint: the subfolders of `folderNames` are about to be enumerated, in this order.
   virtual void ExpectFolders(const std::vector<std::string>& folderNames,
                              const std::vector<std::string>& subfolderNames) {

@@ -51,6 +51,24 @@ File File::Create(const std::string& path) {
   return file;
 }
 
+File File::CreateReplacement(const std::string& path, const std::string& temporary) {
+  int fd;
+  do {
+    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) ThrowIoError("create", path, errno);
+  LockForWriting(fd, path, "create");
+  File file(fd, temporary);
+  if (::ftruncate(fd, 0) != 0) ThrowIoError("truncate", temporary, errno);
+  return file;
+}
+
+File File::LockExisting(const std::string& path) {
+  int fd = OpenOrThrow(path, O_WRONLY, "open for writing");
+  LockForWriting(fd, path, "open for writing");
+  return File(fd, path);
+}
+
 File File::OpenAppendText(const std::string& path, std::string* cutText) {
   int fd = OpenOrThrow(path, O_RDWR, "open for appending");
   LockForWriting(fd, path, "open for appending");
@@ -143,6 +161,12 @@ void File::Sync() {
 void File::TakePermissionsOf(const std::string& model) {
   struct stat st {};
   if (::stat(model.c_str(), &st) != 0) ThrowIoError("read the permissions of", model, errno);
+  // Owner first: a change of owner may clear the set-id bits that fchmod then sets.
+  // Not being allowed to give the file away is no failure; its group may still be.
+  if (::fchown(fd_, st.st_uid, st.st_gid) != 0) {
+    if (errno == EPERM) (void)::fchown(fd_, static_cast<uid_t>(-1), st.st_gid);
+    else if (errno != EINVAL && errno != EOPNOTSUPP) ThrowIoError("set the owner of", path_, errno);
+  }
   if (::fchmod(fd_, st.st_mode & 07777) != 0) ThrowIoError("set the permissions of", path_, errno);
 }
 

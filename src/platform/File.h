@@ -18,6 +18,12 @@ class File : public ByteSink {
   // exclusive advisory lock, so a second writer is refused instead of mixing its
   // bytes in; readers are not hindered.
   static File Create(const std::string& path);
+  // Creates or truncates `temporary`, locked as Create locks, to be renamed over
+  // `path` when complete. Failures name `path`: the file the caller means to write.
+  static File CreateReplacement(const std::string& path, const std::string& temporary);
+  // Opens an existing file for writing without changing it, and takes the writer's
+  // lock: held while a new version is written beside it, it keeps a second writer out.
+  static File LockExisting(const std::string& path);
   // Opens an existing file for writing at its end. When one of its last 128 bytes
   // is an end-of-file mark (0x1A), the file is first cut before the first of them;
   // `cutText` receives what was cut off, so that a failed append can put it back.
@@ -44,7 +50,9 @@ class File : public ByteSink {
   void Truncate(std::int64_t size);
   // Waits until the data is on the medium (fsync).
   void Sync();
-  // Gives the file the permission bits of the file `model`.
+  // Gives the file the permission bits of the file `model`, and its owner and group
+  // where the system allows (root; a group of one's own): a replacement written by
+  // another user keeps the file theirs.
   void TakePermissionsOf(const std::string& model);
   // Closes the file, reporting a failure of the close itself.
   void Close();
@@ -84,7 +92,7 @@ std::string ReplacementTarget(const std::string& path);
 std::string ReadFileBytes(const std::string& path);
 // Gives a file new content in one step: a temporary file beside it is written, made
 // durable and renamed over it, so a failure leaves the old content as it was. The
-// file keeps its permissions; through a symbolic link the link's target is replaced.
+// file keeps its permissions, and its owner where allowed; through a symbolic link the link's target is replaced.
 // A file its owner may not write is refused, as an in-place write would be.
 void ReplaceFile(const std::string& path, std::string_view content);
 

@@ -51,11 +51,15 @@ FolderReader::~FolderReader() {
   if (deepFd_ >= 0) ::close(deepFd_);
 }
 
-bool FolderReader::Read(const std::string& relativePath, std::vector<DirEntry>& entries) {
+bool FolderReader::Read(const std::string& relativePath, std::vector<DirEntry>& entries, int& error) {
   entries.clear();
   int fd = Open(relativePath);
-  if (fd < 0) return false;
+  if (fd < 0) {
+    error = errno;
+    return false;
+  }
   bool ok = ReadEntries(fd, entries);
+  if (!ok) error = errno;
   ::close(fd);
   return ok;
 }

@@ -16,8 +16,9 @@ class FolderReader {
   ~FolderReader();
   FolderReader(const FolderReader&) = delete;
   FolderReader& operator=(const FolderReader&) = delete;
-  // `relativePath` is "" for the root, else "a/b/c". False when it cannot be read.
-  bool Read(const std::string& relativePath, std::vector<DirEntry>& entries);
+  // `relativePath` is "" for the root, else "a/b/c". False when it cannot be read;
+  // then `error` holds the system's error number.
+  bool Read(const std::string& relativePath, std::vector<DirEntry>& entries, int& error);
 
  private:
   int Open(const std::string& relativePath);

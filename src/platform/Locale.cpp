@@ -1,12 +1,14 @@
 #include "platform/Locale.h"
 
 #include <locale.h>
+#include <unicode/casemap.h>
 #include <unicode/ucasemap.h>
 #include <unicode/ucol.h>
 #include <unicode/ustring.h>
 #include <unicode/utf8.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <iterator>
@@ -24,6 +26,46 @@ bool IsUtf8(std::string_view text) {
     if (c < 0) return false;
   }
   return true;
+}
+
+// Windows-1252 lower case of every byte: A-Z, the Latin-1 letters C0-DE but the
+// multiplication sign, and S, OE and Z with caron and Y with diaeresis.
+constexpr std::array<unsigned char, 256> MakeLower1252() {
+  std::array<unsigned char, 256> lower{};
+  for (int c = 0; c < 256; ++c) lower[c] = static_cast<unsigned char>(c);
+  for (int c = 'A'; c <= 'Z'; ++c) lower[c] = static_cast<unsigned char>(c + 0x20);
+  for (int c = 0xC0; c <= 0xDE; ++c)
+    if (c != 0xD7) lower[c] = static_cast<unsigned char>(c + 0x20);
+  lower[0x8A] = 0x9A;
+  lower[0x8C] = 0x9C;
+  lower[0x8E] = 0x9E;
+  lower[0x9F] = 0xFF;
+  return lower;
+}
+constexpr std::array<unsigned char, 256> kLower1252 = MakeLower1252();
+
+// Ends the key of a name that is not UTF-8: no byte of valid UTF-8 is 0xFF, so such
+// a key never equals the key of a UTF-8 name whose folded bytes happen to match.
+constexpr char kNotUtf8Mark = '\xFF';
+
+// Full Unicode case folding of valid UTF-8, appended to `key`.
+bool AppendUtf8Fold(std::string_view text, std::string& key) {
+  const std::size_t start = key.size();
+  std::size_t room = text.size() * 3 + 16;
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    key.resize(start + room);
+    UErrorCode status = U_ZERO_ERROR;
+    int32_t length = icu::CaseMap::utf8Fold(U_FOLD_CASE_DEFAULT, text.data(), static_cast<int32_t>(text.size()),
+                                            key.data() + start, static_cast<int32_t>(room), nullptr, status);
+    if (U_SUCCESS(status)) {
+      key.resize(start + static_cast<std::size_t>(length));
+      return true;
+    }
+    if (status != U_BUFFER_OVERFLOW_ERROR) break;
+    room = static_cast<std::size_t>(length);
+  }
+  key.resize(start);
+  return false;
 }
 
 std::string AsciiCase(std::string_view text, bool upper) {
@@ -147,6 +189,45 @@ void Collator::Sort(std::vector<std::string>& names) const {
     int order = Compare(a, b);
     return order != 0 ? order < 0 : a < b;
   });
+}
+
+void AppendFoldKey(std::string_view text, std::string& key) {
+  const std::size_t start = key.size();
+  key.resize(start + text.size());
+  char* out = key.data() + start;
+  // Names of ASCII alone, the usual ones, are lowered in one pass.
+  std::size_t i = 0;
+  for (; i < text.size() && static_cast<unsigned char>(text[i]) < 0x80; ++i) out[i] = AsciiLower(text[i]);
+  if (i == text.size()) return;
+  if (IsUtf8(text.substr(i))) {
+    key.resize(start + i);
+    if (AppendUtf8Fold(text.substr(i), key)) return;
+  }
+  key.resize(start + text.size());
+  out = key.data() + start;
+  for (std::size_t j = 0; j < text.size(); ++j) out[j] = static_cast<char>(kLower1252[static_cast<unsigned char>(text[j])]);
+  key += kNotUtf8Mark;
+}
+
+std::string FoldKey(std::string_view text) {
+  std::string key;
+  AppendFoldKey(text, key);
+  return key;
+}
+
+bool EqualIgnoringCase(std::string_view a, std::string_view b) {
+  if (a == b) return true;
+  // ASCII on both sides is settled without keys; a length that differs there too.
+  std::size_t i = 0;
+  const std::size_t common = std::min(a.size(), b.size());
+  for (; i < common; ++i) {
+    auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+    if ((x | y) >= 0x80) break;
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+  }
+  if (i == a.size() && i == b.size()) return true;
+  if (i == common) return false;
+  return FoldKey(a) == FoldKey(b);
 }
 
 std::string AsciiLowerCase(std::string_view text) {

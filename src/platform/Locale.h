@@ -14,9 +14,19 @@ namespace qvl {
 // LANG, without encoding or modifier ("de_DE.UTF-8" gives "de_DE"); empty for C/POSIX.
 std::string UserLocaleName(const char* categoryVariable);
 
-// Case-insensitive comparison of names in the user's locale (ICU, secondary
-// strength: accents count, letter case does not). Names are UTF-8 bytes; bytes
-// that are not UTF-8 compare as replacement characters.
+// Equality of names without regard to letter case, and to nothing else: names that
+// differ in accents, width or variant forms stay different. Valid UTF-8 is compared
+// by Unicode case folding; other text is taken as Windows-1252 and compared by its
+// case pairs (A-Z, the Latin-1 letters, and the few letters of 0x8A-0x9F).
+bool EqualIgnoringCase(std::string_view a, std::string_view b);
+// A key for look-ups, appended to `key`: two names are equal without regard to case
+// exactly when their keys are. Keys are for comparing, not for showing.
+void AppendFoldKey(std::string_view text, std::string& key);
+std::string FoldKey(std::string_view text);
+
+// The order of names in the user's locale (ICU, secondary strength: accents count,
+// letter case does not), for sorting; equality of names is EqualIgnoringCase.
+// Names are UTF-8 bytes; bytes that are not UTF-8 compare as replacement characters.
 // Threads: an ICU collator is not to be used from two threads at once: one per
 // thread, or calls guarded by the caller.
 class Collator {

@@ -21,6 +21,12 @@ class Progress {
   virtual void TotalPercent(int percent) { (void)percent; }
   // A point at which the window may process pending events.
   virtual void Pump() {}
+  // The walk could not read the folder `listPath` ("C:\Docs\Old\") and lists it as
+  // empty; `reason` is the system's, such as "Permission denied".
+  virtual void FolderUnreadable(std::string_view listPath, std::string_view reason) {
+    (void)listPath;
+    (void)reason;
+  }
 };
 
 // Integer part of done / total * 100, truncated toward zero; 0 for an empty total.

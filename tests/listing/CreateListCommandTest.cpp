@@ -2,6 +2,8 @@
 // what a failure leaves.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include "browse/Import.h"
@@ -49,6 +51,16 @@ struct Statuses final : Progress {
   std::string last;
 };
 
+// The sample disk, which can be made to fail in the middle of the walk, as a drive
+// that goes away does.
+struct SampleDrive final : test::FakeDirectory {
+  bool Enumerate(const std::vector<std::string>& folderNames, std::vector<DirEntry>& entries) override {
+    if (failMidWalk && !folderNames.empty()) throw IoError("Cannot read the drive: Input/output error");
+    return FakeDirectory::Enumerate(folderNames, entries);
+  }
+  bool failMidWalk = false;
+};
+
 struct CreateList : ::testing::Test {
   CreateList() { test::AddSampleDisk(drive); }
   CreateListResult Run(ListMethod method = ListMethod::Catalogue, bool skipComment = false) {
@@ -75,7 +87,7 @@ struct CreateList : ::testing::Test {
 
   test::TempDir dir;
   std::string output = dir / "disk.qvl";
-  test::FakeDirectory drive;
+  SampleDrive drive;
   Collator collator{"en_US"};
   Answers answers;
   Recorded history;
@@ -157,6 +169,51 @@ TEST_F(CreateList, AFailedImportLeavesTheCatalogueAndNoListingBehind) {
   EXPECT_EQ(Files(), (Strings{"disk.qvl"}));
   EXPECT_TRUE(history.names.empty());
   EXPECT_NE(progress.last, "Listing complete");
+}
+
+// A run that fails in the middle of the walk leaves the old output byte for byte,
+// or no output where there was none, and no temporary file.
+TEST_F(CreateList, AFailedWalkLeavesTheOldOutputAsItWas) {
+  drive.failMidWalk = true;
+  answers.choice = OutputChoice::Overwrite;
+  EXPECT_THROW(Run(), IoError);
+  EXPECT_TRUE(Files().empty());
+  for (ListMethod method : {ListMethod::Catalogue, ListMethod::Collapsed}) {
+    const std::string old = Bytes("\x00" "c: [old]" "\x03" "kept" "\x02\x00");
+    test::WriteFile(output, old);
+    EXPECT_THROW(Run(method), IoError);
+    EXPECT_EQ(ReadFile(output), old);
+    EXPECT_EQ(Files(), (Strings{"disk.qvl"}));
+    EXPECT_TRUE(history.names.empty());
+  }
+}
+
+// An overwritten output keeps its permissions; a second run to an output being
+// written is refused and damages nothing.
+TEST_F(CreateList, OverwriteKeepsPermissionsAndKeepsASecondWriterOut) {
+  test::WriteFile(output, "old");
+  ASSERT_EQ(::chmod(output.c_str(), 0640), 0);
+  answers.choice = OutputChoice::Overwrite;
+  ASSERT_EQ(Run(), CreateListResult::Complete);
+  EXPECT_EQ(std::filesystem::status(output).permissions(),
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                std::filesystem::perms::group_read);
+  const std::string listed = ReadFile(output);
+  EXPECT_NE(listed.find("readme.txt"), std::string::npos);
+  EXPECT_EQ(Files(), (Strings{"disk.qvl"}));
+  {
+    File writing = File::LockExisting(output);
+    EXPECT_THROW(Run(), LockedOutputError);
+    EXPECT_EQ(ReadFile(output), listed);
+    EXPECT_EQ(Files(), (Strings{"disk.qvl"}));
+  }
+  // A new output that another run is writing, under its temporary name.
+  std::filesystem::remove(output);
+  File writing = File::CreateReplacement(output, output + ".new.tmp");
+  writing.Write("theirs");
+  EXPECT_THROW(Run(), LockedOutputError);
+  EXPECT_EQ(ReadFile(output + ".new.tmp"), "theirs");
+  EXPECT_EQ(Files(), (Strings{"disk.qvl.new.tmp"}));
 }
 
 }  // namespace

@@ -28,7 +28,11 @@ class RecordingWriter : public FolderWriter {
 class StatusLog : public Progress {
  public:
   void Status(std::string_view text) override { texts.emplace_back(text); }
+  void FolderUnreadable(std::string_view listPath, std::string_view reason) override {
+    unreadable.push_back(std::string(listPath) + ": " + std::string(reason));
+  }
   std::vector<std::string> texts;
+  std::vector<std::string> unreadable;
 };
 
 struct WalkFixture : ::testing::Test {
@@ -78,6 +82,29 @@ TEST_F(WalkFixture, UnreadableFolderIsListedEmptyAndTheWalkGoesOn) {
                         "end C:\\open\\",
                         "end C:\\",
                     }));
+}
+
+TEST_F(WalkFixture, EachUnreadableFolderIsToldWithItsPathAndReason) {
+  drive.AddFolder("", {Folder("locked"), Folder("open"), Folder("gone")});
+  drive.AddUnreadable("locked");
+  drive.AddFolder("open", {Folder("deep")});
+  drive.AddUnreadable("open/deep", "Input/output error");
+  drive.AddUnreadable("gone", "No such file or directory");
+  Walk();
+  EXPECT_EQ(status.unreadable, (std::vector<std::string>{"C:\\gone\\: No such file or directory",
+                                                         "C:\\locked\\: Permission denied",
+                                                         "C:\\open\\deep\\: Input/output error"}));
+  // The root too, and a readable drive tells nothing.
+  status.unreadable.clear();
+  FakeDirectory root;
+  root.AddUnreadable("");
+  DriveWalk(root, collator, writer, status, {}).Run('d');
+  EXPECT_EQ(status.unreadable, (std::vector<std::string>{"D:\\: Permission denied"}));
+  status.unreadable.clear();
+  FakeDirectory fine;
+  test::AddSampleDisk(fine);
+  DriveWalk(fine, collator, writer, status, {}).Run('c');
+  EXPECT_TRUE(status.unreadable.empty());
 }
 
 TEST_F(WalkFixture, ClassifiesByTheRangeOfTheWholeAttributeWord) {

@@ -117,5 +117,26 @@ TEST(LinuxDirectory, ReadAheadGivesTheSameEntriesInAnyOrderOfRequests) {
   }
 }
 
+// A folder that cannot be read says why, whether the walk or the read-ahead read it.
+TEST(LinuxDirectory, AFolderThatCannotBeReadSaysWhy) {
+  TempDir dir;
+  dir.MakeFolder("here");
+  dir.MakeFile("file", "x");
+  for (bool readAhead : {false, true}) {
+    auto source = MakeLinuxDirectorySource(dir.Path(), readAhead);
+    std::vector<DirEntry> entries;
+    source->ExpectFolders({}, {"here", "gone", "file"});
+    EXPECT_FALSE(source->Enumerate({"gone"}, entries));
+    EXPECT_EQ(source->FailureReason(), "No such file or directory");
+    EXPECT_FALSE(source->Enumerate({"file"}, entries));
+    EXPECT_EQ(source->FailureReason(), "Not a directory");
+    EXPECT_TRUE(source->Enumerate({"here"}, entries));
+  }
+  auto missing = MakeLinuxDirectorySource(dir / "no-such-drive");
+  std::vector<DirEntry> entries;
+  EXPECT_FALSE(missing->Enumerate({}, entries));
+  EXPECT_EQ(missing->FailureReason(), "No such file or directory");
+}
+
 }  // namespace
 }  // namespace qvl

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -113,6 +115,27 @@ TEST(File, ExistenceRenameDeleteAndSameFile) {
   EXPECT_FALSE(FileExists(dir / "a"));
   EXPECT_THROW(DeleteFile(dir / "a"), IoError);
   EXPECT_THROW(RenameFile(dir / "gone", dir / "x"), IoError);
+}
+
+// A file given new content keeps its permissions, and its owner where the system
+// lets us give the file away (as root).
+TEST(File, ReplaceFileKeepsPermissionsAndOwner) {
+  TempDir dir;
+  dir.MakeFile("Quorvalen.ini", "old");
+  ::chmod((dir / "Quorvalen.ini").c_str(), 0640);
+  const bool root = ::geteuid() == 0;
+  if (root) {
+    ASSERT_EQ(::chown((dir / "Quorvalen.ini").c_str(), 12345, 12345), 0);
+  }
+  ReplaceFile(dir / "Quorvalen.ini", "new");
+  struct stat st {};
+  ASSERT_EQ(::stat((dir / "Quorvalen.ini").c_str(), &st), 0);
+  EXPECT_EQ(ReadFile(dir / "Quorvalen.ini"), "new");
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  if (root) {
+    EXPECT_EQ(st.st_uid, 12345u);
+    EXPECT_EQ(st.st_gid, 12345u);
+  }
 }
 
 }  // namespace

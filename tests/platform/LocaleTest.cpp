@@ -48,6 +48,32 @@ TEST(Collator, SortKeysAreEqualExactlyWhenTextsCompareEqual) {
       EXPECT_EQ(collator.SortKey(a) == collator.SortKey(b), collator.Equal(a, b)) << a << " / " << b;
 }
 
+TEST(Locale, EqualIgnoringCaseIgnoresLetterCaseAlone) {
+  // UTF-8: letter case, in and out of ASCII, and full case folding.
+  EXPECT_TRUE(EqualIgnoringCase("Docs", "DOCS"));
+  EXPECT_TRUE(EqualIgnoringCase("\xC3\x84pfel", "\xC3\xA4PFEL"));  // Äpfel / äPFEL
+  EXPECT_TRUE(EqualIgnoringCase("stra\xC3\x9F" "e", "STRASSE"));
+  EXPECT_FALSE(EqualIgnoringCase("Docs", "Doc"));
+  EXPECT_FALSE(EqualIgnoringCase("caf\xC3\xA9", "cafe"));
+  EXPECT_FALSE(EqualIgnoringCase("x\xC2\xB2", "x2"));          // superscript two
+  EXPECT_FALSE(EqualIgnoringCase("\xEF\xBC\xA1", "A"));        // full-width A
+  EXPECT_FALSE(EqualIgnoringCase("\xEF\xBC\xA1", "a"));
+  EXPECT_TRUE(EqualIgnoringCase("\xEF\xBC\xA1", "\xEF\xBD\x81"));  // full-width A and a
+  // Windows-1252: its case pairs, accents still count.
+  EXPECT_TRUE(EqualIgnoringCase("\xC9T\xC9", "\xE9t\xE9"));    // ÉTÉ / été
+  EXPECT_FALSE(EqualIgnoringCase("\xE9t\xE9", "\xE8t\xE8"));   // été / ètè
+  EXPECT_TRUE(EqualIgnoringCase("\x8A\x8C\x8E\x9F", "\x9A\x9C\x9E\xFF"));
+  EXPECT_FALSE(EqualIgnoringCase("\xD7", "\xF7"));               // × and ÷ are no pair
+  EXPECT_FALSE(EqualIgnoringCase("\xDF", "\xFF"));
+  // Bytes that are not UTF-8 never equal UTF-8 text whose folded bytes match theirs.
+  EXPECT_FALSE(EqualIgnoringCase("\xC5\xA0\xA0", "\xE5\xA0\xA0"));
+  // The keys agree with the comparison.
+  const std::vector<std::string> texts{"Docs", "DOCS", "\xC9T\xC9", "\xE9t\xE9", "\xE8t\xE8", "x\xC2\xB2",
+                                       "x2", "", "\xC5\xA0\xA0", "\xE5\xA0\xA0", "\xC3\x84", "\xC3\xA4"};
+  for (const auto& a : texts)
+    for (const auto& b : texts) EXPECT_EQ(FoldKey(a) == FoldKey(b), EqualIgnoringCase(a, b)) << a << " / " << b;
+}
+
 TEST(Locale, UserLocaleNameDropsEncodingAndModifier) {
   ::setenv("LC_ALL", "de_DE.UTF-8@euro", 1);
   EXPECT_EQ(UserLocaleName("LC_COLLATE"), "de_DE");

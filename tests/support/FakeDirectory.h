@@ -13,25 +13,39 @@ namespace qvl::test {
 class FakeDirectory : public DirectorySource {
  public:
   void AddFolder(const std::string& path, std::vector<DirEntry> entries) { folders_[path] = std::move(entries); }
-  // A folder whose enumeration fails.
-  void AddUnreadable(const std::string& path) { unreadable_.push_back(path); }
+  // A folder whose enumeration fails, for `reason`.
+  void AddUnreadable(const std::string& path, std::string reason = "Permission denied") {
+    unreadable_.push_back(path);
+    reasons_[path] = std::move(reason);
+  }
 
   bool Enumerate(const std::vector<std::string>& folderNames, std::vector<DirEntry>& entries) override {
     std::string path;
     for (const auto& name : folderNames) path += (path.empty() ? "" : "/") + name;
     enumerated.push_back(path);
     entries.clear();
-    for (const auto& bad : unreadable_)
-      if (bad == path) return false;
+    for (const auto& bad : unreadable_) {
+      if (bad == path) {
+        reason_ = reasons_[path];
+        return false;
+      }
+    }
     auto found = folders_.find(path);
-    if (found == folders_.end()) return false;
+    if (found == folders_.end()) {
+      reason_ = "No such file or directory";
+      return false;
+    }
     entries = found->second;
     return true;
   }
 
+  std::string FailureReason() const override { return reason_; }
+
   std::vector<std::string> enumerated;
 
  private:
+  std::map<std::string, std::string> reasons_;
+  std::string reason_;
   std::map<std::string, std::vector<DirEntry>> folders_;
   std::vector<std::string> unreadable_;
 };
