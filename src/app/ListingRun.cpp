@@ -14,7 +14,10 @@ constexpr auto kStatusInterval = std::chrono::milliseconds(100);
 // The walk's status texts, a few a second at most; the rest are dropped.
 class StatusProgress final : public Progress {
  public:
-  explicit StatusProgress(ListingRun& run) : run_(run) {}
+  StatusProgress(ListingRun& run, std::vector<std::string>& unreadable) : run_(run), unreadable_(unreadable) {}
+  void FolderUnreadable(std::string_view listPath, std::string_view reason) override {
+    unreadable_.push_back(std::string(listPath) + ": " + std::string(reason));
+  }
   void Status(std::string_view text) override {
     auto now = std::chrono::steady_clock::now();
     if (now - last_ < kStatusInterval) return;
@@ -24,6 +27,7 @@ class StatusProgress final : public Progress {
 
  private:
   ListingRun& run_;
+  std::vector<std::string>& unreadable_;
   std::chrono::steady_clock::time_point last_{};
 };
 
@@ -57,7 +61,7 @@ void ListingRun::Run(const CreateListRequest& request) {
   try {
     Collator collator;
     auto source = MakeLinuxDirectorySource(request.list.drive.rootDirectory);
-    StatusProgress progress(*this);
+    StatusProgress progress(*this, outcome_.unreadable);
     LaterHistory history;
     auto importListing = [&collator](const std::string& listed, const std::string& destination,
                                      const std::optional<CommentLines>& comment, Progress& importProgress) {

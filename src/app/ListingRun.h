@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/dialogs/DialogAnswers.h"
 #include "listing/CreateListCommand.h"
@@ -25,6 +26,7 @@ class ListingRun : public QObject {
     std::string error;            // what stopped the command, for the error report
     std::string reason;           // the system's reason beside the locked-output message
     std::optional<std::string> catalogue;  // a catalogue written, for the history
+    std::vector<std::string> unreadable;   // folders listed as empty: "C:\x\: reason"
   };
 
   ListingRun(QWidget* window, DialogAnswers::ReleaseCheck releaseOutput);

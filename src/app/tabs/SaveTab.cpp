@@ -188,6 +188,7 @@ void SaveTab::ListingFinished(const ListingRun::Outcome& outcome) {
   emit ListingEnded();
   if (outcome.catalogue) emit CatalogueWritten(FullName(*outcome.catalogue));
   if (outcome.complete) statusLine_.setText(QStringLiteral("Listing complete"));
+  if (!outcome.unreadable.empty()) ShowUnreadable(outcome.unreadable);
   if (outcome.lockedOutput) {
     QMessageBox box(QMessageBox::Critical, FromCore(kVersionText), MessageText(outcome.error), QMessageBox::Ok, this);
     box.setInformativeText(MessageText(outcome.reason));
@@ -195,6 +196,16 @@ void SaveTab::ListingFinished(const ListingRun::Outcome& outcome) {
   } else if (!outcome.error.empty()) {
     ShowCoreError(this, outcome.error.c_str());
   }
+}
+
+void SaveTab::ShowUnreadable(const std::vector<std::string>& folders) {
+  // Listed as empty, and said so: a listing that silently lacks folders would be
+  // trusted as whole.
+  constexpr std::size_t kShown = 20;
+  QString text = QStringLiteral("%1 folder(s) could not be read and are listed as empty:").arg(folders.size());
+  for (std::size_t i = 0; i < folders.size() && i < kShown; ++i) text += QLatin1Char('\n') + FromCore(folders[i]);
+  if (folders.size() > kShown) text += QStringLiteral("\n... and %1 more").arg(folders.size() - kShown);
+  QMessageBox::warning(this, FromCore(kVersionText), text);
 }
 
 }  // namespace qvl::app

@@ -54,6 +54,7 @@ class SaveTab : public QWidget {
   void CheckOutputExists();
   void CreateList();
   void ListingFinished(const ListingRun::Outcome& outcome);
+  void ShowUnreadable(const std::vector<std::string>& folders);
   ListMethod Method() const;
 
   WindowSettings& settings_;
