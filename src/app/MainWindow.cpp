@@ -53,7 +53,12 @@ MainWindow::MainWindow(WindowEnvironment environment)
       catalogue_(collator_),
       model_(icons_),
       saveTab_(settings_, drives_, [this](const std::string& output) { return ReleaseOutput(output); }, this),
-      browseView_({catalogue_, model_, order_, [this] { return settings_.skipComment; }}) {
+      searchTab_({model_, [this] { return settings_.history.Entries(); }, [this] { return browseView_.Busy(); },
+                  [this](const QString& status, const QString& result) {
+                    browseView_.ShowSearchStatus(status, result);
+                  }}),
+      browseView_({catalogue_, model_, order_, [this] { return settings_.skipComment; },
+                   [this] { return searchTab_.Searching(); }}) {
   setObjectName(QStringLiteral("mainWindow"));
   setWindowIcon(QIcon(QStringLiteral(":/quorvalen.svg")));
   tabs_.setObjectName(QStringLiteral("tabs"));
@@ -78,9 +83,17 @@ MainWindow::MainWindow(WindowEnvironment environment)
   connect(&browseTab_, &BrowseTab::OpenRequested, this, &MainWindow::OpenCatalogue);
   connect(&browseView_, &BrowseView::LoadProgress, &browseTab_, &BrowseTab::ShowLoadProgress);
   connect(&browseView_, &BrowseView::CatalogueLoaded, this, &MainWindow::GrowWindow);
+  connect(&searchTab_, &SearchTab::SearchStarted, this, [this] {
+    GrowWindow();
+    UpdateActions();
+  });
+  connect(&searchTab_, &SearchTab::SearchEnded, this, [this] {
+    UpdateActions();
+    if (closeWhenListed_) QTimer::singleShot(0, this, &QWidget::close);
+  });
   connect(&browseView_, &BrowseView::BusyChanged, this, [this] {
     UpdateActions();
-    if (closeWhenListed_ && !browseView_.Busy()) QTimer::singleShot(0, this, &QWidget::close);
+    if (closeWhenListed_) QTimer::singleShot(0, this, &QWidget::close);
   });
   StartUp();
 }
@@ -170,7 +183,7 @@ void MainWindow::AddToHistory(const std::string& name) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  if (saveTab_.Listing() || browseView_.Busy()) {
+  if (saveTab_.Listing() || browseView_.Busy() || searchTab_.Searching()) {
     event->ignore();
     if (closeWhenListed_) return;
     auto answer = QMessageBox::question(this, FromCore(kVersionText),

@@ -11,7 +11,9 @@
 #include "app/QtText.h"
 #include "app/dialogs/CommentDialog.h"
 #include "browse/FolderView.h"
+#include "app/RowStream.h"
 #include "browse/Import.h"
+#include "search/QuickFind.h"
 #include "platform/File.h"
 #include "settings/Version.h"
 
@@ -79,6 +81,8 @@ BrowseView::BrowseView(Shared shared) : shared_(std::move(shared)) {
 
   layout_.addWidget(&navigationBar_);
   layout_.addWidget(&importProgress_);
+  layout_.addWidget(&quickFindBar_);
+  quickFindBar_.setVisible(false);
   layout_.addWidget(&views_, 1);
   layout_.addWidget(&statusBar_);
   layout_.setContentsMargins(0, 0, 0, 0);
@@ -86,6 +90,11 @@ BrowseView::BrowseView(Shared shared) : shared_(std::move(shared)) {
   SetViewStyle(ViewStyle::Report);
 
   connect(&task_, &BackgroundTask::Finished, this, [this] { emit BusyChanged(); });
+  connect(&quickFindBar_.StyleGroup(), &QButtonGroup::idClicked, this,
+          [this](int id) { SetViewStyle(static_cast<ViewStyle>(id)); });
+  connect(&quickFindBar_, &QuickFindBar::StartRequested, this, &BrowseView::StartFind);
+  connect(&quickFindBar_, &QuickFindBar::EndRequested, this, &BrowseView::EndSearchMode);
+  connect(&searchModeButton_, &QToolButton::clicked, this, &BrowseView::EnterSearchMode);
   connect(&progress_, &SignalProgress::PercentChanged, this, [this](int percent) {
     if (importProgress_.isVisible())
       importProgress_.setValue(percent);
@@ -169,7 +178,9 @@ bool BrowseView::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void BrowseView::SetViewStyle(ViewStyle style) {
+  // Both tool bars' buttons follow, so the bar that shows next agrees.
   styleGroup_.button(static_cast<int>(style))->setChecked(true);
+  quickFindBar_.StyleGroup().button(static_cast<int>(style))->setChecked(true);
   QAbstractItemView* views[] = {&iconView_, &listView_, &reportView_};
   views_.setCurrentWidget(views[static_cast<int>(style) - 1]);
 }
@@ -183,8 +194,7 @@ void BrowseView::UpdateActions() {
   backButton_.setEnabled(open);
   importButton_.setEnabled(open);
   pathCombo_.setEnabled(open);
-  // Searching the open catalogue comes with the search mode.
-  searchModeButton_.setEnabled(false);
+  searchModeButton_.setEnabled(!task_.Running());
 }
 
 void BrowseView::SetPanels(const QString& title, const QString& caption, const QString& text) {
@@ -220,6 +230,12 @@ void BrowseView::OpenCatalogue(const std::string& name, std::function<void()> th
         loadedIdentity_ = IdentityOf(name);
         SetPanels(FromCore(loaded.FileTitle()), FromCore(loaded.Caption()), QString());
         emit CatalogueLoaded();
+        // In search mode the root is listed when the mode ends.
+        if (searchMode_) {
+          shared_.catalogue.SetCurrentPath("\\");
+          if (then) then();
+          return;
+        }
         if (RunGuarded(this, [this] { ShowFolder("\\"); }) && then) then();
       },
       Qt::SingleShotConnection);
@@ -332,6 +348,74 @@ void BrowseView::ImportFrom(const std::string& source) {
         RunGuarded(this, [&] { ShowFolder(shownPath); });
       },
       Qt::SingleShotConnection);
+}
+
+void BrowseView::EnterSearchMode() {
+  if (searchMode_ || task_.Running()) return;
+  if (!CatalogueOpen()) {
+    ShowError(this, QStringLiteral("No catalogue is open to search: open one on the Browse tab first."));
+    return;
+  }
+  searchMode_ = true;
+  navigationBar_.setVisible(false);
+  quickFindBar_.setVisible(true);
+  SetViewStyle(CurrentViewStyle());
+  statusPanels_[2].setText(QStringLiteral("Search Mode"));
+  shared_.model.ClearListView();
+}
+
+void BrowseView::EndSearchMode() {
+  if (!searchMode_ || task_.Running()) return;
+  searchMode_ = false;
+  quickFindBar_.setVisible(false);
+  navigationBar_.setVisible(true);
+  SetViewStyle(CurrentViewStyle());
+  RunGuarded(this, [this] { ShowFolder(shared_.catalogue.CurrentPath()); });
+}
+
+void BrowseView::StartFind() {
+  // A second start while a search runs is ignored.
+  if (!searchMode_ || task_.Running() || shared_.listBusy() || !CatalogueOpen()) return;
+  const QString text = quickFindBar_.SearchText();
+  if (text.isEmpty()) {
+    quickFindBar_.RememberText(text);
+    return;
+  }
+  quickFindBar_.SetRunning(true);
+  shared_.model.ClearListView();
+  statusPanels_[2].setText(QStringLiteral("Searching..."));
+  progress_.Reset();
+  importProgress_.setValue(0);
+  importProgress_.setVisible(true);
+  auto result = std::make_shared<std::optional<QuickFindResult>>();
+  Catalogue& catalogue = shared_.catalogue;
+  ListModel& model = shared_.model;
+  task_.Start([&catalogue, &model, text = ToCore(text), result, this] {
+    RowStream rows(model);
+    *result = QuickFind(catalogue, text, rows, progress_);
+    rows.Flush();
+  });
+  UpdateActions();
+  emit BusyChanged();
+  connect(
+      &task_, &BackgroundTask::Finished, this,
+      [this, text, result](const QString& error) {
+        importProgress_.setVisible(false);
+        quickFindBar_.SetRunning(false);
+        quickFindBar_.RememberText(text);
+        UpdateActions();
+        if (!error.isEmpty()) {
+          ShowError(this, error);
+          return;
+        }
+        if (*result) statusPanels_[2].setText(FromCore(QuickFindText(**result)));
+      },
+      Qt::SingleShotConnection);
+}
+
+void BrowseView::ShowSearchStatus(const QString& status, const QString& result) {
+  statusPanels_[0].setText(status);
+  if (!result.isEmpty()) statusPanels_[2].setText(result);
 }
 
 }  // namespace qvl::app

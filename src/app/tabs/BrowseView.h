@@ -18,6 +18,7 @@
 #include <string>
 
 #include "app/BackgroundTask.h"
+#include "app/tabs/QuickFindBar.h"
 #include "app/model/ListModel.h"
 #include "browse/Catalogue.h"
 #include "platform/File.h"
@@ -40,6 +41,7 @@ class BrowseView : public QWidget {
     ListModel& model;
     RowOrder& order;
     std::function<bool()> skipComment;  // "Skip Comment" of the Save tab
+    std::function<bool()> listBusy;     // the Search tab fills the list
   };
   explicit BrowseView(Shared shared);
 
@@ -58,6 +60,13 @@ class BrowseView : public QWidget {
   void SetViewStyle(ViewStyle style);
   ViewStyle CurrentViewStyle() const;
   void UpdateActions();
+  bool SearchMode() const { return searchMode_; }
+  void EnterSearchMode();
+  void EndSearchMode();
+  // Searches the open catalogue for the text of the search box.
+  void StartFind();
+  // The status bar's first and last panels during a search across catalogues.
+  void ShowSearchStatus(const QString& status, const QString& result);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -82,6 +91,7 @@ class BrowseView : public QWidget {
   void SetPanels(const QString& title, const QString& caption, const QString& text);
 
   Shared shared_;
+  bool searchMode_ = false;
   std::optional<FileIdentity> loadedIdentity_;  // which file the open catalogue was read from
   BackgroundTask task_;
   SignalProgress progress_;
@@ -94,7 +104,8 @@ class BrowseView : public QWidget {
   QToolButton importButton_;
   QToolButton searchModeButton_;
   QComboBox pathCombo_;
-  QProgressBar importProgress_;
+  QProgressBar importProgress_;  // the import's and the quick find's bar
+  QuickFindBar quickFindBar_;
   QStackedWidget views_;
   QListView iconView_;
   QListView listView_;
