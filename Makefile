@@ -1,16 +1,23 @@
 # Set-up, build and tests on Debian 12. `make run` and `make test` install what the
 # build needs when it is missing.
-BUILD      ?= build
-ASAN_BUILD ?= build-asan
-FUZZ_BUILD ?= build-fuzz
-JOBS       ?= $(shell nproc)
+BUILD         ?= build
+ASAN_BUILD    ?= build-asan
+TSAN_BUILD    ?= build-tsan
+RELEASE_BUILD ?= build-release
+FUZZ_BUILD    ?= build-fuzz
+JOBS          ?= $(shell nproc)
 # The window needs Qt 6 (with its SVG plug-ins for the icons), an icon theme and a font.
-PACKAGES   := build-essential cmake pkg-config libgtest-dev libicu-dev \
-              qt6-base-dev qt6-svg-dev qt6-qpa-plugins adwaita-icon-theme fonts-dejavu-core
+PACKAGES      := build-essential cmake pkg-config libgtest-dev libicu-dev \
+                 qt6-base-dev qt6-svg-dev qt6-qpa-plugins adwaita-icon-theme fonts-dejavu-core
 BENCH_PACKAGES := findutils ncdu tree
-SUDO       := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
+SUDO          := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
+# Every build made here, and so CI, treats warnings as errors.
+CMAKE_FLAGS   := -DQVL_WERROR=ON
+# The tests that start threads: the walk's read-ahead, the search workers, and the
+# qvl commands that run them.
+TSAN_TESTS    := ^(LinuxDirectory|WalkFixture|SearchFilesAhead|SearchCatalogueFile|SearchCatalogues|QvlFind|QvlSearch|QvlList|PlainListCommand|CatalogueAppend)\.
 
-.PHONY: all deps build build-asan run test bench fuzz screenshots clean
+.PHONY: all deps build build-asan build-tsan build-release run test bench fuzz screenshots clean
 
 all: build
 
@@ -24,12 +31,21 @@ deps:
 	fi
 
 build: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(BUILD) -j $(JOBS)
 
 build-asan: deps
-	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DQVL_SANITIZE=ON
+	cmake -S . -B $(ASAN_BUILD) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Debug -DQVL_SANITIZE=ON
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
+
+build-tsan: deps
+	cmake -S . -B $(TSAN_BUILD) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQVL_TSAN=ON
+	cmake --build $(TSAN_BUILD) -j $(JOBS)
+
+# What users get from a plain Release build: -O3, and the warnings GCC finds only there.
+build-release: deps
+	cmake -S . -B $(RELEASE_BUILD) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(RELEASE_BUILD) -j $(JOBS)
 
 run: build
 	$(BUILD)/bin/quorvalen
@@ -40,19 +56,29 @@ screenshots: build
 	mkdir -p docs/screenshots
 	xvfb-run -a -s "-screen 0 1024x768x24" $(BUILD)/bin/quorvalen_screenshots docs/screenshots
 
-test: build build-asan
+# Each build is made just before its tests, so a failure shows the build that has it.
+test:
+	$(MAKE) build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	$(MAKE) build-asan
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --output-on-failure -j $(JOBS)
+	$(MAKE) build-tsan
+	cd $(TSAN_BUILD) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+	  ctest --output-on-failure -j $(JOBS) -R '$(TSAN_TESTS)'
+	$(MAKE) build-release
+	cd $(RELEASE_BUILD) && ctest --output-on-failure -j $(JOBS)
 
 bench: EXTRA_PACKAGES = $(BENCH_PACKAGES)
-bench: build
+bench: deps
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQVL_BENCH=ON
+	cmake --build $(BUILD) -j $(JOBS)
 	bench/list_bench.sh $(BUILD)
 
 fuzz: EXTRA_PACKAGES = clang libclang-rt-14-dev
 fuzz: deps
-	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQVL_FUZZ=ON -DQVL_TESTS=OFF
+	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQVL_FUZZ=ON -DQVL_TESTS=OFF
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(RELEASE_BUILD) $(FUZZ_BUILD)

@@ -25,7 +25,7 @@ WindowEnvironment SystemEnvironment(const QStringList& arguments) {
   environment.settingsPath = SettingsFilePath();
   environment.desktop = ThisDesktop();
   environment.drives = SystemDriveTable();
-  environment.readmePath = ProgramFolder() + "Readme.txt";
+  environment.readmePath = ReadmePath();
   environment.arguments = arguments;
   return environment;
 }

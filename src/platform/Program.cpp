@@ -29,6 +29,15 @@ std::string ProgramFolder() {
   return path.substr(0, path.rfind('/') + 1);
 }
 
+std::string ReadmePath() {
+  std::string folder = ProgramFolder();
+  std::string beside = folder + "Readme.txt";
+  struct stat st {};
+  if (::stat(beside.c_str(), &st) == 0 && S_ISREG(st.st_mode)) return beside;
+  // CMAKE_INSTALL_DOCDIR as seen from CMAKE_INSTALL_BINDIR.
+  return folder + "../share/doc/Quorvalen/Readme.txt";
+}
+
 std::string FindProgram(const std::string& name, const std::string& searchPath) {
   for (std::size_t begin = 0; begin <= searchPath.size();) {
     std::size_t end = std::min(searchPath.find(':', begin), searchPath.size());

@@ -10,6 +10,10 @@ std::string ProgramPath();
 // Its folder, with the trailing "/".
 std::string ProgramFolder();
 
+// The user's guide: Readme.txt beside the program (a build, a portable copy), else
+// where `cmake --install` puts it relative to the program's bin folder.
+std::string ReadmePath();
+
 // The program of that name in the first folder of a PATH-style list ("/usr/bin:/bin")
 // that holds it; empty when none does.
 std::string FindProgram(const std::string& name, const std::string& searchPath);
