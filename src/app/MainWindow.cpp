@@ -51,7 +51,6 @@ MainWindow::MainWindow(WindowEnvironment environment)
       settings_(collator_),
       drives_(WithSettingsDrives(environment_.drives, settingsFile_)),
       catalogue_(collator_),
-      model_(icons_),
       saveTab_(settings_, drives_, [this](const std::string& output) { return ReleaseOutput(output); }, this),
       searchTab_({model_, [this] { return settings_.history.Entries(); }, [this] { return browseView_.Busy(); },
                   [this](const QString& status, const QString& result) {

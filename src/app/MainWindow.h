@@ -9,7 +9,6 @@
 #include <string>
 
 #include "app/tabs/AboutTab.h"
-#include "app/model/FileTypeIcons.h"
 #include "app/model/ListModel.h"
 #include "app/tabs/BrowseTab.h"
 #include "app/tabs/BrowseView.h"
@@ -100,7 +99,6 @@ class MainWindow : public QWidget {
   DriveTable drives_;  // the machine's, with those of the settings file
   Catalogue catalogue_;  // the catalogue open for browsing
   RowOrder order_;
-  FileTypeIcons icons_;
   ListModel model_;
   QString startUpError_;
   bool shownOnce_ = false;

@@ -13,32 +13,29 @@ constexpr auto kBatchInterval = std::chrono::milliseconds(100);
 
 void RowStream::ClearListView() {
   pending_.ClearListView();
-  pendingRows_ = 0;
   QMetaObject::invokeMethod(model_, [model = model_] { if (model) model->ClearListView(); }, Qt::QueuedConnection);
 }
 
 void RowStream::AddRow(const ListRowView& row) {
   pending_.AddListRow(row);
-  ++pendingRows_;
-  if (pendingRows_ >= kBatchRows || std::chrono::steady_clock::now() - lastSent_ >= kBatchInterval) Flush();
+  if (pending_.Size() >= kBatchRows || std::chrono::steady_clock::now() - lastSent_ >= kBatchInterval) Flush();
 }
 
-void RowStream::TakeBatch(ListModel::Batch& batch) {
+void RowStream::TakeBatch(ListRowBatch& batch) {
   Flush();
   Send(std::move(batch));
-  batch = ListModel::Batch();
+  batch = ListRowBatch();
 }
 
 void RowStream::Flush() {
-  if (pendingRows_ == 0) return;
+  if (pending_.Size() == 0) return;
   Send(std::move(pending_));
-  pending_ = ListModel::Batch();
-  pendingRows_ = 0;
+  pending_ = ListRowBatch();
 }
 
-void RowStream::Send(ListModel::Batch&& batch) {
+void RowStream::Send(ListRowBatch&& batch) {
   lastSent_ = std::chrono::steady_clock::now();
-  auto rows = std::make_shared<ListModel::Batch>(std::move(batch));
+  auto rows = std::make_shared<ListRowBatch>(std::move(batch));
   QMetaObject::invokeMethod(
       model_, [model = model_, rows] { if (model) model->TakeBatch(*rows); }, Qt::QueuedConnection);
 }

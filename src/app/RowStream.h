@@ -12,7 +12,7 @@ namespace qvl::app {
 // gathered in batches of the model's kind and handed to the window's thread a few
 // times a second or every few thousand rows, where the model takes each batch with
 // one insert. Rows keep the order in which they were found.
-class RowStream final : public BatchedRowSinkOf<ListModel::Batch> {
+class RowStream final : public BatchedRowSinkOf<ListRowBatch> {
  public:
   explicit RowStream(ListModel& model) : model_(&model) {}
   ~RowStream() override { Flush(); }
@@ -20,17 +20,16 @@ class RowStream final : public BatchedRowSinkOf<ListModel::Batch> {
   RowStream& operator=(const RowStream&) = delete;
 
   void ClearListView() override;
-  void TakeBatch(ListModel::Batch& batch) override;
+  void TakeBatch(ListRowBatch& batch) override;
   // Hands on what is gathered.
   void Flush();
 
  private:
   void AddRow(const ListRowView& row) override;
-  void Send(ListModel::Batch&& batch);
+  void Send(ListRowBatch&& batch);
 
   QPointer<ListModel> model_;
-  ListModel::Batch pending_;
-  std::size_t pendingRows_ = 0;
+  ListRowBatch pending_;
   std::chrono::steady_clock::time_point lastSent_ = std::chrono::steady_clock::now();
 };
 

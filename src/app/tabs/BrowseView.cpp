@@ -256,11 +256,16 @@ bool BrowseView::ShowFolder(const std::string& path) {
   if (!CatalogueOpen() || !CheckCatalogueFile()) return false;
   Catalogue& catalogue = shared_.catalogue;
   if (!catalogue.Folders().Find(path)) return false;
-  ListModel::Batch rows;
+  // The folder's rows are read and sorted, then shown with one reset.
+  ListModel& model = shared_.model;
+  struct ResetScope {
+    explicit ResetScope(ListModel& m) : model(m) { model.BeginReset(); }
+    ~ResetScope() { model.EndReset(); }
+    ListModel& model;
+  } reset(model);
   NoProgress none;
-  qvl::ShowFolder(catalogue, path, rows, none);
-  shared_.model.ReplaceRows(rows);
-  shared_.model.Sort(shared_.order);
+  qvl::ShowFolder(catalogue, path, model, none);
+  model.Sort(shared_.order);
   const QString shown = FromCore(path);
   statusPanels_[2].setText(FromCore(FolderText(shared_.model.FileCount(), path)));
   RememberPath(shown);
