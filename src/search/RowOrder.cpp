@@ -51,7 +51,9 @@ int RowOrder::Compare(const ListRowView& first, const ListRowView& second) const
   return CompareKeys(KeyOf(first), KeyOf(second));
 }
 
-int RowOrder::Compare(const ListRow& first, const ListRow& second) const { return Compare(ViewOf(first), ViewOf(second)); }
+int RowOrder::Compare(const ListRow& first, const ListRow& second) const {
+  return Compare(ViewOf(first), ViewOf(second));
+}
 
 void RowOrder::Sort(std::vector<ListRow>& rows) const {
   std::stable_sort(rows.begin(), rows.end(),

@@ -14,22 +14,22 @@ namespace {
 
 constexpr int kColumns = 4;
 
-// The first eight bytes of a key, folded as CompareText folds them, big end first,
-// zeros behind a shorter key. Two different prefixes order their keys as CompareText
-// does; equal ones leave it to CompareText.
-std::uint64_t FoldedPrefix(std::string_view key) {
+// Eight bytes of a key from `from` on, folded as CompareText folds them, big end
+// first, zeros behind a shorter key. Two different prefixes order their keys as
+// CompareText does; equal ones leave it to CompareText.
+std::uint64_t FoldedPrefix(std::string_view key, std::size_t from) {
   std::uint64_t prefix = 0;
-  std::size_t length = std::min<std::size_t>(key.size(), 8);
-  for (std::size_t i = 0; i < 8; ++i) {
+  for (std::size_t i = from; i < from + 8; ++i) {
     prefix <<= 8;
-    if (i < length) prefix |= static_cast<unsigned char>(AsciiUpper(key[i]));
+    if (i < key.size()) prefix |= static_cast<unsigned char>(AsciiUpper(key[i]));
   }
   return prefix;
 }
 
 // A row's key as the sort reads it, without touching the row again.
 struct SortKey {
-  std::uint64_t prefix;
+  std::uint64_t prefix;  // the first sixteen bytes, which decide most comparisons
+  std::uint64_t prefix2;
   const char* key;
   std::uint32_t length;
   std::uint32_t row;  // the top bit: a file row that goes after the folder rows
@@ -109,7 +109,7 @@ void ListModel::Sort(const RowOrder& order) {
     ListRowView row = store_.View(i);
     std::string_view key = order.KeyOf(row);
     std::uint32_t group = order.FoldersFirst() && !row.isFolder ? kAfterFolders : 0;
-    keys[i] = {FoldedPrefix(key), key.data(), static_cast<std::uint32_t>(key.size()),
+    keys[i] = {FoldedPrefix(key, 0), FoldedPrefix(key, 8), key.data(), static_cast<std::uint32_t>(key.size()),
                static_cast<std::uint32_t>(i) | group};
   }
   // RowOrder::Compare on keys at hand: folder rows first, then the first bytes, then
@@ -118,6 +118,7 @@ void ListModel::Sort(const RowOrder& order) {
   std::stable_sort(keys.begin(), keys.end(), [&](const SortKey& a, const SortKey& b) {
     if ((a.row ^ b.row) & kAfterFolders) return (a.row & kAfterFolders) == 0;
     if (a.prefix != b.prefix) return ascending ? a.prefix < b.prefix : a.prefix > b.prefix;
+    if (a.prefix2 != b.prefix2) return ascending ? a.prefix2 < b.prefix2 : a.prefix2 > b.prefix2;
     return order.CompareKeys({a.key, a.length}, {b.key, b.length}) < 0;
   });
   std::vector<std::uint32_t> permutation(count);
