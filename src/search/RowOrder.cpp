@@ -9,14 +9,9 @@ namespace {
 
 unsigned char Folded(char c) { return static_cast<unsigned char>(AsciiUpper(c)); }
 
-const std::string& Key(const ListRow& row, Column column) {
-  switch (column) {
-    case Column::Filename: return row.caption;
-    case Column::FileSize: return row.fileSize;
-    case Column::Path: return row.path;
-    case Column::Archive: break;
-  }
-  return row.archive;
+ListRowView ViewOf(const ListRow& row) {
+  return {.isFolder = row.isFolder, .caption = row.caption, .fileSize = row.fileSize, .path = row.path,
+          .archive = row.archive};
 }
 
 }  // namespace
@@ -41,10 +36,23 @@ void RowOrder::SetOrder(Column column, bool ascending) {
   ascending_[Index(column)] = ascending;
 }
 
+std::string_view RowOrder::KeyOf(const ListRowView& row) const {
+  switch (sortColumn_) {
+    case Column::Filename: return row.caption;
+    case Column::FileSize: return row.fileSize;
+    case Column::Path: return row.path;
+    case Column::Archive: break;
+  }
+  return row.archive;
+}
+
+int RowOrder::Compare(const ListRowView& first, const ListRowView& second) const {
+  if (FoldersFirst() && first.isFolder != second.isFolder) return first.isFolder ? -1 : 1;
+  return CompareKeys(KeyOf(first), KeyOf(second));
+}
+
 int RowOrder::Compare(const ListRow& first, const ListRow& second) const {
-  if (sortColumn_ == Column::Filename && first.isFolder != second.isFolder) return first.isFolder ? -1 : 1;
-  int order = CompareText(Key(first, sortColumn_), Key(second, sortColumn_));
-  return SortAscending(sortColumn_) ? order : -order;
+  return Compare(ViewOf(first), ViewOf(second));
 }
 
 void RowOrder::Sort(std::vector<ListRow>& rows) const {

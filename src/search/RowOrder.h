@@ -30,7 +30,17 @@ class RowOrder {
 
   // Negative when `first` goes before `second`. Ordered by Filename, folder rows
   // come before file rows in both directions.
+  int Compare(const ListRowView& first, const ListRowView& second) const;
   int Compare(const ListRow& first, const ListRow& second) const;
+  // Whether folder rows go before file rows whatever the direction.
+  bool FoldersFirst() const { return sortColumn_ == Column::Filename; }
+  // The text of the sort column, which Compare compares.
+  std::string_view KeyOf(const ListRowView& row) const;
+  // Compare of two rows of one kind (or not ordered by Filename) by their keys.
+  int CompareKeys(std::string_view first, std::string_view second) const {
+    int order = CompareText(first, second);
+    return SortAscending(sortColumn_) ? order : -order;
+  }
   // Sorts with Compare; rows whose keys are equal keep their order.
   void Sort(std::vector<ListRow>& rows) const;
 

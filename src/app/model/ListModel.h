@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <cstdint>
+#include <string>
+
+#include "app/model/FileTypeIcons.h"
+#include "app/model/RowStore.h"
+#include "catalogue/ListRow.h"
+#include "search/RowOrder.h"
+
+namespace qvl::app {
+
+// Rows made on a worker thread for the list model: it stores them as the model
+// does, and leaves their icons to the model, which chooses them on its own thread.
+class ListRowBatch {
+ public:
+  void AddListRow(const ListRowView& row) {
+    store_.Add(row, row.isFolder ? FileTypeImages::kFolder : RowStore::kUnnumbered);
+  }
+  void ClearListView() { store_.Clear(); }
+  std::size_t Size() const { return store_.Size(); }
+
+ private:
+  friend class ListModel;
+  RowStore store_;
+};
+
+// The rows of the list view, for its three view styles: a folder of the open
+// catalogue or the hits of a search. It is the core's row sink, and takes rows one
+// by one or a batch at once.
+class ListModel : public QAbstractTableModel, public BatchedRowSinkOf<ListRowBatch> {
+  Q_OBJECT
+ public:
+  explicit ListModel(QObject* parent = nullptr);
+
+  // Rows cleared and added between BeginReset and EndReset reach the views with
+  // one reset at its end: a folder is listed and sorted, then shown at once.
+  void BeginReset();
+  void EndReset();
+  // Empties the list: FileCount starts from 0 again.
+  void ClearListView() override;
+  // Adds a batch's rows with one insert, and empties the batch.
+  void TakeBatch(ListRowBatch& batch) override;
+  // The batch's rows in place of all rows, with one reset; empties the batch.
+  void ReplaceRows(ListRowBatch& batch);
+  // Orders the rows as `order` says; rows whose keys are equal keep their order.
+  void Sort(const RowOrder& order);
+
+  bool IsFolderRow(int row) const { return store_.At(Index(row)).isFolder; }
+  std::string Caption(int row) const { return std::string(store_.View(Index(row)).caption); }
+  ListRowView Row(int row) const { return store_.View(Index(row)); }
+  int ImageOf(int row) const { return store_.At(Index(row)).image; }
+  // File rows added since the list was last emptied.
+  std::int64_t FileCount() const { return store_.FileCount(); }
+  std::size_t MemoryBytes() const { return store_.MemoryBytes(); }
+  std::size_t TextBytes() const { return store_.TextBytes(); }
+  int RowCountFast() const { return static_cast<int>(store_.Size()); }
+  const FileTypeIcons& Icons() const { return icons_; }
+
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+ private:
+  void AddRow(const ListRowView& row) override;
+  // Chooses the icons of the rows from `first` on.
+  void NumberImages(std::size_t first);
+  static std::size_t Index(int row) { return static_cast<std::size_t>(row); }
+
+  RowStore store_;
+  FileTypeIcons icons_;
+  int resetDepth_ = 0;
+};
+
+}  // namespace qvl::app
