@@ -167,8 +167,7 @@ void MainWindow::TabChanged(int index) {
 bool MainWindow::ReleaseOutput(const std::string& output) {
   if (!browseView_.CatalogueOpen() || output != catalogue_.Reader().OpenCatalogueName()) return true;
   auto answer = QMessageBox::warning(this, FromCore(kVersionText),
-                                     QStringLiteral("Warning! You are trying to write to %1.
-"
+                                     QStringLiteral("Warning! You are trying to write to %1.\n"
                                                     "This file is already open. Close it first?")
                                          .arg(FromCore(output)),
                                      QMessageBox::Yes | QMessageBox::No);

@@ -1,6 +1,7 @@
 // The Browse view: a catalogue opened, walked folder by folder, ordered, merged.
 #include <QAbstractItemModel>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -30,7 +31,7 @@ const std::string kDisk = test::Bytes("\x00" "c: [data]\x00" "Backup\r\n\x04" "D
 const std::string kOther = test::Bytes("\x00" "d: [more]\x04" "Docs\x04" "New\x03" "b.txt/5\x01" "Docs\x03" "new.txt/7\x02\x01"
                                        "New\x03" "n.txt/1\x02\x02\x00");
 
-QStringList Column(WindowHarness& harness, int column) {
+QStringList Texts(WindowHarness& harness, int column) {
   QAbstractItemModel* model = harness.Find<QTreeView>("reportView").model();
   QStringList texts;
   for (int row = 0; row < model->rowCount(); ++row) texts << model->index(row, column).data().toString();
@@ -47,7 +48,7 @@ void Open(WindowHarness& harness, const std::string& name) {
 
 void DoubleClickRow(WindowHarness& harness, const QString& caption) {
   auto& view = harness.Find<QTreeView>("reportView");
-  int row = Column(harness, 0).indexOf(caption);
+  int row = Texts(harness, 0).indexOf(caption);
   QVERIFY(row >= 0);
   emit view.doubleClicked(view.model()->index(row, 0));
 }
@@ -59,7 +60,7 @@ QString NextMessage(std::function<void()> action) {
     static_cast<QMessageBox&>(dialog).accept();
   });
   action();
-  QTRY_VERIFY(!text.isEmpty());
+  if (!QTest::qWaitFor([&] { return !text.isEmpty(); }, 10000)) return QStringLiteral("(no message)");
   return text;
 }
 
@@ -78,15 +79,15 @@ class BrowseTest : public QObject {
     QCOMPARE(Panel(harness, "drivePanel"), QStringLiteral("c: [data]"));
     QCOMPARE(Panel(harness, "folderPanel"), QStringLiteral("2 file(s) in folder \\"));
     // Folders first, then files, each Z to A until a header is clicked.
-    QCOMPARE(Column(harness, 0), (QStringList{"old", "Docs", "zz.bin", "readme.txt"}));
-    QCOMPARE(Column(harness, 1), (QStringList{"", "", "200", "1234"}));
+    QCOMPARE(Texts(harness, 0), (QStringList{"old", "Docs", "zz.bin", "readme.txt"}));
+    QCOMPARE(Texts(harness, 1), (QStringList{"", "", "200", "1234"}));
 
     DoubleClickRow(harness, QStringLiteral("Docs"));
-    QCOMPARE(Column(harness, 0), (QStringList{"a.txt"}));
+    QCOMPARE(Texts(harness, 0), (QStringList{"a.txt"}));
     QCOMPARE(Panel(harness, "folderPanel"), QStringLiteral("1 file(s) in folder \\Docs\\"));
     auto& back = harness.Find<QToolButton>("backButton");
     back.click();
-    QCOMPARE(Column(harness, 0).size(), 4);
+    QCOMPARE(Texts(harness, 0).size(), 4);
     back.click();  // at the root: nothing
     QCOMPARE(Panel(harness, "folderPanel"), QStringLiteral("2 file(s) in folder \\"));
 
@@ -100,7 +101,7 @@ class BrowseTest : public QObject {
     QCOMPARE(Panel(harness, "folderPanel"), QStringLiteral("0 file(s) in folder \\OLD\\"));
     QCOMPARE(paths.count(), 3);
     emit paths.activated(paths.findText(QStringLiteral("\\Docs\\")));
-    QCOMPARE(Column(harness, 0), (QStringList{"a.txt"}));
+    QCOMPARE(Texts(harness, 0), (QStringList{"a.txt"}));
     QCOMPARE(paths.count(), 3);
   }
 
@@ -111,13 +112,13 @@ class BrowseTest : public QObject {
     Open(harness, harness.Folder() / "sizes.qvl");
     auto& header = *harness.Find<QTreeView>("reportView").header();
     emit header.sectionClicked(0);  // Filename, ascending: digits, letters, underscore
-    QCOMPARE(Column(harness, 0), (QStringList{"dir", "1x", "a", "b", "C", "_u"}));
+    QCOMPARE(Texts(harness, 0), (QStringList{"dir", "1x", "a", "b", "C", "_u"}));
     emit header.sectionClicked(1);  // FileSize as text, folders (no size) first
-    QCOMPARE(Column(harness, 1), (QStringList{"", "10", "100", "5", "7", "9"}));
+    QCOMPARE(Texts(harness, 1), (QStringList{"", "10", "100", "5", "7", "9"}));
     emit header.sectionClicked(1);
-    QCOMPARE(Column(harness, 1).last(), QString());
+    QCOMPARE(Texts(harness, 1).last(), QString());
     emit header.sectionClicked(0);  // Filename's own direction flips back to descending
-    QCOMPARE(Column(harness, 0), (QStringList{"dir", "_u", "C", "b", "a", "1x"}));
+    QCOMPARE(Texts(harness, 0), (QStringList{"dir", "_u", "C", "b", "a", "1x"}));
   }
 
   void ShowsWhereTheCatalogueCameFrom() {
@@ -132,8 +133,8 @@ class BrowseTest : public QObject {
     QCOMPARE(NextMessage([&] { QTest::mouseClick(&statusBar, Qt::LeftButton); }),
              QStringLiteral("Created from c: []\nFile Comment:\n(none)"));
     // A name that is not UTF-8 is read as Windows-1252; no size, no size shown.
-    QCOMPARE(Column(harness, 0), (QStringList{QStringLiteral("\u00e9t\u00e9.txt")}));
-    QCOMPARE(Column(harness, 1), (QStringList{QString()}));
+    QCOMPARE(Texts(harness, 0), (QStringList{QStringLiteral("\u00e9t\u00e9.txt")}));
+    QCOMPARE(Texts(harness, 1), (QStringList{QString()}));
   }
 
   void ViewStylesShareTheList() {
@@ -158,7 +159,7 @@ class BrowseTest : public QObject {
     browse.ImportFrom(harness.Folder() / "other.qvl");
     QTRY_VERIFY(!browse.Busy());
     // The folder shown before is shown again, with the other catalogue's entries.
-    QCOMPARE(Column(harness, 0), (QStringList{"new.txt", "a.txt"}));
+    QCOMPARE(Texts(harness, 0), (QStringList{"new.txt", "a.txt"}));
     std::string merged = test::ReadFile(harness.Folder() / "disk.qvl");
     QVERIFY(merged.find("n.txt") != std::string::npos);
     QVERIFY(merged.find("Backup") == std::string::npos);
@@ -178,7 +179,7 @@ class BrowseTest : public QObject {
     QVERIFY(NextMessage([&] { Open(harness, socketName); }).contains(QStringLiteral("sock.qvl")));
     ::close(listener);
     QCOMPARE(Panel(harness, "catalogueNamePanel"), QStringLiteral("disk.qvl"));
-    QCOMPARE(Column(harness, 0).size(), 4);
+    QCOMPARE(Texts(harness, 0).size(), 4);
   }
 
   void TheSaveTabAsksBeforeWritingOverTheOpenCatalogue() {
@@ -194,7 +195,7 @@ class BrowseTest : public QObject {
     auto& create = harness.Find<QWidget>("createListButton");
     QTest::mouseClick(&create, Qt::LeftButton);
     QTRY_VERIFY(create.isEnabled());
-    QCOMPARE(Column(harness, 0).size(), 4);
+    QCOMPARE(Texts(harness, 0).size(), 4);
     QCOMPARE(test::ReadFile(name), kDisk);
   }
 
@@ -205,7 +206,7 @@ class BrowseTest : public QObject {
     ::unlink((harness.Folder() / "disk.qvl").c_str());
     QString text = NextMessage([&] { DoubleClickRow(harness, QStringLiteral("Docs")); });
     QVERIFY(text.contains(QStringLiteral("has been deleted or replaced")));
-    QCOMPARE(Column(harness, 0).size(), 0);
+    QCOMPARE(Texts(harness, 0).size(), 0);
   }
 
   void OpensTheFileOfTheCommandLineOnce() {
