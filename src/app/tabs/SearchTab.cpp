@@ -17,6 +17,7 @@ void SearchSignals::FileLabel(std::string_view text) { emit FileLabelChanged(Fro
 void SearchSignals::TotalLabel(std::string_view text) { emit TotalLabelChanged(FromCore(text)); }
 
 SearchTab::SearchTab(Shared shared) : shared_(std::move(shared)) {
+  setObjectName(QStringLiteral("searchTab"));
   searchTextEdit_.setObjectName(QStringLiteral("searchTextEdit"));
   searchFileCombo_.setObjectName(QStringLiteral("searchFileCombo"));
   startSearchButton_.setObjectName(QStringLiteral("startSearchButton"));

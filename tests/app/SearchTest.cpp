@@ -1,0 +1,173 @@
+// Searching from the window: the quick find of search mode and the Search tab.
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeView>
+
+#include "app/WindowHarness.h"
+#include "app/WindowTests.h"
+#include "app/tabs/SearchTab.h"
+#include "support/Bytes.h"
+
+using namespace qvl;
+using qvl::test::WindowHarness;
+
+namespace {
+
+// Root: folders Docs and readmes, files README.TXT, ReadMe.doc, zz; Docs: notes.txt.
+const std::string kFind = test::Bytes("\x00" "c: [x]\x04" "Docs\x04" "readmes\x03" "README.TXT/1024\x03" "ReadMe.doc/5\x03"
+                                      "zz/3\x01" "Docs\x03" "notes.txt/77\x02\x01" "readmes\x02\x02\x00");
+
+QStringList Texts(WindowHarness& harness, int column) {
+  QAbstractItemModel* model = harness.Find<QTreeView>("reportView").model();
+  QStringList texts;
+  for (int row = 0; row < model->rowCount(); ++row) texts << model->index(row, column).data().toString();
+  return texts;
+}
+QString Panel(WindowHarness& harness, const char* name) { return harness.Find<QLabel>(name).text(); }
+
+void Open(WindowHarness& harness, const std::string& name) {
+  auto& box = harness.Find<QLineEdit>("catalogueFileEdit");
+  box.setText(QString::fromStdString(name));
+  test::PressKey(box, Qt::Key_Return);
+  QTRY_VERIFY(box.isEnabled());
+}
+
+void Find(WindowHarness& harness, const QString& text) {
+  auto& box = harness.Find<QComboBox>("quickFindCombo");
+  box.setEditText(text);
+  test::PressKey(*box.lineEdit(), Qt::Key_Return);
+  QTRY_VERIFY(harness.Find<QToolButton>("endSearchButton").isEnabled());
+  QTest::qWait(20);  // the last rows arrive queued behind the end
+}
+
+}  // namespace
+
+class SearchTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void SearchModeComesAndGoes() {
+    WindowHarness harness;
+    harness.Window().show();
+    auto& searchMode = harness.Find<QToolButton>("searchModeButton");
+    QString said;
+    test::WhenDialogOpens([&](QWidget& dialog) {
+      said = static_cast<QMessageBox&>(dialog).text();
+      static_cast<QMessageBox&>(dialog).accept();
+    });
+    searchMode.click();  // no catalogue yet
+    QVERIFY(said.contains(QStringLiteral("No catalogue is open")));
+    QVERIFY(harness.Find<QToolBar>("navigationBar").isVisible());
+
+    test::WriteFile(harness.Folder() / "find.qvl", kFind);
+    Open(harness, harness.Folder() / "find.qvl");
+    harness.Find<QToolButton>("listButton").click();
+    searchMode.click();
+    QVERIFY(!harness.Find<QToolBar>("navigationBar").isVisible());
+    QVERIFY(harness.Find<QToolBar>("quickFindBar").isVisible());
+    QVERIFY(harness.Find<QToolButton>("listButton2").isChecked());
+    QCOMPARE(Panel(harness, "folderPanel"), QStringLiteral("Search Mode"));
+    QCOMPARE(Texts(harness, 0).size(), 0);
+
+    harness.Find<QToolButton>("endSearchButton").click();
+    QVERIFY(harness.Find<QToolBar>("navigationBar").isVisible());
+    QCOMPARE(Texts(harness, 0).size(), 5);
+    QCOMPARE(Panel(harness, "folderPanel"), QStringLiteral("3 file(s) in folder \\"));
+  }
+
+  void QuickFindMatchesAndTells() {
+    WindowHarness harness;
+    test::WriteFile(harness.Folder() / "find.qvl", kFind);
+    Open(harness, harness.Folder() / "find.qvl");
+    harness.Find<QToolButton>("searchModeButton").click();
+
+    Find(harness, QStringLiteral("readme"));  // a to z in any case; rows in file order
+    QCOMPARE(Texts(harness, 0), (QStringList{"readmes", "README.TXT", "ReadMe.doc"}));
+    QCOMPARE(Texts(harness, 2), (QStringList{"\\", "\\", "\\"}));
+    QCOMPARE(Panel(harness, "folderPanel"), QStringLiteral("Found 2 matching files and 1 folders"));
+    Find(harness, QStringLiteral("77"));  // digits find sizes
+    QCOMPARE(Texts(harness, 0), (QStringList{"notes.txt"}));
+    QCOMPARE(Texts(harness, 2), (QStringList{"\\Docs\\"}));
+    Find(harness, QStringLiteral("/"));  // every file with a size, no folder
+    QCOMPARE(Texts(harness, 0), (QStringList{"README.TXT", "ReadMe.doc", "zz", "notes.txt"}));
+    Find(harness, QStringLiteral("nothing"));
+    QCOMPARE(Texts(harness, 0), (QStringList{"No matching items found"}));
+    QCOMPARE(Panel(harness, "folderPanel"), QStringLiteral("No files found"));
+
+    // Texts searched stay in the box's list, newest first, once whatever their case.
+    Find(harness, QStringLiteral("README"));
+    Find(harness, QString());
+    auto& box = harness.Find<QComboBox>("quickFindCombo");
+    QStringList items;
+    for (int i = 0; i < box.count(); ++i) items << box.itemText(i);
+    QCOMPARE(items, (QStringList{"", "nothing", "/", "77", "readme"}));
+
+    // A double click on a folder hit lists that folder below the one shown before.
+    Find(harness, QStringLiteral("Docs"));
+    auto& view = harness.Find<QTreeView>("reportView");
+    emit view.doubleClicked(view.model()->index(0, 0));
+    QCOMPARE(Texts(harness, 0), (QStringList{"notes.txt"}));
+  }
+
+  void SearchTabOverFilesAndHistory() {
+    test::TempDir catalogues;
+    const std::string a = catalogues / "a.qvl", b = catalogues / "b.qvl";
+    test::WriteFile(a, kFind);
+    test::WriteFile(b, kFind);
+    WindowHarness harness("[History]\nItem1=" + a + "\nItem2=" + (catalogues / "gone.qvl") + "\nItem3=" + b + "\n");
+    auto& text = harness.Find<QLineEdit>("searchTextEdit");
+    auto& files = harness.Find<QComboBox>("searchFileCombo");
+    auto& tab = *harness.Window().findChild<app::SearchTab*>("searchTab");
+    auto run = [&] {
+      harness.Find<QPushButton>("startSearchButton").click();
+      QTRY_VERIFY(!tab.Searching());
+      QTest::qWait(20);  // the last rows arrive queued behind the end
+      QCOMPARE(Panel(harness, "catalogueNamePanel"), QStringLiteral("Search complete"));
+    };
+
+    // One file named: hits with their folder and the file's name without its folder.
+    text.setText(QStringLiteral("notes"));
+    files.setEditText(QString::fromStdString(a));
+    run();
+    QCOMPARE(Texts(harness, 0), (QStringList{"notes.txt"}));
+    QCOMPARE(Texts(harness, 2), (QStringList{"\\Docs\\"}));
+    QCOMPARE(Texts(harness, 3), (QStringList{"a.qvl"}));
+    QCOMPARE(Panel(harness, "folderPanel"), QStringLiteral("Found 1 matching files"));
+    QCOMPARE(harness.Window().height(), 517);
+
+    // All Files: the history in its order, a missing catalogue passed over; the total
+    // bar steps by 100 / 3 and ends at 100; folder hits are listed, not counted.
+    files.setEditText(QStringLiteral("All Files"));
+    QSignalSpy steps(&harness.Find<QProgressBar>("totalProgress"), &QProgressBar::valueChanged);
+    text.setText(QStringLiteral("readme"));
+    run();
+    QCOMPARE(Texts(harness, 3), (QStringList{"a.qvl", "a.qvl", "a.qvl", "b.qvl", "b.qvl", "b.qvl"}));
+    QCOMPARE(Panel(harness, "folderPanel"), QStringLiteral("Found 4 matching files"));
+    QList<int> values;
+    for (const auto& signal : steps) values << signal.at(0).toInt();
+    QCOMPARE(values, (QList<int>{0, 33, 66, 99, 100}));
+  }
+
+  void SearchTabWithoutHistory() {
+    WindowHarness harness;
+    harness.Find<QLineEdit>("searchTextEdit").setText(QStringLiteral("notes"));
+    QString message;
+    test::WhenDialogOpens([&](QWidget& dialog) {
+      message = static_cast<QMessageBox&>(dialog).text();
+      static_cast<QMessageBox&>(dialog).accept();
+    });
+    harness.Find<QPushButton>("startSearchButton").click();
+    QTRY_COMPARE(message, QStringLiteral("No files to search!"));
+  }
+};
+
+#include "SearchTest.moc"
+QVL_WINDOW_TEST(SearchTest)
