@@ -1,22 +1,36 @@
 // Pictures of the window for a person to look at: run under a real X server
-// (make screenshots runs it under Xvfb). Writes one PNG per tab into the folder
-// given, from a window on a drive and history of its own.
+// (make screenshots runs it under Xvfb). Writes PNGs of each tab, the Browse view in
+// its three styles, search mode and the Search tab into the folder given.
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
-#include <QThread>
-#include <QTimer>
+#include <QTest>
+#include <QToolButton>
 #include <cstdio>
 
 #include "app/WindowHarness.h"
+#include "app/tabs/SearchTab.h"
+#include "support/Bytes.h"
 
 namespace {
 
-void Settle() {
-  for (int i = 0; i < 20; ++i) {
-    QApplication::processEvents();
-    QThread::msleep(10);
-  }
+// A small catalogue that looks like a real one.
+const std::string kPhotos = qvl::test::Bytes(
+    "\x00" "t: [photos]\x00" "Holiday pictures and scans\r\n\x04" "2024\x04" "2025\x04" "Scans\x03"
+    "index.html/4521\x03" "readme.txt/1210\x03" "setup.exe/88213\x03" "thumbs.db/20480\x01" "2024\x03"
+    "beach.jpg/2483110\x03" "dinner.JPG/1834002\x03" "notes.txt/310\x02\x01" "2025\x03" "mountain.png/5521200\x03"
+    "trip.mp4/80211312\x02\x01" "Scans\x03" "invoice.pdf/120400\x03" "letter.pdf/98211\x03" "tax.zip/4410021\x02\x02\x00");
+
+bool Shoot(QWidget& window, const QString& folder, const char* name) {
+  for (int i = 0; i < 20; ++i) QTest::qWait(10);
+  QPixmap picture = window.screen()->grabWindow(window.winId());
+  QString path = folder + "/" + QString::fromLatin1(name) + ".png";
+  if (picture.save(path)) return true;
+  std::fprintf(stderr, "quorvalen_screenshots: cannot write %s\n", qPrintable(path));
+  return false;
 }
 
 }  // namespace
@@ -28,22 +42,46 @@ int main(int argc, char** argv) {
   }
   QApplication application(argc, argv);
   const QString folder = QString::fromLocal8Bit(argv[1]);
-  qvl::test::WindowHarness harness(
-      "LastOutPut=/home/me/catalogues/photos.qvl\nLastDrive=T\nMethod=3\n[History]\n"
-      "Item1=/home/me/catalogues/photos.qvl\nItem2=/home/me/catalogues/backup-2026.qvl\n");
+  qvl::test::TempDir catalogues;
+  const std::string photos = catalogues / "photos.qvl";
+  qvl::test::WriteFile(photos, kPhotos);
+  qvl::test::WindowHarness harness("LastOutPut=/home/me/catalogues/photos.qvl\nLastDrive=T\nMethod=3\n[History]\nItem1=" +
+                                   photos + "\n");
   auto& window = harness.Window();
   window.show();
   auto& tabs = harness.Find<QTabWidget>("tabs");
-  const char* names[] = {"save", "browse", "search", "about"};
+  bool ok = true;
+  const char* names[] = {"save", "browse-tab", "search-tab", "about"};
   for (int tab = 0; tab < 4; ++tab) {
     tabs.setCurrentIndex(tab);
-    Settle();
-    QPixmap picture = window.screen()->grabWindow(window.winId());
-    QString path = folder + "/" + QString::fromLatin1(names[tab]) + ".png";
-    if (!picture.save(path)) {
-      std::fprintf(stderr, "quorvalen_screenshots: cannot write %s\n", qPrintable(path));
-      return 1;
-    }
+    ok = Shoot(window, folder, names[tab]) && ok;
   }
-  return 0;
+
+  tabs.setCurrentIndex(1);
+  auto& box = harness.Find<QLineEdit>("catalogueFileEdit");
+  box.setText(QString::fromStdString(photos));
+  QTest::keyClick(&box, Qt::Key_Return);
+  ok = QTest::qWaitFor([&] { return box.isEnabled(); }) && ok;
+  ok = Shoot(window, folder, "browse-report") && ok;
+  harness.Find<QToolButton>("listButton").click();
+  ok = Shoot(window, folder, "browse-list") && ok;
+  harness.Find<QToolButton>("smallIconsButton").click();
+  ok = Shoot(window, folder, "browse-small-icons") && ok;
+  harness.Find<QToolButton>("reportButton").click();
+
+  harness.Find<QToolButton>("searchModeButton").click();
+  auto& find = harness.Find<QComboBox>("quickFindCombo");
+  find.setEditText(QStringLiteral("t"));
+  QTest::keyClick(find.lineEdit(), Qt::Key_Return);
+  ok = QTest::qWaitFor([&] { return harness.Find<QToolButton>("endSearchButton").isEnabled(); }) && ok;
+  ok = Shoot(window, folder, "search-mode") && ok;
+  harness.Find<QToolButton>("endSearchButton").click();
+
+  tabs.setCurrentIndex(2);
+  harness.Find<QLineEdit>("searchTextEdit").setText(QStringLiteral("pdf"));
+  harness.Find<QPushButton>("startSearchButton").click();
+  auto& searchTab = *window.findChild<qvl::app::SearchTab*>("searchTab");
+  ok = QTest::qWaitFor([&] { return !searchTab.Searching(); }) && ok;
+  ok = Shoot(window, folder, "search-results") && ok;
+  return ok ? 0 : 1;
 }
