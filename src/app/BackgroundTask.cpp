@@ -1,5 +1,7 @@
 #include "app/BackgroundTask.h"
 
+#include <sys/resource.h>
+
 #include <chrono>
 
 #include "app/QtText.h"
@@ -14,6 +16,7 @@ bool BackgroundTask::Start(std::function<void()> work) {
   if (thread_) return false;
   error_.clear();
   thread_.reset(QThread::create([this, work = std::move(work)] {
+    YieldToWindow();
     try {
       work();
     } catch (const std::exception& error) {
@@ -26,6 +29,12 @@ bool BackgroundTask::Start(std::function<void()> work) {
   connect(thread_.get(), &QThread::finished, this, &BackgroundTask::Done);
   thread_->start();
   return true;
+}
+
+void YieldToWindow() {
+  // On Linux a nice value belongs to the thread (0: the calling one), and threads it
+  // starts inherit it. Failing to lower it costs nothing but smoothness.
+  (void)::setpriority(PRIO_PROCESS, 0, 10);
 }
 
 void BackgroundTask::Done() {

@@ -37,6 +37,11 @@ class BackgroundTask : public QObject {
   std::string error_;  // written by the worker, read once its thread has finished
 };
 
+// Lowers the calling thread's share of the processor, and that of the threads it
+// starts: on a machine with few cores the window's thread keeps answering however
+// many workers a search runs.
+void YieldToWindow();
+
 // The core's progress reports as signals, which reach the window's thread queued
 // when they are sent from a worker: percentages when they change, status texts at
 // most about ten times a second.

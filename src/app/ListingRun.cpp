@@ -2,6 +2,7 @@
 
 #include <chrono>
 
+#include "app/BackgroundTask.h"
 #include "app/QtText.h"
 #include "browse/Import.h"
 #include "platform/Locale.h"
@@ -58,6 +59,7 @@ bool ListingRun::Start(CreateListRequest request) {
 }
 
 void ListingRun::Run(const CreateListRequest& request) {
+  YieldToWindow();
   try {
     Collator collator;
     auto source = MakeLinuxDirectorySource(request.list.drive.rootDirectory);

@@ -52,11 +52,11 @@ MainWindow::MainWindow(WindowEnvironment environment)
       drives_(WithSettingsDrives(environment_.drives, settingsFile_)),
       catalogue_(collator_),
       saveTab_(settings_, drives_, [this](const std::string& output) { return ReleaseOutput(output); }, this),
-      searchTab_({model_, [this] { return settings_.history.Entries(); }, [this] { return browseView_.Busy(); },
+      searchTab_({model_, feeder_, [this] { return settings_.history.Entries(); }, [this] { return browseView_.Busy(); },
                   [this](const QString& status, const QString& result) {
                     browseView_.ShowSearchStatus(status, result);
                   }}),
-      browseView_({catalogue_, model_, order_, [this] { return settings_.skipComment; },
+      browseView_({catalogue_, model_, feeder_, order_, [this] { return settings_.skipComment; },
                    [this] { return searchTab_.Searching(); }}) {
   setObjectName(QStringLiteral("mainWindow"));
   setWindowIcon(QIcon(QStringLiteral(":/quorvalen.svg")));

@@ -12,6 +12,7 @@
 #include "app/model/ListModel.h"
 #include "app/tabs/BrowseTab.h"
 #include "app/tabs/BrowseView.h"
+#include "app/RowStream.h"
 #include "app/tabs/SaveTab.h"
 #include "app/tabs/SearchTab.h"
 #include "browse/Catalogue.h"
@@ -100,6 +101,7 @@ class MainWindow : public QWidget {
   Catalogue catalogue_;  // the catalogue open for browsing
   RowOrder order_;
   ListModel model_;
+  RowFeeder feeder_{model_};
   QString startUpError_;
   bool shownOnce_ = false;
   bool grown_ = false;

@@ -20,10 +20,12 @@ std::uint32_t SharedTexts::Index(std::string_view text) {
   if (texts_.size() > std::numeric_limits<std::uint32_t>::max()) throw std::length_error("Too many paths in the list");
   auto index = static_cast<std::uint32_t>(texts_.size());
   indexes_.emplace(texts_.emplace_back(text), index);
+  textBytes_ += text.size();
   return index;
 }
 
 void SharedTexts::Clear() {
+  textBytes_ = 0;
   indexes_.clear();
   texts_.clear();
   texts_.emplace_back();

@@ -23,8 +23,11 @@ class SharedTexts {
   std::size_t Count() const { return texts_.size(); }
   void Clear();
   std::size_t MemoryBytes() const;
+  // The bytes of the texts themselves.
+  std::size_t TextBytes() const { return textBytes_; }
 
  private:
+  std::size_t textBytes_ = 0;
   std::deque<std::string> texts_;  // a deque: the index's keys view its texts
   std::unordered_map<std::string_view, std::uint32_t> indexes_;
 };
@@ -64,7 +67,7 @@ class RowStore {
   std::int64_t FileCount() const { return fileCount_; }
   // The bytes held, and the bytes of the texts themselves.
   std::size_t MemoryBytes() const;
-  std::size_t TextBytes() const { return names_.size(); }
+  std::size_t TextBytes() const { return names_.size() + shared_.TextBytes(); }
 
  private:
   void Push(const ListRowView& row, std::uint32_t path, std::uint32_t archive, std::int32_t image);

@@ -394,9 +394,9 @@ void BrowseView::StartFind() {
   importProgress_.setVisible(true);
   auto result = std::make_shared<std::optional<QuickFindResult>>();
   Catalogue& catalogue = shared_.catalogue;
-  ListModel& model = shared_.model;
-  task_.Start([&catalogue, &model, text = ToCore(text), result, this] {
-    RowStream rows(model);
+  RowFeeder& feeder = shared_.feeder;
+  task_.Start([&catalogue, &feeder, text = ToCore(text), result, this] {
+    RowStream rows(feeder);
     *result = QuickFind(catalogue, text, rows, progress_);
     rows.Flush();
   });
@@ -405,15 +405,21 @@ void BrowseView::StartFind() {
   connect(
       &task_, &BackgroundTask::Finished, this,
       [this, text, result](const QString& error) {
-        importProgress_.setVisible(false);
-        quickFindBar_.SetRunning(false);
-        quickFindBar_.RememberText(text);
-        UpdateActions();
-        if (!error.isEmpty()) {
-          ShowError(this, error);
-          return;
-        }
-        if (*result) statusPanels_[2].setText(FromCore(QuickFindText(**result)));
+        // The closing text once the last rows are in.
+        finishing_ = true;
+        shared_.feeder.WhenIdle([this, text, result, error] {
+          finishing_ = false;
+          importProgress_.setVisible(false);
+          quickFindBar_.SetRunning(false);
+          quickFindBar_.RememberText(text);
+          UpdateActions();
+          emit BusyChanged();
+          if (!error.isEmpty()) {
+            ShowError(this, error);
+            return;
+          }
+          if (*result) statusPanels_[2].setText(FromCore(QuickFindText(**result)));
+        });
       },
       Qt::SingleShotConnection);
 }

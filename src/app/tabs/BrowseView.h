@@ -18,6 +18,7 @@
 #include <string>
 
 #include "app/BackgroundTask.h"
+#include "app/RowStream.h"
 #include "app/tabs/QuickFindBar.h"
 #include "app/model/ListModel.h"
 #include "browse/Catalogue.h"
@@ -39,6 +40,7 @@ class BrowseView : public QWidget {
   struct Shared {
     Catalogue& catalogue;
     ListModel& model;
+    RowFeeder& feeder;
     RowOrder& order;
     std::function<bool()> skipComment;  // "Skip Comment" of the Save tab
     std::function<bool()> listBusy;     // the Search tab fills the list
@@ -51,7 +53,7 @@ class BrowseView : public QWidget {
   // Lists a folder of the open catalogue; false when it has no such folder.
   bool ShowFolder(const std::string& path);
   bool CatalogueOpen() const;
-  bool Busy() const { return task_.Running(); }
+  bool Busy() const { return task_.Running() || finishing_; }
   // Empties the list and closes the open catalogue (before it is written over).
   void CloseCatalogue();
   // Merges the catalogue file `source` into the open one, then lists the folder
@@ -92,6 +94,7 @@ class BrowseView : public QWidget {
 
   Shared shared_;
   bool searchMode_ = false;
+  bool finishing_ = false;  // a search has ended; its last rows are going in
   std::optional<FileIdentity> loadedIdentity_;  // which file the open catalogue was read from
   BackgroundTask task_;
   SignalProgress progress_;

@@ -85,9 +85,9 @@ void SearchTab::StartSearch() {
     return;
   }
   auto outcome = std::make_shared<SearchOutcome>();
-  ListModel& model = shared_.model;
-  task_.Start([&model, text, files = std::move(files), allFiles, outcome, this] {
-    RowStream rows(model);
+  RowFeeder& feeder = shared_.feeder;
+  task_.Start([&feeder, text, files = std::move(files), allFiles, outcome, this] {
+    RowStream rows(feeder);
     *outcome = allFiles ? SearchCatalogues(text, files, rows, progress_)
                         : SearchNamedCatalogue(text, files.front(), rows, progress_);
     rows.Flush();
@@ -95,12 +95,17 @@ void SearchTab::StartSearch() {
   connect(
       &task_, &BackgroundTask::Finished, this,
       [this, outcome](const QString& error) {
-        if (!error.isEmpty()) {
-          ShowError(this, error);
-        } else {
-          shared_.showStatus(FromCore(kSearchComplete), FromCore(SearchResultText(*outcome)));
-        }
-        emit SearchEnded();
+        // The closing texts once the last rows are in.
+        finishing_ = true;
+        shared_.feeder.WhenIdle([this, outcome, error] {
+          finishing_ = false;
+          if (!error.isEmpty()) {
+            ShowError(this, error);
+          } else {
+            shared_.showStatus(FromCore(kSearchComplete), FromCore(SearchResultText(*outcome)));
+          }
+          emit SearchEnded();
+        });
       },
       Qt::SingleShotConnection);
 }

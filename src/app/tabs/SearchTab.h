@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/BackgroundTask.h"
+#include "app/RowStream.h"
 #include "app/model/ListModel.h"
 #include "search/SearchCatalogues.h"
 
@@ -43,6 +44,7 @@ class SearchTab : public QWidget {
  public:
   struct Shared {
     ListModel& model;
+    RowFeeder& feeder;
     std::function<std::vector<std::string>()> history;  // the history list, in its order
     std::function<bool()> listBusy;                     // another search fills the list
     std::function<void(const QString& status, const QString& result)> showStatus;
@@ -52,7 +54,7 @@ class SearchTab : public QWidget {
   void ShowFileItems(const std::vector<std::string>& items);
   // A catalogue that has joined the history goes to the top of the list.
   void AddFileItem(const std::string& name);
-  bool Searching() const { return task_.Running(); }
+  bool Searching() const { return task_.Running() || finishing_; }
 
  signals:
   // A search begins (the window grows to show the list) or ends.
@@ -63,6 +65,7 @@ class SearchTab : public QWidget {
   void StartSearch();
 
   Shared shared_;
+  bool finishing_ = false;  // the search has ended; its last rows are going in
   BackgroundTask task_;
   SearchSignals progress_;
   QGridLayout layout_{this};
