@@ -15,7 +15,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
-#include <QTreeView>
+#include <QTableView>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -110,9 +110,9 @@ int main(int argc, char** argv) {
     (void)QTest::qWaitFor([&] { return box->isEnabled(); }, 600000);
   });
   double folder = phase("big folder", [&] { view->ShowFolder(bigPath); });
-  auto* report = static_cast<QTreeView*>(find("reportView"));
+  auto* report = static_cast<QTableView*>(find("reportView"));
   auto* model = static_cast<qvl::app::ListModel*>(report->model());
-  auto* header = report->header();
+  auto* header = report->horizontalHeader();
   double click = phase("header click", [&] { emit header->sectionClicked(1); });
   QTest::qWait(50);
 

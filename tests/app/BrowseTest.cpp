@@ -9,7 +9,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
-#include <QTreeView>
+#include <QTableView>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -32,7 +32,7 @@ const std::string kOther = test::Bytes("\x00" "d: [more]\x04" "Docs\x04" "New\x0
                                        "New\x03" "n.txt/1\x02\x02\x00");
 
 QStringList Texts(WindowHarness& harness, int column) {
-  QAbstractItemModel* model = harness.Find<QTreeView>("reportView").model();
+  QAbstractItemModel* model = harness.Find<QTableView>("reportView").model();
   QStringList texts;
   for (int row = 0; row < model->rowCount(); ++row) texts << model->index(row, column).data().toString();
   return texts;
@@ -47,7 +47,7 @@ void Open(WindowHarness& harness, const std::string& name) {
 }
 
 void DoubleClickRow(WindowHarness& harness, const QString& caption) {
-  auto& view = harness.Find<QTreeView>("reportView");
+  auto& view = harness.Find<QTableView>("reportView");
   int row = Texts(harness, 0).indexOf(caption);
   QVERIFY(row >= 0);
   emit view.doubleClicked(view.model()->index(row, 0));
@@ -110,7 +110,7 @@ class BrowseTest : public QObject {
     test::WriteFile(harness.Folder() / "sizes.qvl",
                     test::Bytes("\x00" "c: []\x04" "dir\x03" "b/9\x03" "a/10\x03" "C/100\x03" "_u/5\x03" "1x/7\x02\x00"));
     Open(harness, harness.Folder() / "sizes.qvl");
-    auto& header = *harness.Find<QTreeView>("reportView").header();
+    auto& header = *harness.Find<QTableView>("reportView").horizontalHeader();
     emit header.sectionClicked(0);  // Filename, ascending: digits, letters, underscore
     QCOMPARE(Texts(harness, 0), (QStringList{"dir", "1x", "a", "b", "C", "_u"}));
     emit header.sectionClicked(1);  // FileSize as text, folders (no size) first

@@ -10,7 +10,7 @@
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
-#include <QTreeView>
+#include <QTableView>
 
 #include "app/WindowHarness.h"
 #include "app/WindowTests.h"
@@ -27,7 +27,7 @@ const std::string kFind = test::Bytes("\x00" "c: [x]\x04" "Docs\x04" "readmes\x0
                                       "zz/3\x01" "Docs\x03" "notes.txt/77\x02\x01" "readmes\x02\x02\x00");
 
 QStringList Texts(WindowHarness& harness, int column) {
-  QAbstractItemModel* model = harness.Find<QTreeView>("reportView").model();
+  QAbstractItemModel* model = harness.Find<QTableView>("reportView").model();
   QStringList texts;
   for (int row = 0; row < model->rowCount(); ++row) texts << model->index(row, column).data().toString();
   return texts;
@@ -112,7 +112,7 @@ class SearchTest : public QObject {
 
     // A double click on a folder hit lists that folder below the one shown before.
     Find(harness, QStringLiteral("Docs"));
-    auto& view = harness.Find<QTreeView>("reportView");
+    auto& view = harness.Find<QTableView>("reportView");
     emit view.doubleClicked(view.model()->index(0, 0));
     QCOMPARE(Texts(harness, 0), (QStringList{"notes.txt"}));
   }

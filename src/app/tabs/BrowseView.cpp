@@ -49,11 +49,15 @@ BrowseView::BrowseView(Shared shared) : shared_(std::move(shared)) {
   // Three looks at one list: a row selected in one is selected in all.
   listView_.setSelectionModel(reportView_.selectionModel());
   iconView_.setSelectionModel(reportView_.selectionModel());
-  reportView_.setRootIsDecorated(false);
-  reportView_.setUniformRowHeights(true);
-  reportView_.setAllColumnsShowFocus(true);
-  reportView_.header()->setSectionsClickable(true);
-  reportView_.header()->setStretchLastSection(false);
+  reportView_.verticalHeader()->hide();
+  reportView_.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  reportView_.verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+  reportView_.setShowGrid(false);
+  reportView_.setWordWrap(false);
+  reportView_.horizontalHeader()->setSectionsClickable(true);
+  reportView_.horizontalHeader()->setHighlightSections(false);
+  reportView_.horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  reportView_.horizontalHeader()->setStretchLastSection(false);
   const int widths[] = {200, 80, 180, 80};
   for (int column = 0; column < 4; ++column) reportView_.setColumnWidth(column, widths[column]);
   for (QListView* view : {&iconView_, &listView_}) {
@@ -77,7 +81,7 @@ BrowseView::BrowseView(Shared shared) : shared_(std::move(shared)) {
   views_.addWidget(&iconView_);
   views_.addWidget(&listView_);
   views_.addWidget(&reportView_);
-  connect(reportView_.header(), &QHeaderView::sectionClicked, this, &BrowseView::HeaderClicked);
+  connect(reportView_.horizontalHeader(), &QHeaderView::sectionClicked, this, &BrowseView::HeaderClicked);
 
   layout_.addWidget(&navigationBar_);
   layout_.addWidget(&importProgress_);

@@ -9,7 +9,7 @@
 #include <QStackedWidget>
 #include <QToolBar>
 #include <QToolButton>
-#include <QTreeView>
+#include <QTableView>
 #include <QVBoxLayout>
 #include <QWidget>
 #include <array>
@@ -112,7 +112,7 @@ class BrowseView : public QWidget {
   QStackedWidget views_;
   QListView iconView_;
   QListView listView_;
-  QTreeView reportView_;
+  QTableView reportView_;  // a table keeps no per-row state: searches add millions
   QWidget statusBar_;
   QHBoxLayout statusLayout_{&statusBar_};
   std::array<QLabel, 3> statusPanels_;

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# The window's Browse view and searches on a big catalogue (driven offscreen by
+# window_browse_bench), beside qvl doing the same searches to /dev/null, in turn:
+# quick find "readme" against qvl find, the search across the copies against qvl
+# search, with the model's memory and the window's longest stalls.
+# Targets: quick find at most 1.5x qvl find; the search at most 1.3x qvl search;
+# no stall over 100 ms.
+#
+#   bench/window_search_bench.sh BUILD_DIR CATALOGUE COPIES_DIR [RUNS]
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+build=$1 catalogue=$2 copies=$3 runs=${4:-3}
+source "$here/timing.sh"
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+cp "$build/bin/qvl" "$out/qvl"
+files=("$copies"/*.qvl)
+cat "$catalogue" "${files[@]}" >/dev/null  # warm the cache
+
+find_times=() search_times=()
+for ((run = 0; run < runs; run++)); do
+  "$build/bin/window_browse_bench" "$catalogue" "${files[@]}" 2>/dev/null > "$out/window.txt"
+  cat "$out/window.txt"
+  find_times+=("$(sed -n 's/.*quick find readme \([0-9.]*\) s.*/\1/p' "$out/window.txt")")
+  search_times+=("$(sed -n 's/.*search readme over [0-9]* files \([0-9.]*\) s.*/\1/p' "$out/window.txt")")
+  time_runs "qvl find (run $run)" 1 "$out/qvl" find "$catalogue" readme
+  time_runs "qvl search (run $run)" 1 "$out/qvl" search readme "${files[@]}"
+done
+median() { printf '%s\n' "$@" | sort -n | sed -n "$(( ($# + 1) / 2 ))p"; }
+qf=$(median "${find_times[@]}") ws=$(median "${search_times[@]}")
+cf=$(median $(for ((run = 0; run < runs; run++)); do echo "${MEDIAN[qvl find (run $run)]}"; done))
+cs=$(median $(for ((run = 0; run < runs; run++)); do echo "${MEDIAN[qvl search (run $run)]}"; done))
+echo "quick find in the window $qf s / qvl find $cf s: $(ratio "$qf" "$cf") (target at most 1.5)"
+echo "search in the window $ws s / qvl search $cs s: $(ratio "$ws" "$cs") (target at most 1.3)"
