@@ -31,24 +31,9 @@ const std::string kDisk = test::Bytes("\x00" "c: [data]\x00" "Backup\r\n\x04" "D
 const std::string kOther = test::Bytes("\x00" "d: [more]\x04" "Docs\x04" "New\x03" "b.txt/5\x01" "Docs\x03" "new.txt/7\x02\x01"
                                        "New\x03" "n.txt/1\x02\x02\x00");
 
-QStringList Texts(WindowHarness& harness, int column) {
-  QAbstractItemModel* model = harness.Find<QTableView>("reportView").model();
-  QStringList texts;
-  for (int row = 0; row < model->rowCount(); ++row) texts << model->index(row, column).data().toString();
-  return texts;
-}
-QString Panel(WindowHarness& harness, const char* name) { return harness.Find<QLabel>(name).text(); }
-
-void Open(WindowHarness& harness, const std::string& name) {
-  auto& box = harness.Find<QLineEdit>("catalogueFileEdit");
-  box.setText(QString::fromStdString(name));
-  test::PressKey(box, Qt::Key_Return);
-  QTRY_VERIFY(box.isEnabled());
-}
-
 void DoubleClickRow(WindowHarness& harness, const QString& caption) {
   auto& view = harness.Find<QTableView>("reportView");
-  int row = Texts(harness, 0).indexOf(caption);
+  int row = harness.ListTexts(0).indexOf(caption);
   QVERIFY(row >= 0);
   emit view.doubleClicked(view.model()->index(row, 0));
 }
@@ -73,35 +58,35 @@ class BrowseTest : public QObject {
     WindowHarness harness;
     test::WriteFile(harness.Folder() / "disk.qvl", kDisk);
     harness.Window().show();
-    Open(harness, harness.Folder() / "disk.qvl");
+    harness.OpenCatalogue(harness.Folder() / "disk.qvl");
     QCOMPARE(harness.Window().height(), 517);
-    QCOMPARE(Panel(harness, "catalogueNamePanel"), QStringLiteral("disk.qvl"));
-    QCOMPARE(Panel(harness, "drivePanel"), QStringLiteral("c: [data]"));
-    QCOMPARE(Panel(harness, "folderPanel"), QStringLiteral("2 file(s) in folder \\"));
+    QCOMPARE(harness.PanelText("catalogueNamePanel"), QStringLiteral("disk.qvl"));
+    QCOMPARE(harness.PanelText("drivePanel"), QStringLiteral("c: [data]"));
+    QCOMPARE(harness.PanelText("folderPanel"), QStringLiteral("2 file(s) in folder \\"));
     // Folders first, then files, each Z to A until a header is clicked.
-    QCOMPARE(Texts(harness, 0), (QStringList{"old", "Docs", "zz.bin", "readme.txt"}));
-    QCOMPARE(Texts(harness, 1), (QStringList{"", "", "200", "1234"}));
+    QCOMPARE(harness.ListTexts(0), (QStringList{"old", "Docs", "zz.bin", "readme.txt"}));
+    QCOMPARE(harness.ListTexts(1), (QStringList{"", "", "200", "1234"}));
 
     DoubleClickRow(harness, QStringLiteral("Docs"));
-    QCOMPARE(Texts(harness, 0), (QStringList{"a.txt"}));
-    QCOMPARE(Panel(harness, "folderPanel"), QStringLiteral("1 file(s) in folder \\Docs\\"));
+    QCOMPARE(harness.ListTexts(0), (QStringList{"a.txt"}));
+    QCOMPARE(harness.PanelText("folderPanel"), QStringLiteral("1 file(s) in folder \\Docs\\"));
     auto& back = harness.Find<QToolButton>("backButton");
     back.click();
-    QCOMPARE(Texts(harness, 0).size(), 4);
+    QCOMPARE(harness.ListTexts(0).size(), 4);
     back.click();  // at the root: nothing
-    QCOMPARE(Panel(harness, "folderPanel"), QStringLiteral("2 file(s) in folder \\"));
+    QCOMPARE(harness.PanelText("folderPanel"), QStringLiteral("2 file(s) in folder \\"));
 
     // A path typed goes on Enter, and only in its whole form; visited paths are listed once.
     auto& paths = harness.Find<QComboBox>("pathCombo");
     paths.setEditText(QStringLiteral("\\old"));
     test::PressKey(*paths.lineEdit(), Qt::Key_Return);
-    QCOMPARE(Panel(harness, "folderPanel"), QStringLiteral("2 file(s) in folder \\"));
+    QCOMPARE(harness.PanelText("folderPanel"), QStringLiteral("2 file(s) in folder \\"));
     paths.setEditText(QStringLiteral("\\OLD\\"));
     test::PressKey(*paths.lineEdit(), Qt::Key_Return);
-    QCOMPARE(Panel(harness, "folderPanel"), QStringLiteral("0 file(s) in folder \\OLD\\"));
+    QCOMPARE(harness.PanelText("folderPanel"), QStringLiteral("0 file(s) in folder \\OLD\\"));
     QCOMPARE(paths.count(), 3);
     emit paths.activated(paths.findText(QStringLiteral("\\Docs\\")));
-    QCOMPARE(Texts(harness, 0), (QStringList{"a.txt"}));
+    QCOMPARE(harness.ListTexts(0), (QStringList{"a.txt"}));
     QCOMPARE(paths.count(), 3);
   }
 
@@ -109,32 +94,32 @@ class BrowseTest : public QObject {
     WindowHarness harness;
     test::WriteFile(harness.Folder() / "sizes.qvl",
                     test::Bytes("\x00" "c: []\x04" "dir\x03" "b/9\x03" "a/10\x03" "C/100\x03" "_u/5\x03" "1x/7\x02\x00"));
-    Open(harness, harness.Folder() / "sizes.qvl");
+    harness.OpenCatalogue(harness.Folder() / "sizes.qvl");
     auto& header = *harness.Find<QTableView>("reportView").horizontalHeader();
     emit header.sectionClicked(0);  // Filename, ascending: digits, letters, underscore
-    QCOMPARE(Texts(harness, 0), (QStringList{"dir", "1x", "a", "b", "C", "_u"}));
+    QCOMPARE(harness.ListTexts(0), (QStringList{"dir", "1x", "a", "b", "C", "_u"}));
     emit header.sectionClicked(1);  // FileSize as text, folders (no size) first
-    QCOMPARE(Texts(harness, 1), (QStringList{"", "10", "100", "5", "7", "9"}));
+    QCOMPARE(harness.ListTexts(1), (QStringList{"", "10", "100", "5", "7", "9"}));
     emit header.sectionClicked(1);
-    QCOMPARE(Texts(harness, 1).last(), QString());
+    QCOMPARE(harness.ListTexts(1).last(), QString());
     emit header.sectionClicked(0);  // Filename's own direction flips back to descending
-    QCOMPARE(Texts(harness, 0), (QStringList{"dir", "_u", "C", "b", "a", "1x"}));
+    QCOMPARE(harness.ListTexts(0), (QStringList{"dir", "_u", "C", "b", "a", "1x"}));
   }
 
   void ShowsWhereTheCatalogueCameFrom() {
     WindowHarness harness;
     test::WriteFile(harness.Folder() / "disk.qvl", kDisk);
     test::WriteFile(harness.Folder() / "plain.qvl", test::Bytes("\x00" "c: []\x03\xE9t\xE9.txt\x02\x00"));
-    Open(harness, harness.Folder() / "disk.qvl");
+    harness.OpenCatalogue(harness.Folder() / "disk.qvl");
     auto& statusBar = harness.Find<QWidget>("browseStatusBar");
     QCOMPARE(NextMessage([&] { QTest::mouseClick(&statusBar, Qt::LeftButton); }),
              QStringLiteral("Created from c: [data]\nFile Comment:\nBackup\n"));
-    Open(harness, harness.Folder() / "plain.qvl");
+    harness.OpenCatalogue(harness.Folder() / "plain.qvl");
     QCOMPARE(NextMessage([&] { QTest::mouseClick(&statusBar, Qt::LeftButton); }),
              QStringLiteral("Created from c: []\nFile Comment:\n(none)"));
     // A name that is not UTF-8 is read as Windows-1252; no size, no size shown.
-    QCOMPARE(Texts(harness, 0), (QStringList{QStringLiteral("\u00e9t\u00e9.txt")}));
-    QCOMPARE(Texts(harness, 1), (QStringList{QString()}));
+    QCOMPARE(harness.ListTexts(0), (QStringList{QStringLiteral("\u00e9t\u00e9.txt")}));
+    QCOMPARE(harness.ListTexts(1), (QStringList{QString()}));
   }
 
   void ViewStylesShareTheList() {
@@ -151,7 +136,7 @@ class BrowseTest : public QObject {
     WindowHarness harness("SkipComment=1\n");
     test::WriteFile(harness.Folder() / "disk.qvl", kDisk);
     test::WriteFile(harness.Folder() / "other.qvl", kOther);
-    Open(harness, harness.Folder() / "disk.qvl");
+    harness.OpenCatalogue(harness.Folder() / "disk.qvl");
     DoubleClickRow(harness, QStringLiteral("Docs"));
     auto& browse = *harness.Window().findChild<app::BrowseView*>("browseView");
     QCOMPARE(NextMessage([&] { browse.ImportFrom(harness.Folder() / "./disk.qvl"); }),
@@ -159,7 +144,7 @@ class BrowseTest : public QObject {
     browse.ImportFrom(harness.Folder() / "other.qvl");
     QTRY_VERIFY(!browse.Busy());
     // The folder shown before is shown again, with the other catalogue's entries.
-    QCOMPARE(Texts(harness, 0), (QStringList{"new.txt", "a.txt"}));
+    QCOMPARE(harness.ListTexts(0), (QStringList{"new.txt", "a.txt"}));
     std::string merged = test::ReadFile(harness.Folder() / "disk.qvl");
     QVERIFY(merged.find("n.txt") != std::string::npos);
     QVERIFY(merged.find("Backup") == std::string::npos);
@@ -168,7 +153,7 @@ class BrowseTest : public QObject {
   void AFailedLoadKeepsTheOpenCatalogue() {
     WindowHarness harness;
     test::WriteFile(harness.Folder() / "disk.qvl", kDisk);
-    Open(harness, harness.Folder() / "disk.qvl");
+    harness.OpenCatalogue(harness.Folder() / "disk.qvl");
     // A socket passes for a file but cannot be opened, even by root.
     std::string socketName = harness.Folder() / "sock.qvl";
     int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
@@ -176,17 +161,17 @@ class BrowseTest : public QObject {
     address.sun_family = AF_UNIX;
     socketName.copy(address.sun_path, sizeof address.sun_path - 1);
     QVERIFY(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);
-    QVERIFY(NextMessage([&] { Open(harness, socketName); }).contains(QStringLiteral("sock.qvl")));
+    QVERIFY(NextMessage([&] { harness.OpenCatalogue(socketName); }).contains(QStringLiteral("sock.qvl")));
     ::close(listener);
-    QCOMPARE(Panel(harness, "catalogueNamePanel"), QStringLiteral("disk.qvl"));
-    QCOMPARE(Texts(harness, 0).size(), 4);
+    QCOMPARE(harness.PanelText("catalogueNamePanel"), QStringLiteral("disk.qvl"));
+    QCOMPARE(harness.ListTexts(0).size(), 4);
   }
 
   void TheSaveTabAsksBeforeWritingOverTheOpenCatalogue() {
     WindowHarness harness("LastDrive=T\nMethod=3\nSkipComment=1\n");
     const std::string name = harness.Folder() / "disk.qvl";
     test::WriteFile(name, kDisk);
-    Open(harness, name);
+    harness.OpenCatalogue(name);
     harness.Find<QLineEdit>("outputFileEdit").setText(QString::fromStdString(name));
     test::WhenDialogOpens([](QWidget& dialog) {
       QVERIFY(static_cast<QMessageBox&>(dialog).text().startsWith(QStringLiteral("Warning! You are trying to write to ")));
@@ -195,18 +180,18 @@ class BrowseTest : public QObject {
     auto& create = harness.Find<QWidget>("createListButton");
     QTest::mouseClick(&create, Qt::LeftButton);
     QTRY_VERIFY(create.isEnabled());
-    QCOMPARE(Texts(harness, 0).size(), 4);
+    QCOMPARE(harness.ListTexts(0).size(), 4);
     QCOMPARE(test::ReadFile(name), kDisk);
   }
 
   void ACatalogueGoneSinceItWasOpened() {
     WindowHarness harness;
     test::WriteFile(harness.Folder() / "disk.qvl", kDisk);
-    Open(harness, harness.Folder() / "disk.qvl");
+    harness.OpenCatalogue(harness.Folder() / "disk.qvl");
     ::unlink((harness.Folder() / "disk.qvl").c_str());
     QString text = NextMessage([&] { DoubleClickRow(harness, QStringLiteral("Docs")); });
     QVERIFY(text.contains(QStringLiteral("has been deleted or replaced")));
-    QCOMPARE(Texts(harness, 0).size(), 0);
+    QCOMPARE(harness.ListTexts(0).size(), 0);
   }
 
   void OpensTheFileOfTheCommandLineOnce() {

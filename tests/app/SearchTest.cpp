@@ -26,21 +26,6 @@ namespace {
 const std::string kFind = test::Bytes("\x00" "c: [x]\x04" "Docs\x04" "readmes\x03" "README.TXT/1024\x03" "ReadMe.doc/5\x03"
                                       "zz/3\x01" "Docs\x03" "notes.txt/77\x02\x01" "readmes\x02\x02\x00");
 
-QStringList Texts(WindowHarness& harness, int column) {
-  QAbstractItemModel* model = harness.Find<QTableView>("reportView").model();
-  QStringList texts;
-  for (int row = 0; row < model->rowCount(); ++row) texts << model->index(row, column).data().toString();
-  return texts;
-}
-QString Panel(WindowHarness& harness, const char* name) { return harness.Find<QLabel>(name).text(); }
-
-void Open(WindowHarness& harness, const std::string& name) {
-  auto& box = harness.Find<QLineEdit>("catalogueFileEdit");
-  box.setText(QString::fromStdString(name));
-  test::PressKey(box, Qt::Key_Return);
-  QTRY_VERIFY(box.isEnabled());
-}
-
 void Find(WindowHarness& harness, const QString& text) {
   auto& box = harness.Find<QComboBox>("quickFindCombo");
   box.setEditText(text);
@@ -68,39 +53,39 @@ class SearchTest : public QObject {
     QVERIFY(harness.Find<QToolBar>("navigationBar").isVisible());
 
     test::WriteFile(harness.Folder() / "find.qvl", kFind);
-    Open(harness, harness.Folder() / "find.qvl");
+    harness.OpenCatalogue(harness.Folder() / "find.qvl");
     harness.Find<QToolButton>("listButton").click();
     searchMode.click();
     QVERIFY(!harness.Find<QToolBar>("navigationBar").isVisible());
     QVERIFY(harness.Find<QToolBar>("quickFindBar").isVisible());
     QVERIFY(harness.Find<QToolButton>("listButton2").isChecked());
-    QCOMPARE(Panel(harness, "folderPanel"), QStringLiteral("Search Mode"));
-    QCOMPARE(Texts(harness, 0).size(), 0);
+    QCOMPARE(harness.PanelText("folderPanel"), QStringLiteral("Search Mode"));
+    QCOMPARE(harness.ListTexts(0).size(), 0);
 
     harness.Find<QToolButton>("endSearchButton").click();
     QVERIFY(harness.Find<QToolBar>("navigationBar").isVisible());
-    QCOMPARE(Texts(harness, 0).size(), 5);
-    QCOMPARE(Panel(harness, "folderPanel"), QStringLiteral("3 file(s) in folder \\"));
+    QCOMPARE(harness.ListTexts(0).size(), 5);
+    QCOMPARE(harness.PanelText("folderPanel"), QStringLiteral("3 file(s) in folder \\"));
   }
 
   void QuickFindMatchesAndTells() {
     WindowHarness harness;
     test::WriteFile(harness.Folder() / "find.qvl", kFind);
-    Open(harness, harness.Folder() / "find.qvl");
+    harness.OpenCatalogue(harness.Folder() / "find.qvl");
     harness.Find<QToolButton>("searchModeButton").click();
 
     Find(harness, QStringLiteral("readme"));  // a to z in any case; rows in file order
-    QCOMPARE(Texts(harness, 0), (QStringList{"readmes", "README.TXT", "ReadMe.doc"}));
-    QCOMPARE(Texts(harness, 2), (QStringList{"\\", "\\", "\\"}));
-    QCOMPARE(Panel(harness, "folderPanel"), QStringLiteral("Found 2 matching files and 1 folders"));
+    QCOMPARE(harness.ListTexts(0), (QStringList{"readmes", "README.TXT", "ReadMe.doc"}));
+    QCOMPARE(harness.ListTexts(2), (QStringList{"\\", "\\", "\\"}));
+    QCOMPARE(harness.PanelText("folderPanel"), QStringLiteral("Found 2 matching files and 1 folders"));
     Find(harness, QStringLiteral("77"));  // digits find sizes
-    QCOMPARE(Texts(harness, 0), (QStringList{"notes.txt"}));
-    QCOMPARE(Texts(harness, 2), (QStringList{"\\Docs\\"}));
+    QCOMPARE(harness.ListTexts(0), (QStringList{"notes.txt"}));
+    QCOMPARE(harness.ListTexts(2), (QStringList{"\\Docs\\"}));
     Find(harness, QStringLiteral("/"));  // every file with a size, no folder
-    QCOMPARE(Texts(harness, 0), (QStringList{"README.TXT", "ReadMe.doc", "zz", "notes.txt"}));
+    QCOMPARE(harness.ListTexts(0), (QStringList{"README.TXT", "ReadMe.doc", "zz", "notes.txt"}));
     Find(harness, QStringLiteral("nothing"));
-    QCOMPARE(Texts(harness, 0), (QStringList{"No matching items found"}));
-    QCOMPARE(Panel(harness, "folderPanel"), QStringLiteral("No files found"));
+    QCOMPARE(harness.ListTexts(0), (QStringList{"No matching items found"}));
+    QCOMPARE(harness.PanelText("folderPanel"), QStringLiteral("No files found"));
 
     // Texts searched stay in the box's list, newest first, once whatever their case.
     Find(harness, QStringLiteral("README"));
@@ -114,7 +99,7 @@ class SearchTest : public QObject {
     Find(harness, QStringLiteral("Docs"));
     auto& view = harness.Find<QTableView>("reportView");
     emit view.doubleClicked(view.model()->index(0, 0));
-    QCOMPARE(Texts(harness, 0), (QStringList{"notes.txt"}));
+    QCOMPARE(harness.ListTexts(0), (QStringList{"notes.txt"}));
   }
 
   void SearchTabOverFilesAndHistory() {
@@ -130,17 +115,17 @@ class SearchTest : public QObject {
       harness.Find<QPushButton>("startSearchButton").click();
       QTRY_VERIFY(!tab.Searching());
       QTest::qWait(20);  // the last rows arrive queued behind the end
-      QCOMPARE(Panel(harness, "catalogueNamePanel"), QStringLiteral("Search complete"));
+      QCOMPARE(harness.PanelText("catalogueNamePanel"), QStringLiteral("Search complete"));
     };
 
     // One file named: hits with their folder and the file's name without its folder.
     text.setText(QStringLiteral("notes"));
     files.setEditText(QString::fromStdString(a));
     run();
-    QCOMPARE(Texts(harness, 0), (QStringList{"notes.txt"}));
-    QCOMPARE(Texts(harness, 2), (QStringList{"\\Docs\\"}));
-    QCOMPARE(Texts(harness, 3), (QStringList{"a.qvl"}));
-    QCOMPARE(Panel(harness, "folderPanel"), QStringLiteral("Found 1 matching files"));
+    QCOMPARE(harness.ListTexts(0), (QStringList{"notes.txt"}));
+    QCOMPARE(harness.ListTexts(2), (QStringList{"\\Docs\\"}));
+    QCOMPARE(harness.ListTexts(3), (QStringList{"a.qvl"}));
+    QCOMPARE(harness.PanelText("folderPanel"), QStringLiteral("Found 1 matching files"));
     QCOMPARE(harness.Window().height(), 517);
 
     // All Files: the history in its order, a missing catalogue passed over; the total
@@ -149,8 +134,8 @@ class SearchTest : public QObject {
     QSignalSpy steps(&harness.Find<QProgressBar>("totalProgress"), &QProgressBar::valueChanged);
     text.setText(QStringLiteral("readme"));
     run();
-    QCOMPARE(Texts(harness, 3), (QStringList{"a.qvl", "a.qvl", "a.qvl", "b.qvl", "b.qvl", "b.qvl"}));
-    QCOMPARE(Panel(harness, "folderPanel"), QStringLiteral("Found 4 matching files"));
+    QCOMPARE(harness.ListTexts(3), (QStringList{"a.qvl", "a.qvl", "a.qvl", "b.qvl", "b.qvl", "b.qvl"}));
+    QCOMPARE(harness.PanelText("folderPanel"), QStringLiteral("Found 4 matching files"));
     QList<int> values;
     for (const auto& signal : steps) values << signal.at(0).toInt();
     QCOMPARE(values, (QList<int>{0, 33, 66, 99, 100}));

@@ -1,5 +1,8 @@
 #include "app/WindowHarness.h"
 
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableView>
 #include <QTest>
 
 namespace qvl::test {
@@ -16,6 +19,22 @@ WindowHarness::WindowHarness(const std::string& settings, bool withReadme) {
   environment.desktop.dataHome = folder_ / "share";
   environment.readmePath = folder_ / "Readme.txt";
   window_ = std::make_unique<app::MainWindow>(std::move(environment));
+}
+
+QStringList WindowHarness::ListTexts(int column) {
+  QAbstractItemModel* model = Find<QTableView>("reportView").model();
+  QStringList texts;
+  for (int row = 0; row < model->rowCount(); ++row) texts << model->index(row, column).data().toString();
+  return texts;
+}
+
+QString WindowHarness::PanelText(const char* name) { return Find<QLabel>(name).text(); }
+
+void WindowHarness::OpenCatalogue(const std::string& name) {
+  auto& box = Find<QLineEdit>("catalogueFileEdit");
+  box.setText(QString::fromStdString(name));
+  PressKey(box, Qt::Key_Return);
+  QTRY_VERIFY(box.isEnabled());
 }
 
 std::string WindowHarness::SettingsText() const { return ReadFile(folder_ / "Quorvalen.ini"); }

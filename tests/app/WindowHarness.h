@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QStringList>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -24,6 +25,13 @@ class WindowHarness {
   std::string SettingsText() const;
   // Drive T: is this folder.
   std::string DriveFolder() const { return folder_ / "drive"; }
+
+  // The texts of one column of the list, top to bottom.
+  QStringList ListTexts(int column);
+  // The text of a status panel of the browse area.
+  QString PanelText(const char* name);
+  // Opens a catalogue from the Browse tab's box, as Enter there does, and waits for it.
+  void OpenCatalogue(const std::string& name);
 
   template <class Widget>
   Widget& Find(const char* name) {

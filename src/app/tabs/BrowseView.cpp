@@ -10,6 +10,7 @@
 #include "app/ErrorReport.h"
 #include "app/QtText.h"
 #include "app/dialogs/CommentDialog.h"
+#include "app/tabs/StyleButtons.h"
 #include "browse/FolderView.h"
 #include "app/RowStream.h"
 #include "browse/Import.h"
@@ -19,11 +20,6 @@
 
 namespace qvl::app {
 namespace {
-
-constexpr std::array<const char*, 3> kStyleNames = {"Small icons", "List", "Report"};
-constexpr std::array<const char*, 3> kStyleObjects = {"smallIconsButton", "listButton", "reportButton"};
-constexpr std::array<QStyle::StandardPixmap, 3> kStyleIcons = {
-    QStyle::SP_FileDialogListView, QStyle::SP_FileDialogContentsView, QStyle::SP_FileDialogDetailedView};
 
 // Nothing of the window runs while a folder is read: it takes a seek and a read.
 struct NoProgress final : Progress {};
@@ -117,16 +113,7 @@ void BrowseView::BuildToolBar() {
   backButton_.setIcon(QIcon::fromTheme(QStringLiteral("go-up"), style()->standardIcon(QStyle::SP_ArrowUp)));
   navigationBar_.addWidget(&backButton_);
   navigationBar_.addSeparator();
-  for (int i = 0; i < 3; ++i) {
-    QToolButton& button = styleButtons_[i];
-    button.setObjectName(QString::fromLatin1(kStyleObjects[i]));
-    button.setToolTip(QString::fromLatin1(kStyleNames[i]));
-    button.setIcon(style()->standardIcon(kStyleIcons[i]));
-    button.setCheckable(true);
-    button.setAutoRaise(true);
-    styleGroup_.addButton(&button, i + 1);
-    navigationBar_.addWidget(&button);
-  }
+  AddStyleButtons(navigationBar_, styleButtons_, styleGroup_, QString());
   navigationBar_.addSeparator();
   importButton_.setObjectName(QStringLiteral("importButton"));
   importButton_.setToolTip(QStringLiteral("Import a catalogue into this one"));

@@ -3,29 +3,14 @@
 #include <QLineEdit>
 #include <QStyle>
 
+#include "app/tabs/StyleButtons.h"
+
 namespace qvl::app {
-namespace {
-
-constexpr std::array<const char*, 3> kStyleNames = {"Small icons", "List", "Report"};
-constexpr std::array<const char*, 3> kStyleObjects = {"smallIconsButton2", "listButton2", "reportButton2"};
-constexpr std::array<QStyle::StandardPixmap, 3> kStyleIcons = {
-    QStyle::SP_FileDialogListView, QStyle::SP_FileDialogContentsView, QStyle::SP_FileDialogDetailedView};
-
-}  // namespace
 
 QuickFindBar::QuickFindBar() {
   setObjectName(QStringLiteral("quickFindBar"));
   setIconSize(QSize(16, 16));
-  for (int i = 0; i < 3; ++i) {
-    QToolButton& button = styleButtons_[i];
-    button.setObjectName(QString::fromLatin1(kStyleObjects[i]));
-    button.setToolTip(QString::fromLatin1(kStyleNames[i]));
-    button.setIcon(style()->standardIcon(kStyleIcons[i]));
-    button.setCheckable(true);
-    button.setAutoRaise(true);
-    styleGroup_.addButton(&button, i + 1);
-    addWidget(&button);
-  }
+  AddStyleButtons(*this, styleButtons_, styleGroup_, QStringLiteral("2"));
   addSeparator();
   QFont bold = findLabel_.font();
   bold.setBold(true);
