@@ -97,7 +97,10 @@ MainWindow::MainWindow(WindowEnvironment environment)
   StartUp();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+  // Workers still finding rows must not wait for a list that is going.
+  feeder_.Abandon();
+}
 
 void MainWindow::StartUp() {
   setGeometry(159, 25, kClientWidth, kCollapsedHeight);

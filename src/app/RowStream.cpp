@@ -1,25 +1,50 @@
 #include "app/RowStream.h"
 
+#include <QThread>
 #include <QTimer>
 
 namespace qvl::app {
 namespace {
 
 constexpr std::size_t kBatchRows = 4096;
+// Batches the list has taken, kept with their buffers to be filled again while
+// rows come (memory used anew costs a page fault a page), and let go after.
+constexpr std::size_t kSpareBatches = 64;
+// Batches waiting for the list before a worker waits for room: rows found faster
+// than the list takes them would otherwise pile up in fresh memory.
+constexpr std::size_t kMaxWaiting = 32;
 constexpr auto kBatchInterval = std::chrono::milliseconds(100);
 // How long the window's thread adds rows before it lets other events in.
 constexpr auto kDrainSlice = std::chrono::milliseconds(12);
+// The least time between two inserts of rows into the list.
+constexpr auto kShowInterval = std::chrono::milliseconds(100);
 
 }  // namespace
 
+RowFeeder::RowFeeder(ListModel& model) : model_(model) {
+  showTimer_.setSingleShot(true);
+  connect(&showTimer_, &QTimer::timeout, this, [this] { ShowIfDue(); });
+}
+
 void RowFeeder::Push(ListRowBatch&& batch) {
-  std::lock_guard lock(mutex_);
+  std::unique_lock lock(mutex_);
+  if (QThread::currentThread() != thread())
+    roomForRows_.wait(lock, [this] { return abandoned_ || queue_.size() < kMaxWaiting; });
+  if (abandoned_) return;
   queue_.emplace_back(std::move(batch));
   Schedule();
 }
 
+void RowFeeder::Abandon() {
+  std::lock_guard lock(mutex_);
+  abandoned_ = true;
+  queue_.clear();
+  roomForRows_.notify_all();
+}
+
 void RowFeeder::PushClear() {
   std::lock_guard lock(mutex_);
+  if (abandoned_) return;
   queue_.emplace_back(std::nullopt);
   Schedule();
 }
@@ -31,15 +56,21 @@ void RowFeeder::Schedule() {
 
 bool RowFeeder::Idle() {
   std::lock_guard lock(mutex_);
-  return queue_.empty();
+  return queue_.empty() && !model_.RowsWaiting();
 }
 
 void RowFeeder::WhenIdle(std::function<void()> then) {
-  if (Idle()) {
-    then();
-    return;
+  {
+    std::lock_guard lock(mutex_);
+    if (!queue_.empty()) {
+      whenIdle_ = std::move(then);
+      return;
+    }
   }
-  whenIdle_ = std::move(then);
+  // No rows are coming: those stored go to the views now.
+  Show();
+  ReleaseSpares();
+  then();
 }
 
 void RowFeeder::Drain() {
@@ -54,18 +85,58 @@ void RowFeeder::Drain() {
       }
       if (std::chrono::steady_clock::now() - start >= kDrainSlice) {
         // The rest after the window has had its turn (timers included).
+        ShowIfDue();
         QTimer::singleShot(1, this, &RowFeeder::Drain);
         return;
       }
       next = std::move(queue_.front());
       queue_.pop_front();
+      roomForRows_.notify_all();
     }
-    if (next)
-      model_.TakeBatch(*next);
-    else
+    if (next) {
+      model_.StoreBatch(*next);
+      Recycle(std::move(*next));
+    } else {
       model_.ClearListView();
+    }
   }
-  if (whenIdle_) std::exchange(whenIdle_, nullptr)();
+  if (whenIdle_) {
+    WhenIdle(std::exchange(whenIdle_, nullptr));
+  } else if (!ShowIfDue()) {
+    // Caught up with the workers: what waits is shown a little later, with
+    // whatever comes meanwhile.
+    if (!showTimer_.isActive()) showTimer_.start(kShowInterval);
+  }
+}
+
+bool RowFeeder::ShowIfDue() {
+  if (!model_.RowsWaiting()) return true;
+  if (std::chrono::steady_clock::now() - lastShown_ < kShowInterval) return false;
+  Show();
+  return true;
+}
+
+ListRowBatch RowFeeder::SpareBatch() {
+  std::lock_guard lock(mutex_);
+  if (spares_.empty()) return {};
+  ListRowBatch spare = std::move(spares_.back());
+  spares_.pop_back();
+  return spare;
+}
+
+void RowFeeder::Recycle(ListRowBatch&& batch) {
+  std::lock_guard lock(mutex_);
+  if (spares_.size() < kSpareBatches) spares_.push_back(std::move(batch));
+}
+
+void RowFeeder::ReleaseSpares() {
+  std::lock_guard lock(mutex_);
+  spares_.clear();
+}
+
+void RowFeeder::Show() {
+  model_.ShowStoredRows();
+  lastShown_ = std::chrono::steady_clock::now();
 }
 
 void RowStream::ClearListView() {
@@ -82,14 +153,14 @@ void RowStream::TakeBatch(ListRowBatch& batch) {
   Flush();
   lastSent_ = std::chrono::steady_clock::now();
   feeder_.Push(std::move(batch));
-  batch = ListRowBatch();
+  batch = feeder_.SpareBatch();
 }
 
 void RowStream::Flush() {
   if (pending_.Size() == 0) return;
   lastSent_ = std::chrono::steady_clock::now();
   feeder_.Push(std::move(pending_));
-  pending_ = ListRowBatch();
+  pending_ = feeder_.SpareBatch();
 }
 
 }  // namespace qvl::app

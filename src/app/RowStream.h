@@ -1,11 +1,14 @@
 #pragma once
 
 #include <QObject>
+#include <QTimer>
 #include <chrono>
+#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <vector>
 
 #include "app/model/ListModel.h"
 
@@ -17,23 +20,39 @@ namespace qvl::app {
 class RowFeeder : public QObject {
   Q_OBJECT
  public:
-  explicit RowFeeder(ListModel& model) : model_(model) {}
-  // From any thread: a batch to add, or the list to empty first.
+  explicit RowFeeder(ListModel& model);
+  // From any thread: a batch to add, or the list to empty first. A worker waits
+  // while many batches wait for the list.
   void Push(ListRowBatch&& batch);
+  // No more rows are taken, and no worker waits for room: the window is going.
+  void Abandon();
   void PushClear();
   // On the window's thread: runs `then` once every row pushed so far is in the list.
   void WhenIdle(std::function<void()> then);
+  // On the window's thread: every row pushed so far is in the views.
   bool Idle();
+  // From any thread: an empty batch, with the buffers of one the list has taken.
+  ListRowBatch SpareBatch();
 
  private:
   void Schedule();  // the mutex is held
   void Drain();
+  void Show();
+  // Shows the rows stored unless the views were told of rows a moment ago.
+  bool ShowIfDue();
+  void Recycle(ListRowBatch&& batch);
+  void ReleaseSpares();
 
   ListModel& model_;
   std::mutex mutex_;
+  std::condition_variable roomForRows_;
+  bool abandoned_ = false;
   std::deque<std::optional<ListRowBatch>> queue_;  // none: empty the list
+  std::vector<ListRowBatch> spares_;
   bool scheduled_ = false;
   std::function<void()> whenIdle_;
+  std::chrono::steady_clock::time_point lastShown_;
+  QTimer showTimer_;
 };
 
 // The rows of a search running on a worker thread, on their way to the list model:

@@ -45,7 +45,10 @@ void ListModel::BeginReset() {
 }
 
 void ListModel::EndReset() {
-  if (resetDepth_ > 0 && --resetDepth_ == 0) endResetModel();
+  if (resetDepth_ > 0 && --resetDepth_ == 0) {
+    shown_ = store_.Size();
+    endResetModel();
+  }
 }
 
 void ListModel::ClearListView() {
@@ -54,54 +57,54 @@ void ListModel::ClearListView() {
   EndReset();
 }
 
-void ListModel::AddRow(const ListRowView& row) {
-  if (store_.Size() >= static_cast<std::size_t>(std::numeric_limits<int>::max()))
+void ListModel::CheckRoomFor(std::size_t rows) const {
+  if (store_.Size() + rows > static_cast<std::size_t>(std::numeric_limits<int>::max()))
     throw std::length_error("The list holds as many rows as it can");
-  int image = icons_.ImageFor(row.caption, row.isFolder);
-  if (resetDepth_ > 0) {
-    store_.Add(row, image);
-    return;
-  }
-  int at = RowCountFast();
-  beginInsertRows({}, at, at);
-  store_.Add(row, image);
+}
+
+void ListModel::AddRow(const ListRowView& row) {
+  CheckRoomFor(1);
+  store_.Add(row, icons_.ImageFor(row.caption, row.isFolder));
+  ShowStoredRows();
+}
+
+int ListModel::ImageOf(int row) const {
+  const std::size_t index = Index(row);
+  if (store_.At(index).image == RowStore::kUnnumbered)
+    store_.SetImage(index, icons_.ImageFor(store_.View(index).caption, false));
+  return store_.At(index).image;
+}
+
+void ListModel::StoreBatch(ListRowBatch& batch) {
+  CheckRoomFor(batch.Size());
+  store_.Append(batch.rows_);
+  batch.ClearListView();
+}
+
+void ListModel::ShowStoredRows() {
+  if (resetDepth_ > 0 || shown_ == store_.Size()) return;
+  beginInsertRows({}, static_cast<int>(shown_), static_cast<int>(store_.Size()) - 1);
+  shown_ = store_.Size();
   endInsertRows();
 }
 
-void ListModel::NumberImages(std::size_t first) {
-  for (std::size_t i = first; i < store_.Size(); ++i) {
-    const RowStore::Row& row = store_.At(i);
-    if (row.image == RowStore::kUnnumbered) store_.SetImage(i, icons_.ImageFor(store_.View(i).caption, false));
-  }
-}
-
 void ListModel::TakeBatch(ListRowBatch& batch) {
-  if (batch.store_.Empty()) return;
-  if (store_.Size() + batch.Size() > static_cast<std::size_t>(std::numeric_limits<int>::max()))
-    throw std::length_error("The list holds as many rows as it can");
-  std::size_t first = store_.Size();
-  if (resetDepth_ == 0) beginInsertRows({}, RowCountFast(), RowCountFast() + static_cast<int>(batch.Size()) - 1);
-  if (first == 0) {
-    store_ = std::move(batch.store_);
-  } else {
-    store_.Append(batch.store_);
-  }
-  NumberImages(first);
-  if (resetDepth_ == 0) endInsertRows();
-  batch.ClearListView();
+  StoreBatch(batch);
+  ShowStoredRows();
 }
 
 void ListModel::ReplaceRows(ListRowBatch& batch) {
   if (batch.Size() > static_cast<std::size_t>(std::numeric_limits<int>::max()))
     throw std::length_error("The list holds as many rows as it can");
   BeginReset();
-  store_ = std::move(batch.store_);
-  NumberImages(0);
+  store_.Clear();
+  store_.Append(batch.rows_);
   EndReset();
   batch.ClearListView();
 }
 
 void ListModel::Sort(const RowOrder& order) {
+  ShowStoredRows();
   std::size_t count = store_.Size();
   if (count < 2) return;
   std::vector<SortKey> keys(count);

@@ -16,14 +16,15 @@ namespace qvl::app {
 class ListRowBatch {
  public:
   void AddListRow(const ListRowView& row) {
-    store_.Add(row, row.isFolder ? FileTypeImages::kFolder : RowStore::kUnnumbered);
+    rows_.Add(row, row.isFolder ? FileTypeImages::kFolder : RowStore::kUnnumbered);
   }
-  void ClearListView() { store_.Clear(); }
-  std::size_t Size() const { return store_.Size(); }
+  // Empties the batch; it keeps its buffers, to be filled again.
+  void ClearListView() { rows_.Clear(); }
+  std::size_t Size() const { return rows_.Size(); }
 
  private:
   friend class ListModel;
-  RowStore store_;
+  StagedRows rows_;
 };
 
 // The rows of the list view, for its three view styles: a folder of the open
@@ -42,6 +43,11 @@ class ListModel : public QAbstractTableModel, public BatchedRowSinkOf<ListRowBat
   void ClearListView() override;
   // Adds a batch's rows with one insert, and empties the batch.
   void TakeBatch(ListRowBatch& batch) override;
+  // Stores a batch's rows, and empties the batch; the views learn of them with the
+  // next ShowStoredRows, so that rows arriving fast reach them in few inserts.
+  void StoreBatch(ListRowBatch& batch);
+  void ShowStoredRows();
+  bool RowsWaiting() const { return resetDepth_ == 0 && shown_ != store_.Size(); }
   // The batch's rows in place of all rows, with one reset; empties the batch.
   void ReplaceRows(ListRowBatch& batch);
   // Orders the rows as `order` says; rows whose keys are equal keep their order.
@@ -50,12 +56,15 @@ class ListModel : public QAbstractTableModel, public BatchedRowSinkOf<ListRowBat
   bool IsFolderRow(int row) const { return store_.At(Index(row)).isFolder; }
   std::string Caption(int row) const { return std::string(store_.View(Index(row)).caption); }
   ListRowView Row(int row) const { return store_.View(Index(row)); }
-  int ImageOf(int row) const { return store_.At(Index(row)).image; }
+  // The row's icon, chosen when first asked for: a search's millions of rows
+  // mostly never show.
+  int ImageOf(int row) const;
   // File rows added since the list was last emptied.
   std::int64_t FileCount() const { return store_.FileCount(); }
   std::size_t MemoryBytes() const { return store_.MemoryBytes(); }
   std::size_t TextBytes() const { return store_.TextBytes(); }
-  int RowCountFast() const { return static_cast<int>(store_.Size()); }
+  // The rows the views know of.
+  int RowCountFast() const { return static_cast<int>(resetDepth_ > 0 ? store_.Size() : shown_); }
   const FileTypeIcons& Icons() const { return icons_; }
 
   int rowCount(const QModelIndex& parent = {}) const override;
@@ -67,11 +76,13 @@ class ListModel : public QAbstractTableModel, public BatchedRowSinkOf<ListRowBat
  private:
   void AddRow(const ListRowView& row) override;
   // Chooses the icons of the rows from `first` on.
-  void NumberImages(std::size_t first);
+  void CheckRoomFor(std::size_t rows) const;
   static std::size_t Index(int row) { return static_cast<std::size_t>(row); }
 
-  RowStore store_;
-  FileTypeIcons icons_;
+  // Mutable for the icons, numbered as rows are first shown.
+  mutable RowStore store_;
+  mutable FileTypeIcons icons_;
+  std::size_t shown_ = 0;  // rows stored beyond it wait for ShowStoredRows
   int resetDepth_ = 0;
 };
 

@@ -1,92 +1,202 @@
 #include "app/model/RowStore.h"
 
+#include <algorithm>
+#include <functional>
 #include <limits>
 #include <stdexcept>
 
 namespace qvl::app {
 namespace {
 
-std::uint32_t Length32(std::string_view text) {
-  if (text.size() > std::numeric_limits<std::uint32_t>::max())
-    throw std::length_error("A name of the list is longer than 4 GB");
-  return static_cast<std::uint32_t>(text.size());
+constexpr std::size_t kMax32 = std::numeric_limits<std::uint32_t>::max();
+// Blocks double from the first up to the largest, so a short list stays small.
+constexpr std::size_t kFirstBlockBytes = std::size_t{1} << 12;
+constexpr std::size_t kBlockBytes = std::size_t{1} << 22;
+
+std::uint32_t Size32(std::size_t size, const char* what) {
+  if (size > kMax32) throw std::length_error(what);
+  return static_cast<std::uint32_t>(size);
 }
 
 }  // namespace
 
-std::uint32_t SharedTexts::Index(std::string_view text) {
-  if (text.empty()) return 0;
-  if (auto found = indexes_.find(text); found != indexes_.end()) return found->second;
-  if (texts_.size() > std::numeric_limits<std::uint32_t>::max()) throw std::length_error("Too many paths in the list");
-  auto index = static_cast<std::uint32_t>(texts_.size());
-  indexes_.emplace(texts_.emplace_back(text), index);
-  textBytes_ += text.size();
-  return index;
-}
-
-void SharedTexts::Clear() {
-  textBytes_ = 0;
-  indexes_.clear();
-  texts_.clear();
-  texts_.emplace_back();
-}
-
-std::size_t SharedTexts::MemoryBytes() const {
-  std::size_t bytes = texts_.size() * sizeof(std::string) + indexes_.bucket_count() * sizeof(void*);
-  // A node of the index: its link, the key, the value, the cached hash.
-  bytes += indexes_.size() * (sizeof(void*) + sizeof(std::pair<std::string_view, std::uint32_t>) + sizeof(std::size_t));
-  for (const auto& text : texts_) {
-    if (text.capacity() >= sizeof(std::string)) bytes += text.capacity() + 1;  // beyond the inline buffer
+TextBlocks::Place TextBlocks::Store(std::string_view text) {
+  if (blocks_.empty() || blocks_.back().capacity() - blocks_.back().size() < text.size()) {
+    Size32(blocks_.size(), "The list holds as many texts as it can");
+    std::size_t bytes = blocks_.empty() ? kFirstBlockBytes : std::min(kBlockBytes, blocks_.back().capacity() * 2);
+    blocks_.emplace_back().reserve(std::max(bytes, text.size()));
   }
+  std::string& block = blocks_.back();
+  Place place{static_cast<std::uint32_t>(blocks_.size() - 1), Size32(block.size(), "A block of the list's texts is full")};
+  block.append(text);  // within the capacity: the block does not move
+  return place;
+}
+
+TextBlocks::Place TextBlocks::Adopt(std::string&& texts) {
+  Size32(blocks_.size(), "The list holds as many texts as it can");
+  blocks_.push_back(std::move(texts));
+  return {static_cast<std::uint32_t>(blocks_.size() - 1), 0};
+}
+
+std::size_t TextBlocks::MemoryBytes() const {
+  std::size_t bytes = blocks_.capacity() * sizeof(std::string);
+  for (const auto& block : blocks_) bytes += block.capacity();
   return bytes;
 }
 
-void RowStore::Add(const ListRowView& row, std::int32_t image) {
-  if (shared_.Text(lastPath_) != row.path) lastPath_ = shared_.Index(row.path);
-  if (shared_.Text(lastArchive_) != row.archive) lastArchive_ = shared_.Index(row.archive);
-  Push(row, lastPath_, lastArchive_, image);
+std::uint32_t StagedRows::SharedIndex(std::uint32_t last, std::string_view text) {
+  if (Text(shared_[last]) == text) return last;
+  if (text.empty()) return 0;
+  shared_.push_back({Size32(sharedTexts_.size(), "The rows' folders take more than 4 GB"),
+                     Size32(text.size(), "A folder name is longer than 4 GB"), std::hash<std::string_view>{}(text)});
+  sharedTexts_.append(text);
+  return Size32(shared_.size() - 1, "Too many folders in a batch of rows");
 }
 
-void RowStore::Push(const ListRowView& row, std::uint32_t path, std::uint32_t archive, std::int32_t image) {
+void StagedRows::Add(const ListRowView& row, std::int32_t image) {
+  if (rows_.capacity() == 0) {
+    // A batch filled again gets room for as many rows as it held last time.
+    rows_.reserve(lastRows_);
+    names_.reserve(lastNameBytes_);
+  }
   std::string_view size = row.isFolder ? std::string_view() : row.fileSize;
-  Row added{.textOffset = names_.size(),
-            .captionLength = Length32(row.caption),
-            .sizeLength = Length32(size),
-            .path = path,
-            .archive = archive,
-            .image = image,
-            .isFolder = row.isFolder};
+  lastPath_ = SharedIndex(lastPath_, row.path);
+  lastArchive_ = SharedIndex(lastArchive_, row.archive);
+  rows_.push_back({.text = {0, Size32(names_.size(), "The rows' names take more than 4 GB")},
+                   .captionLength = Size32(row.caption.size(), "A name of the list is longer than 4 GB"),
+                   .sizeLength = Size32(size.size(), "A size of the list is longer than 4 GB"),
+                   .path = lastPath_,
+                   .archive = lastArchive_,
+                   .image = image,
+                   .isFolder = row.isFolder});
   names_.append(row.caption).append(size);
-  rows_.push_back(added);
   if (!row.isFolder) ++fileCount_;
 }
 
-void RowStore::Append(const RowStore& other) {
-  // Each of the other store's shared texts is looked up here once.
-  constexpr auto kUnknown = std::numeric_limits<std::uint32_t>::max();
-  std::vector<std::uint32_t> mine(other.shared_.Count(), kUnknown);
-  mine[0] = 0;
-  auto Mine = [&](std::uint32_t index) {
-    if (mine[index] == kUnknown) mine[index] = shared_.Index(other.shared_.Text(index));
-    return mine[index];
-  };
-  for (std::size_t i = 0; i < other.Size(); ++i) {
-    const Row& row = other.rows_[i];
-    Push(other.View(i), Mine(row.path), Mine(row.archive), row.image);
-  }
-}
-
-void RowStore::Clear() {
+void StagedRows::Clear() {
+  lastRows_ = std::max(lastRows_, rows_.size());
+  lastNameBytes_ = std::max(lastNameBytes_, names_.size());
   rows_.clear();
   names_.clear();
-  shared_.Clear();
+  sharedTexts_.clear();
+  shared_.resize(1);
   lastPath_ = lastArchive_ = 0;
   fileCount_ = 0;
 }
 
+void SharedTexts::Clear() {
+  texts_ = {};
+  refs_.assign(1, Ref{});
+  slots_ = {};
+  textBytes_ = 0;
+}
+
+void SharedTexts::Grow() {
+  std::vector<Slot> slots(std::max<std::size_t>(1024, slots_.size() * 2));
+  const std::size_t mask = slots.size() - 1;
+  for (const Slot& slot : slots_) {
+    if (slot.index == 0) continue;
+    std::size_t at = slot.hash & mask;
+    while (slots[at].index != 0) at = (at + 1) & mask;
+    slots[at] = slot;
+  }
+  slots_ = std::move(slots);
+}
+
+std::uint32_t SharedTexts::Index(std::string_view text, std::size_t hash) {
+  if (text.empty()) return 0;
+  if (refs_.size() * 2 >= slots_.size()) Grow();
+  const std::size_t mask = slots_.size() - 1;
+  std::size_t at = hash & mask;
+  for (; slots_[at].index != 0; at = (at + 1) & mask) {
+    if (slots_[at].hash == hash && Text(slots_[at].index) == text) return slots_[at].index;
+  }
+  auto index = Size32(refs_.size(), "Too many folders in the list");
+  refs_.push_back({texts_.Store(text), static_cast<std::uint32_t>(text.size())});
+  slots_[at] = {hash, index};
+  textBytes_ += text.size();
+  return index;
+}
+
+std::size_t SharedTexts::MemoryBytes() const {
+  return texts_.MemoryBytes() + refs_.capacity() * sizeof(Ref) + slots_.capacity() * sizeof(Slot);
+}
+
+void RowStore::Runs::PushBack(const Row& row) {
+  if (runs_.empty()) {
+    runs_.emplace_back();
+    starts_.push_back(0);
+  }
+  runs_.back().push_back(row);
+  ++size_;
+}
+
+void RowStore::Runs::Adopt(std::vector<Row>&& rows) {
+  if (rows.empty()) return;
+  starts_.push_back(size_);
+  size_ += rows.size();
+  runs_.push_back(std::move(rows));
+}
+
+std::pair<std::size_t, std::size_t> RowStore::Runs::Locate(std::size_t i) const {
+  if (runs_.size() == 1) return {0, i};
+  std::size_t run = static_cast<std::size_t>(std::upper_bound(starts_.begin(), starts_.end(), i) - starts_.begin()) - 1;
+  return {run, i - starts_[run]};
+}
+
+std::size_t RowStore::Runs::MemoryBytes() const {
+  std::size_t bytes = runs_.capacity() * sizeof(runs_[0]) + starts_.capacity() * sizeof(std::size_t);
+  for (const auto& run : runs_) bytes += run.capacity() * sizeof(Row);
+  return bytes;
+}
+
+void RowStore::Add(const ListRowView& row, std::int32_t image) {
+  std::string_view size = row.isFolder ? std::string_view() : row.fileSize;
+  auto shared = [this](std::uint32_t last, std::string_view text) {
+    return shared_.Text(last) == text ? last : shared_.Index(text, std::hash<std::string_view>{}(text));
+  };
+  lastPath_ = shared(lastPath_, row.path);
+  lastArchive_ = shared(lastArchive_, row.archive);
+  std::string texts;
+  texts.reserve(row.caption.size() + size.size());
+  texts.append(row.caption).append(size);
+  rows_.PushBack({.text = names_.Store(texts),
+                  .captionLength = Size32(row.caption.size(), "A name of the list is longer than 4 GB"),
+                  .sizeLength = static_cast<std::uint32_t>(size.size()),
+                  .path = lastPath_,
+                  .archive = lastArchive_,
+                  .image = image,
+                  .isFolder = row.isFolder});
+  nameBytes_ += texts.size();
+  if (!row.isFolder) ++fileCount_;
+}
+
+void RowStore::Append(StagedRows& staged) {
+  if (staged.rows_.empty()) return;
+  // Each of the staged folders and catalogues is looked up here once.
+  std::vector<std::uint32_t> mine(staged.shared_.size());
+  for (std::size_t i = 1; i < mine.size(); ++i)
+    mine[i] = shared_.Index(staged.Text(staged.shared_[i]), staged.shared_[i].hash);
+  nameBytes_ += staged.names_.size();
+  fileCount_ += staged.fileCount_;
+  staged.lastRows_ = std::max(staged.lastRows_, staged.rows_.size());
+  staged.lastNameBytes_ = std::max(staged.lastNameBytes_, staged.names_.size());
+  const std::uint32_t block = names_.Adopt(std::move(staged.names_)).block;
+  for (Row& row : staged.rows_) {
+    row.text.block = block;
+    row.path = mine[row.path];
+    row.archive = mine[row.archive];
+  }
+  rows_.Adopt(std::move(staged.rows_));
+  lastPath_ = lastArchive_ = 0;
+  staged.Clear();
+}
+
+void RowStore::Clear() { *this = RowStore(); }
+
 ListRowView RowStore::View(std::size_t index) const {
   const Row& row = rows_[index];
-  std::string_view texts(names_.data() + row.textOffset, std::size_t{row.captionLength} + row.sizeLength);
+  std::string_view texts = names_.At(row.text, std::size_t{row.captionLength} + row.sizeLength);
   return {.isFolder = row.isFolder,
           .caption = texts.substr(0, row.captionLength),
           .fileSize = texts.substr(row.captionLength),
@@ -96,13 +206,14 @@ ListRowView RowStore::View(std::size_t index) const {
 
 void RowStore::Reorder(const std::vector<std::uint32_t>& order) {
   std::vector<Row> reordered;
-  reordered.reserve(rows_.capacity());
+  reordered.reserve(order.size());
   for (std::uint32_t from : order) reordered.push_back(rows_[from]);
-  rows_ = std::move(reordered);
+  rows_ = Runs();
+  rows_.Adopt(std::move(reordered));
 }
 
 std::size_t RowStore::MemoryBytes() const {
-  return sizeof(*this) + rows_.capacity() * sizeof(Row) + names_.capacity() + shared_.MemoryBytes();
+  return sizeof(*this) + rows_.MemoryBytes() + names_.MemoryBytes() + shared_.MemoryBytes();
 }
 
 }  // namespace qvl::app

@@ -2,61 +2,127 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "catalogue/ListRow.h"
 
 namespace qvl::app {
 
-// Texts that many rows share, the folder and the catalogue of search hits, each
-// kept once. Text 0 is the empty text.
+// Texts kept in big blocks that never move, so views into them stay valid and a
+// list of millions grows without copying what it holds.
+class TextBlocks {
+ public:
+  struct Place {
+    std::uint32_t block, offset;
+  };
+  // Stores `text` whole in one block.
+  Place Store(std::string_view text);
+  // Takes `texts` as a block of its own, without copying them.
+  Place Adopt(std::string&& texts);
+  std::string_view At(Place place, std::size_t length) const {
+    if (length == 0) return {};
+    return {blocks_[place.block].data() + place.offset, length};
+  }
+  std::size_t MemoryBytes() const;
+
+ private:
+  std::vector<std::string> blocks_;
+};
+
+// A row of the list: 32 bytes, its texts elsewhere.
+struct StoredRow {
+  TextBlocks::Place text;  // the caption, then the size
+  std::uint32_t captionLength;
+  std::uint32_t sizeLength;
+  std::uint32_t path;  // in the shared texts
+  std::uint32_t archive;
+  std::int32_t image;
+  bool isFolder;
+};
+
+// Rows gathered on a worker thread for a RowStore. The folder and catalogue of a
+// run of rows are kept once, hashed here, so the store finds its own copy fast.
+class StagedRows {
+ public:
+  void Add(const ListRowView& row, std::int32_t image);
+  // Empties it, keeping its buffers for the next rows.
+  void Clear();
+  std::size_t Size() const { return rows_.size(); }
+
+ private:
+  friend class RowStore;
+  struct Shared {
+    std::uint32_t offset, length;
+    std::size_t hash;
+  };
+  std::uint32_t SharedIndex(std::uint32_t last, std::string_view text);
+  std::string_view Text(const Shared& shared) const { return {sharedTexts_.data() + shared.offset, shared.length}; }
+
+  // Rows as the store keeps them, their texts in names_ and their folders and
+  // catalogues in shared_; the store takes the rows and names as they are.
+  std::vector<StoredRow> rows_;
+  std::string names_;  // captions and sizes
+  std::string sharedTexts_;
+  std::vector<Shared> shared_{Shared{0, 0, 0}};  // 0 is the empty text
+  std::uint32_t lastPath_ = 0, lastArchive_ = 0;
+  std::int64_t fileCount_ = 0;
+  std::size_t lastRows_ = 0, lastNameBytes_ = 0;
+};
+
+// Texts that many rows share, the folders and catalogues of search hits, each kept
+// once for the whole list. Text 0 is the empty text.
 class SharedTexts {
  public:
   SharedTexts() { Clear(); }
-
-  std::uint32_t Index(std::string_view text);
-  std::string_view Text(std::uint32_t index) const { return texts_[index]; }
-  std::size_t Count() const { return texts_.size(); }
+  // The index of `text`, whose hash is std::hash<std::string_view>'s.
+  std::uint32_t Index(std::string_view text, std::size_t hash);
+  std::string_view Text(std::uint32_t index) const {
+    if (index == 0) return {};
+    const Ref& ref = refs_[index];
+    return texts_.At(ref.place, ref.length);
+  }
   void Clear();
   std::size_t MemoryBytes() const;
-  // The bytes of the texts themselves.
   std::size_t TextBytes() const { return textBytes_; }
 
  private:
+  struct Ref {
+    TextBlocks::Place place;
+    std::uint32_t length;
+  };
+  struct Slot {
+    std::size_t hash;
+    std::uint32_t index;  // 0: a free slot
+  };
+  void Grow();
+
+  TextBlocks texts_;
+  std::vector<Ref> refs_;
+  std::vector<Slot> slots_;  // open addressing, at most half full
   std::size_t textBytes_ = 0;
-  std::deque<std::string> texts_;  // a deque: the index's keys view its texts
-  std::unordered_map<std::string_view, std::uint32_t> indexes_;
 };
 
-// The list view's rows, compact: the captions and sizes of all rows in one arena,
-// the shared texts once each, and 32 bytes a row.
+// The list view's rows, compact: 32 bytes a row, captions and sizes in big blocks,
+// folders and catalogues once each.
 class RowStore {
  public:
   // The image of a file row whose icon is still to be chosen.
   static constexpr std::int32_t kUnnumbered = -1;
 
-  struct Row {
-    std::uint64_t textOffset;    // the caption, then the size, in the arena
-    std::uint32_t captionLength;
-    std::uint32_t sizeLength;
-    std::uint32_t path;          // in the shared texts
-    std::uint32_t archive;
-    std::int32_t image;
-    bool isFolder;
-  };
+  using Row = StoredRow;
 
   // Appends a row; a folder row keeps no size.
   void Add(const ListRowView& row, std::int32_t image);
-  // Appends the rows of another store.
-  void Append(const RowStore& other);
+  // Takes rows gathered elsewhere, leaving the batch empty but for its buffer
+  // of folders, to be filled again.
+  void Append(StagedRows& staged);
   void Clear();
 
-  std::size_t Size() const { return rows_.size(); }
-  bool Empty() const { return rows_.empty(); }
+  std::size_t Size() const { return rows_.Size(); }
+  bool Empty() const { return rows_.Size() == 0; }
   const Row& At(std::size_t row) const { return rows_[row]; }
   ListRowView View(std::size_t row) const;
   void SetImage(std::size_t row, std::int32_t image) { rows_[row].image = image; }
@@ -67,17 +133,38 @@ class RowStore {
   std::int64_t FileCount() const { return fileCount_; }
   // The bytes held, and the bytes of the texts themselves.
   std::size_t MemoryBytes() const;
-  std::size_t TextBytes() const { return names_.size() + shared_.TextBytes(); }
+  std::size_t TextBytes() const { return nameBytes_ + shared_.TextBytes(); }
 
  private:
-  void Push(const ListRowView& row, std::uint32_t path, std::uint32_t archive, std::int32_t image);
+  // Rows in the runs they came in: a store of millions grows without moving them.
+  class Runs {
+   public:
+    std::size_t Size() const { return size_; }
+    Row& operator[](std::size_t i) {
+      auto [run, at] = Locate(i);
+      return runs_[run][at];
+    }
+    const Row& operator[](std::size_t i) const {
+      auto [run, at] = Locate(i);
+      return runs_[run][at];
+    }
+    void PushBack(const Row& row);
+    void Adopt(std::vector<Row>&& rows);
+    std::size_t MemoryBytes() const;
 
-  std::vector<Row> rows_;
-  std::string names_;
+   private:
+    // The run holding row i, and the row's place in it.
+    std::pair<std::size_t, std::size_t> Locate(std::size_t i) const;
+    std::vector<std::vector<Row>> runs_;
+    std::vector<std::size_t> starts_;  // the index of each run's first row
+    std::size_t size_ = 0;
+  };
+
+  Runs rows_;
+  TextBlocks names_;
   SharedTexts shared_;
-  // Consecutive rows mostly share their folder and catalogue.
-  std::uint32_t lastPath_ = 0;
-  std::uint32_t lastArchive_ = 0;
+  std::uint32_t lastPath_ = 0, lastArchive_ = 0;  // of rows added one at a time
+  std::size_t nameBytes_ = 0;
   std::int64_t fileCount_ = 0;
 };
 
