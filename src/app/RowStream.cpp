@@ -10,20 +10,29 @@ constexpr std::size_t kBatchRows = 4096;
 // Batches the list has taken, kept with their buffers to be filled again while
 // rows come (memory used anew costs a page fault a page), and let go after.
 constexpr std::size_t kSpareBatches = 64;
+constexpr std::size_t kKeptSpares = 4;
 // Batches waiting for the list before a worker waits for room: rows found faster
 // than the list takes them would otherwise pile up in fresh memory.
 constexpr std::size_t kMaxWaiting = 32;
+// Batches waiting that show the window's thread cannot keep up with the workers.
+constexpr std::size_t kBehind = 2;
 constexpr auto kBatchInterval = std::chrono::milliseconds(100);
 // How long the window's thread adds rows before it lets other events in.
 constexpr auto kDrainSlice = std::chrono::milliseconds(12);
 // The least time between two inserts of rows into the list.
 constexpr auto kShowInterval = std::chrono::milliseconds(100);
+// How often rows that wait are looked at when no more come.
+constexpr auto kShowPoll = std::chrono::milliseconds(20);
+// The most rows the views hear of at once while more come.
+constexpr std::size_t kMostShownAtOnce = 150'000;
 
 }  // namespace
 
 RowFeeder::RowFeeder(ListModel& model) : model_(model) {
   showTimer_.setSingleShot(true);
-  connect(&showTimer_, &QTimer::timeout, this, [this] { ShowIfDue(); });
+  connect(&showTimer_, &QTimer::timeout, this, [this] {
+    if (!ShowIfDue()) showTimer_.start(kShowPoll);
+  });
 }
 
 void RowFeeder::Push(ListRowBatch&& batch) {
@@ -105,12 +114,18 @@ void RowFeeder::Drain() {
   } else if (!ShowIfDue()) {
     // Caught up with the workers: what waits is shown a little later, with
     // whatever comes meanwhile.
-    if (!showTimer_.isActive()) showTimer_.start(kShowInterval);
+    if (!showTimer_.isActive()) showTimer_.start(kShowPoll);
   }
 }
 
 bool RowFeeder::ShowIfDue() {
-  if (!model_.RowsWaiting()) return true;
+  if (model_.RowsWaiting() == 0) return true;
+  if (model_.RowsWaiting() > kMostShownAtOnce) {
+    // The views take long over many rows: they get them a part at a time.
+    model_.ShowStoredRows(kMostShownAtOnce);
+    lastShown_ = std::chrono::steady_clock::now();
+    return false;
+  }
   if (std::chrono::steady_clock::now() - lastShown_ < kShowInterval) return false;
   Show();
   return true;
@@ -125,13 +140,23 @@ ListRowBatch RowFeeder::SpareBatch() {
 }
 
 void RowFeeder::Recycle(ListRowBatch&& batch) {
+  bool behind = false;
+  {
+    std::lock_guard lock(mutex_);
+    if (spares_.size() >= kSpareBatches) return;
+    behind = queue_.size() > kBehind;
+  }
+  // Fresh memory costs a page fault a page: the window's thread takes them while
+  // the workers go on searching, unless it has rows enough to take meanwhile.
+  if (!behind) batch.Prepare();
   std::lock_guard lock(mutex_);
-  if (spares_.size() < kSpareBatches) spares_.push_back(std::move(batch));
+  spares_.push_back(std::move(batch));
 }
 
 void RowFeeder::ReleaseSpares() {
   std::lock_guard lock(mutex_);
-  spares_.clear();
+  // A few stay for the next search, whose first rows then need no fresh memory.
+  if (spares_.size() > kKeptSpares) spares_.resize(kKeptSpares);
 }
 
 void RowFeeder::Show() {

@@ -81,10 +81,11 @@ void ListModel::StoreBatch(ListRowBatch& batch) {
   batch.ClearListView();
 }
 
-void ListModel::ShowStoredRows() {
-  if (resetDepth_ > 0 || shown_ == store_.Size()) return;
-  beginInsertRows({}, static_cast<int>(shown_), static_cast<int>(store_.Size()) - 1);
-  shown_ = store_.Size();
+void ListModel::ShowStoredRows(std::size_t most) {
+  const std::size_t count = std::min(RowsWaiting(), most);
+  if (count == 0) return;
+  beginInsertRows({}, static_cast<int>(shown_), static_cast<int>(shown_ + count) - 1);
+  shown_ += count;
   endInsertRows();
 }
 

@@ -2,6 +2,7 @@
 
 #include <QAbstractTableModel>
 #include <cstdint>
+#include <cstddef>
 #include <string>
 
 #include "app/model/FileTypeIcons.h"
@@ -20,6 +21,7 @@ class ListRowBatch {
   }
   // Empties the batch; it keeps its buffers, to be filled again.
   void ClearListView() { rows_.Clear(); }
+  void Prepare() { rows_.Prepare(); }
   std::size_t Size() const { return rows_.Size(); }
 
  private:
@@ -46,8 +48,9 @@ class ListModel : public QAbstractTableModel, public BatchedRowSinkOf<ListRowBat
   // Stores a batch's rows, and empties the batch; the views learn of them with the
   // next ShowStoredRows, so that rows arriving fast reach them in few inserts.
   void StoreBatch(ListRowBatch& batch);
-  void ShowStoredRows();
-  bool RowsWaiting() const { return resetDepth_ == 0 && shown_ != store_.Size(); }
+  void ShowStoredRows(std::size_t most = SIZE_MAX);
+  // Rows stored that the views do not know of yet.
+  std::size_t RowsWaiting() const { return resetDepth_ > 0 ? 0 : store_.Size() - shown_; }
   // The batch's rows in place of all rows, with one reset; empties the batch.
   void ReplaceRows(ListRowBatch& batch);
   // Orders the rows as `order` says; rows whose keys are equal keep their order.

@@ -58,6 +58,7 @@ void StagedRows::Add(const ListRowView& row, std::int32_t image) {
     // A batch filled again gets room for as many rows as it held last time.
     rows_.reserve(lastRows_);
     names_.reserve(lastNameBytes_);
+    sharedTexts_.reserve(lastSharedBytes_);
   }
   std::string_view size = row.isFolder ? std::string_view() : row.fileSize;
   lastPath_ = SharedIndex(lastPath_, row.path);
@@ -71,6 +72,16 @@ void StagedRows::Add(const ListRowView& row, std::int32_t image) {
                    .isFolder = row.isFolder});
   names_.append(row.caption).append(size);
   if (!row.isFolder) ++fileCount_;
+}
+
+void StagedRows::Prepare() {
+  // Sizing up and back down touches the pages; clearing keeps them.
+  rows_.resize(std::max(rows_.capacity(), lastRows_));
+  rows_.clear();
+  names_.resize(std::max(names_.capacity(), lastNameBytes_));
+  names_.clear();
+  sharedTexts_.resize(std::max(sharedTexts_.capacity(), lastSharedBytes_));
+  sharedTexts_.clear();
 }
 
 void StagedRows::Clear() {
@@ -103,19 +114,32 @@ void SharedTexts::Grow() {
   slots_ = std::move(slots);
 }
 
-std::uint32_t SharedTexts::Index(std::string_view text, std::size_t hash) {
-  if (text.empty()) return 0;
-  if (refs_.size() * 2 >= slots_.size()) Grow();
+std::size_t SharedTexts::Probe(std::string_view text, std::size_t hash) const {
   const std::size_t mask = slots_.size() - 1;
   std::size_t at = hash & mask;
-  for (; slots_[at].index != 0; at = (at + 1) & mask) {
-    if (slots_[at].hash == hash && Text(slots_[at].index) == text) return slots_[at].index;
-  }
-  auto index = Size32(refs_.size(), "Too many folders in the list");
-  refs_.push_back({texts_.Store(text), static_cast<std::uint32_t>(text.size())});
-  slots_[at] = {hash, index};
+  while (slots_[at].index != 0 && (slots_[at].hash != hash || Text(slots_[at].index) != text)) at = (at + 1) & mask;
+  return at;
+}
+
+std::uint32_t SharedTexts::Find(std::string_view text, std::size_t hash) const {
+  return text.empty() || slots_.empty() ? 0 : slots_[Probe(text, hash)].index;
+}
+
+std::uint32_t SharedTexts::Add(TextBlocks::Place place, std::string_view text, std::size_t hash) {
+  if (text.empty()) return 0;
+  if (refs_.size() * 2 >= slots_.size()) Grow();
+  Slot& slot = slots_[Probe(text, hash)];
+  if (slot.index != 0) return slot.index;
+  slot = {hash, Size32(refs_.size(), "Too many folders in the list")};
+  refs_.push_back({place, static_cast<std::uint32_t>(text.size())});
   textBytes_ += text.size();
-  return index;
+  return slot.index;
+}
+
+std::uint32_t SharedTexts::Index(std::string_view text, std::size_t hash) {
+  if (std::uint32_t found = Find(text, hash)) return found;
+  const TextBlocks::Place place = texts_.Store(text);
+  return Add(place, texts_.At(place, text.size()), hash);
 }
 
 std::size_t SharedTexts::MemoryBytes() const {
@@ -173,14 +197,31 @@ void RowStore::Add(const ListRowView& row, std::int32_t image) {
 
 void RowStore::Append(StagedRows& staged) {
   if (staged.rows_.empty()) return;
-  // Each of the staged folders and catalogues is looked up here once.
-  std::vector<std::uint32_t> mine(staged.shared_.size());
-  for (std::size_t i = 1; i < mine.size(); ++i)
-    mine[i] = shared_.Index(staged.Text(staged.shared_[i]), staged.shared_[i].hash);
-  nameBytes_ += staged.names_.size();
-  fileCount_ += staged.fileCount_;
+  // The sizes of the buffers this takes, for the batch's next rows.
   staged.lastRows_ = std::max(staged.lastRows_, staged.rows_.size());
   staged.lastNameBytes_ = std::max(staged.lastNameBytes_, staged.names_.size());
+  staged.lastSharedBytes_ = std::max(staged.lastSharedBytes_, staged.sharedTexts_.size());
+  // Each of the staged folders and catalogues is looked up here once.
+  std::vector<std::uint32_t> mine(staged.shared_.size());
+  std::size_t unknown = 0;
+  for (std::size_t i = 1; i < mine.size(); ++i) {
+    mine[i] = shared_.Find(staged.Text(staged.shared_[i]), staged.shared_[i].hash);
+    if (mine[i] == 0) ++unknown;
+  }
+  if (unknown * 2 > mine.size()) {
+    // Mostly new folders: their buffer joins the list whole, rather than copied.
+    TextBlocks::Place block = shared_.Adopt(std::move(staged.sharedTexts_));
+    for (std::size_t i = 1; i < mine.size(); ++i) {
+      const StagedRows::Shared& text = staged.shared_[i];
+      TextBlocks::Place place{block.block, text.offset};
+      if (mine[i] == 0) mine[i] = shared_.Add(place, shared_.At(place, text.length), text.hash);
+    }
+  } else if (unknown > 0) {
+    for (std::size_t i = 1; i < mine.size(); ++i)
+      if (mine[i] == 0) mine[i] = shared_.Index(staged.Text(staged.shared_[i]), staged.shared_[i].hash);
+  }
+  nameBytes_ += staged.names_.size();
+  fileCount_ += staged.fileCount_;
   const std::uint32_t block = names_.Adopt(std::move(staged.names_)).block;
   for (Row& row : staged.rows_) {
     row.text.block = block;

@@ -22,6 +22,7 @@ class TextBlocks {
   Place Store(std::string_view text);
   // Takes `texts` as a block of its own, without copying them.
   Place Adopt(std::string&& texts);
+
   std::string_view At(Place place, std::size_t length) const {
     if (length == 0) return {};
     return {blocks_[place.block].data() + place.offset, length};
@@ -50,6 +51,9 @@ class StagedRows {
   void Add(const ListRowView& row, std::int32_t image);
   // Empties it, keeping its buffers for the next rows.
   void Clear();
+  // Makes the buffers of an emptied batch ready for as much as it held before,
+  // touching their memory here rather than on the thread that fills it.
+  void Prepare();
   std::size_t Size() const { return rows_.size(); }
 
  private:
@@ -69,7 +73,7 @@ class StagedRows {
   std::vector<Shared> shared_{Shared{0, 0, 0}};  // 0 is the empty text
   std::uint32_t lastPath_ = 0, lastArchive_ = 0;
   std::int64_t fileCount_ = 0;
-  std::size_t lastRows_ = 0, lastNameBytes_ = 0;
+  std::size_t lastRows_ = 0, lastNameBytes_ = 0, lastSharedBytes_ = 0;
 };
 
 // Texts that many rows share, the folders and catalogues of search hits, each kept
@@ -77,8 +81,16 @@ class StagedRows {
 class SharedTexts {
  public:
   SharedTexts() { Clear(); }
-  // The index of `text`, whose hash is std::hash<std::string_view>'s.
+  // The index of `text`, whose hash is std::hash<std::string_view>'s, stored
+  // here when new.
   std::uint32_t Index(std::string_view text, std::size_t hash);
+  // The index of `text`, or 0 when it is not here.
+  std::uint32_t Find(std::string_view text, std::size_t hash) const;
+  // A buffer of texts to keep, without copying them, and to Add from.
+  TextBlocks::Place Adopt(std::string&& texts) { return texts_.Adopt(std::move(texts)); }
+  std::string_view At(TextBlocks::Place place, std::size_t length) const { return texts_.At(place, length); }
+  // Adds `text`, kept at `place` already, unless it is here.
+  std::uint32_t Add(TextBlocks::Place place, std::string_view text, std::size_t hash);
   std::string_view Text(std::uint32_t index) const {
     if (index == 0) return {};
     const Ref& ref = refs_[index];
@@ -98,6 +110,8 @@ class SharedTexts {
     std::uint32_t index;  // 0: a free slot
   };
   void Grow();
+  // The slot holding `text`, or the free one where it would go.
+  std::size_t Probe(std::string_view text, std::size_t hash) const;
 
   TextBlocks texts_;
   std::vector<Ref> refs_;
