@@ -141,6 +141,27 @@ class SearchTest : public QObject {
     QCOMPARE(values, (QList<int>{0, 33, 66, 99, 100}));
   }
 
+  void SearchTabOverMoreThanAHundredFiles() {
+    // The total bar's step is 100 / 101, which is 0: it stays at 0 until the end.
+    test::TempDir catalogues;
+    const std::string a = catalogues / "a.qvl";
+    test::WriteFile(a, kFind);
+    std::string history = "[History]\nItem1=" + a + "\n";
+    for (int i = 2; i <= 101; ++i)
+      history += "Item" + std::to_string(i) + "=" + (catalogues / ("gone" + std::to_string(i) + ".qvl")) + "\n";
+    WindowHarness harness(history);
+    harness.Find<QLineEdit>("searchTextEdit").setText(QStringLiteral("notes"));
+    harness.Find<QComboBox>("searchFileCombo").setEditText(QStringLiteral("All Files"));
+    QSignalSpy steps(&harness.Find<QProgressBar>("totalProgress"), &QProgressBar::valueChanged);
+    harness.Find<QPushButton>("startSearchButton").click();
+    auto& tab = *harness.Window().findChild<app::SearchTab*>("searchTab");
+    QTRY_VERIFY(!tab.Searching());
+    QList<int> values;
+    for (const auto& signal : steps) values << signal.at(0).toInt();
+    QCOMPARE(values, (QList<int>{100}));
+    QTRY_COMPARE(harness.ListTexts(0), (QStringList{"notes.txt"}));
+  }
+
   void SearchTabWithoutHistory() {
     WindowHarness harness;
     harness.Find<QLineEdit>("searchTextEdit").setText(QStringLiteral("notes"));
