@@ -145,7 +145,7 @@ int main(int argc, char** argv) {
   int quickRows = model->RowCountFast();
   static_cast<QToolButton*>(endButton)->click();
 
-  double search = 0, windowCpu = 0, allCpu = 0;
+  double search = 0, windowCpu = 0, allCpu = 0, styles = 0;
   std::size_t memory = 0, textBytes = 0;
   int searchRows = 0;
   if (argc > 2) {
@@ -163,6 +163,13 @@ int main(int argc, char** argv) {
     memory = model->MemoryBytes();
     textBytes = model->TextBytes();
     searchRows = model->RowCountFast();
+    // The search's rows in the other two view styles, and back.
+    styles = phase("view styles", [&] {
+      for (const char* button : {"listButton", "smallIconsButton", "reportButton"}) {
+        static_cast<QToolButton*>(find(button))->click();
+        QTest::qWait(0);
+      }
+    });
   }
   ticker.stop();
   std::printf("core: load %.3f s; folder %s (%zu rows) %.3f s\n", coreLoad, bigPath.c_str(), bigRows, coreFolder);
@@ -172,6 +179,7 @@ int main(int argc, char** argv) {
   if (argc > 2)
     std::printf("window: search readme over %d files %.3f s (%d rows); model %zu bytes, %.1f bytes a row beyond the texts\n",
                 argc - 2, search, searchRows, memory, searchRows ? double(memory - textBytes) / searchRows : 0.0);
+  if (argc > 2) std::printf("window: the search's rows in each view style %.3f s\n", styles);
   if (argc > 2) std::printf("search: processor time %.3f s, of it the window's thread %.3f s\n", allCpu, windowCpu);
   std::printf("longest event-loop stalls: %s\n", stalls.c_str());
   std::filesystem::remove(settings);

@@ -24,7 +24,7 @@ constexpr auto kShowInterval = std::chrono::milliseconds(100);
 // How often rows that wait are looked at when no more come.
 constexpr auto kShowPoll = std::chrono::milliseconds(20);
 // The most rows the views hear of at once while more come.
-constexpr std::size_t kMostShownAtOnce = 150'000;
+constexpr std::size_t kMostShownAtOnce = 100'000;
 
 }  // namespace
 
@@ -83,6 +83,13 @@ void RowFeeder::WhenIdle(std::function<void()> then) {
 }
 
 void RowFeeder::Drain() {
+  // Telling the views of rows takes a turn of the event loop of its own, so that
+  // the window answers between it and taking more rows.
+  if (std::exchange(showFirst_, false)) {
+    ShowIfDue();
+    QTimer::singleShot(1, this, &RowFeeder::Drain);
+    return;
+  }
   const auto start = std::chrono::steady_clock::now();
   for (;;) {
     std::optional<ListRowBatch> next;
@@ -94,7 +101,7 @@ void RowFeeder::Drain() {
       }
       if (std::chrono::steady_clock::now() - start >= kDrainSlice) {
         // The rest after the window has had its turn (timers included).
-        ShowIfDue();
+        showFirst_ = true;
         QTimer::singleShot(1, this, &RowFeeder::Drain);
         return;
       }

@@ -53,6 +53,7 @@ class RowFeeder : public QObject {
   std::function<void()> whenIdle_;
   std::chrono::steady_clock::time_point lastShown_;
   QTimer showTimer_;
+  bool showFirst_ = false;  // the next Drain tells the views of rows, and only that
 };
 
 // The rows of a search running on a worker thread, on their way to the list model:
