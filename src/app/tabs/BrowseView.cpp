@@ -39,12 +39,9 @@ BrowseView::BrowseView(Shared shared) : shared_(std::move(shared)) {
   reportView_.setObjectName(QStringLiteral("reportView"));
   listView_.setObjectName(QStringLiteral("listView"));
   iconView_.setObjectName(QStringLiteral("iconView"));
+  // The table always has the list (its columns keep their widths); the other two
+  // have it while they show (SetViewStyle).
   reportView_.setModel(&model);
-  listView_.setModel(&model);
-  iconView_.setModel(&model);
-  // Three looks at one list: a row selected in one is selected in all.
-  listView_.setSelectionModel(reportView_.selectionModel());
-  iconView_.setSelectionModel(reportView_.selectionModel());
   reportView_.verticalHeader()->hide();
   reportView_.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   reportView_.verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
@@ -65,7 +62,9 @@ BrowseView::BrowseView(Shared shared) : shared_(std::move(shared)) {
   }
   iconView_.setFlow(QListView::LeftToRight);
   iconView_.setGridSize(QSize(120, 20));
+  iconView_.setItemDelegate(&iconCells_);
   listView_.setFlow(QListView::TopToBottom);
+  listView_.setItemDelegate(&listCells_);
   for (QAbstractItemView* view : std::initializer_list<QAbstractItemView*>{&reportView_, &listView_, &iconView_}) {
     view->setSelectionMode(QAbstractItemView::ExtendedSelection);
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -173,7 +172,22 @@ void BrowseView::SetViewStyle(ViewStyle style) {
   styleGroup_.button(static_cast<int>(style))->setChecked(true);
   quickFindBar_.StyleGroup().button(static_cast<int>(style))->setChecked(true);
   QAbstractItemView* views[] = {&iconView_, &listView_, &reportView_};
-  views_.setCurrentWidget(views[static_cast<int>(style) - 1]);
+  QAbstractItemView* shown = views[static_cast<int>(style) - 1];
+  // A hidden list view would still lay out every row a search adds.
+  for (QListView* view : {&iconView_, &listView_}) {
+    QAbstractItemModel* wanted = view == shown ? &shared_.model : nullptr;
+    if (view->model() == wanted || (wanted == nullptr && view->model() != &shared_.model)) continue;
+    QItemSelectionModel* made = view->selectionModel();
+    view->setModel(wanted);
+    if (made != nullptr && made != reportView_.selectionModel()) made->deleteLater();
+    // Three looks at one list: a row selected in one is selected in all.
+    if (wanted != nullptr) {
+      made = view->selectionModel();
+      view->setSelectionModel(reportView_.selectionModel());
+      made->deleteLater();
+    }
+  }
+  views_.setCurrentWidget(shown);
 }
 
 ViewStyle BrowseView::CurrentViewStyle() const { return static_cast<ViewStyle>(views_.currentIndex() + 1); }

@@ -4,9 +4,11 @@
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QItemSelectionModel>
 #include <QListView>
 #include <QProgressBar>
 #include <QStackedWidget>
+#include <QStyledItemDelegate>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTableView>
@@ -26,6 +28,19 @@
 #include "search/RowOrder.h"
 
 namespace qvl::app {
+
+// Cells of one width for the two list styles: they measure only their first row
+// (a search may show millions), which must not make every name as short as it.
+class FixedWidthCells : public QStyledItemDelegate {
+ public:
+  explicit FixedWidthCells(int width) : width_(width) {}
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    return {width_, QStyledItemDelegate::sizeHint(option, index).height()};
+  }
+
+ private:
+  int width_;
+};
 
 // The three ways the list shows its rows, numbered as the style buttons are.
 enum class ViewStyle { SmallIcons = 1, List = 2, Report = 3 };
@@ -110,9 +125,11 @@ class BrowseView : public QWidget {
   QProgressBar importProgress_;  // the import's and the quick find's bar
   QuickFindBar quickFindBar_;
   QStackedWidget views_;
+  FixedWidthCells iconCells_{116};
+  FixedWidthCells listCells_{196};
   QListView iconView_;
   QListView listView_;
-  QTableView reportView_;  // a table keeps no per-row state: searches add millions
+  QTableView reportView_;  // a table keeps little per row: searches add millions
   QWidget statusBar_;
   QHBoxLayout statusLayout_{&statusBar_};
   std::array<QLabel, 3> statusPanels_;
