@@ -109,13 +109,12 @@ void ListModel::Sort(const RowOrder& order) {
   std::size_t count = store_.Size();
   if (count < 2) return;
   std::vector<SortKey> keys(count);
-  for (std::size_t i = 0; i < count; ++i) {
-    ListRowView row = store_.View(i);
+  store_.ForEachView([&](std::size_t i, const ListRowView& row) {
     std::string_view key = order.KeyOf(row);
     std::uint32_t group = order.FoldersFirst() && !row.isFolder ? kAfterFolders : 0;
     keys[i] = {FoldedPrefix(key, 0), FoldedPrefix(key, 8), key.data(), static_cast<std::uint32_t>(key.size()),
                static_cast<std::uint32_t>(i) | group};
-  }
+  });
   // RowOrder::Compare on keys at hand: folder rows first, then the first bytes, then
   // the whole keys.
   bool ascending = order.SortAscending(order.SortColumn());

@@ -162,6 +162,21 @@ void RowStore::Runs::Adopt(std::vector<Row>&& rows) {
   runs_.push_back(std::move(rows));
 }
 
+std::vector<RowStore::Row>& RowStore::Runs::Flatten() {
+  if (runs_.size() > 1) {
+    std::vector<Row> all;
+    all.reserve(size_);
+    for (const auto& run : runs_) all.insert(all.end(), run.begin(), run.end());
+    *this = Runs();
+    Adopt(std::move(all));
+  }
+  if (runs_.empty()) {
+    runs_.emplace_back();
+    starts_.push_back(0);
+  }
+  return runs_.front();
+}
+
 std::pair<std::size_t, std::size_t> RowStore::Runs::Locate(std::size_t i) const {
   if (runs_.size() == 1) return {0, i};
   std::size_t run = static_cast<std::size_t>(std::upper_bound(starts_.begin(), starts_.end(), i) - starts_.begin()) - 1;
@@ -235,8 +250,9 @@ void RowStore::Append(StagedRows& staged) {
 
 void RowStore::Clear() { *this = RowStore(); }
 
-ListRowView RowStore::View(std::size_t index) const {
-  const Row& row = rows_[index];
+ListRowView RowStore::View(std::size_t index) const { return View(rows_[index]); }
+
+ListRowView RowStore::View(const Row& row) const {
   std::string_view texts = names_.At(row.text, std::size_t{row.captionLength} + row.sizeLength);
   return {.isFolder = row.isFolder,
           .caption = texts.substr(0, row.captionLength),
@@ -246,11 +262,21 @@ ListRowView RowStore::View(std::size_t index) const {
 }
 
 void RowStore::Reorder(const std::vector<std::uint32_t>& order) {
-  std::vector<Row> reordered;
-  reordered.reserve(order.size());
-  for (std::uint32_t from : order) reordered.push_back(rows_[from]);
-  rows_ = Runs();
-  rows_.Adopt(std::move(reordered));
+  std::vector<Row>& rows = rows_.Flatten();
+  // In place, cycle by cycle: a list of millions is not copied again (fresh memory
+  // costs a page fault a page).
+  std::vector<bool> placed(rows.size());
+  for (std::size_t start = 0; start < rows.size(); ++start) {
+    if (placed[start]) continue;
+    const Row first = rows[start];
+    std::size_t at = start;
+    for (std::size_t from = order[at]; from != start; at = from, from = order[at]) {
+      rows[at] = rows[from];
+      placed[at] = true;
+    }
+    rows[at] = first;
+    placed[at] = true;
+  }
 }
 
 std::size_t RowStore::MemoryBytes() const {

@@ -139,6 +139,12 @@ class RowStore {
   bool Empty() const { return rows_.Size() == 0; }
   const Row& At(std::size_t row) const { return rows_[row]; }
   ListRowView View(std::size_t row) const;
+  // visit(index, view) for every row in order, without looking each one up.
+  template <class Visit>
+  void ForEachView(Visit visit) const {
+    std::size_t index = 0;
+    rows_.ForEach([&](const Row& row) { visit(index++, View(row)); });
+  }
   void SetImage(std::size_t row, std::int32_t image) { rows_[row].image = image; }
   // The rows in a new order: row i becomes the row that was order[i].
   void Reorder(const std::vector<std::uint32_t>& order);
@@ -164,6 +170,13 @@ class RowStore {
     }
     void PushBack(const Row& row);
     void Adopt(std::vector<Row>&& rows);
+    // The rows as one run.
+    std::vector<Row>& Flatten();
+    template <class Visit>
+    void ForEach(Visit visit) const {
+      for (const auto& run : runs_)
+        for (const Row& row : run) visit(row);
+    }
     std::size_t MemoryBytes() const;
 
    private:
@@ -173,6 +186,8 @@ class RowStore {
     std::vector<std::size_t> starts_;  // the index of each run's first row
     std::size_t size_ = 0;
   };
+
+  ListRowView View(const Row& row) const;
 
   Runs rows_;
   TextBlocks names_;
