@@ -63,11 +63,6 @@ void RowFeeder::Schedule() {
   QMetaObject::invokeMethod(this, &RowFeeder::Drain, Qt::QueuedConnection);
 }
 
-bool RowFeeder::Idle() {
-  std::lock_guard lock(mutex_);
-  return queue_.empty() && !model_.RowsWaiting();
-}
-
 void RowFeeder::WhenIdle(std::function<void()> then) {
   {
     std::lock_guard lock(mutex_);

@@ -29,8 +29,6 @@ class RowFeeder : public QObject {
   void PushClear();
   // On the window's thread: runs `then` once every row pushed so far is in the list.
   void WhenIdle(std::function<void()> then);
-  // On the window's thread: every row pushed so far is in the views.
-  bool Idle();
   // From any thread: an empty batch, with the buffers of one the list has taken.
   ListRowBatch SpareBatch();
 
