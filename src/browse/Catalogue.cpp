@@ -7,6 +7,7 @@
 #include "catalogue/FolderNesting.h"
 #include "catalogue/Tags.h"
 #include "platform/File.h"
+#include "platform/IoError.h"
 
 namespace qvl {
 namespace {
@@ -30,14 +31,26 @@ std::string FileTitleOf(std::string_view name) {
   return std::string(slash == std::string_view::npos ? name : name.substr(slash + 1));
 }
 
-bool Catalogue::LoadCatalogue(const std::string& name, bool useProgressBar, Progress& progress) {
+std::string NotACatalogueText(std::string_view name) { return "\"" + std::string(name) + "\" is not a catalogue"; }
+
+std::string CutShortText(std::string_view name) {
+  return "\"" + std::string(name) + "\" ends before its end mark; it may be cut short";
+}
+
+std::string ReplacedCatalogueText(std::string_view name) {
+  return "The catalogue \"" + std::string(name) +
+         "\" has been deleted or replaced since it was opened.\r\nOpen it again to browse it.";
+}
+
+bool Catalogue::LoadCatalogue(const std::string& name, bool useProgressBar, Progress& progress, LoadCheck check) {
   if (!FileExists(name)) return false;
   auto loaded = std::make_unique<Loaded>(collator_);
   CatalogueReader& reader = loaded->reader;
   reader.OpenCatalogue(name);
 
-  reader.ReadByte();  // the header's SectionMark, not checked
+  reader.ReadByte();  // the header's SectionMark, checked only when asked
   loaded->beginsLikeCatalogue = reader.ReadPosition() == 1 && reader.CurrentTag() == tag::SectionMark;
+  if (check == LoadCheck::CatalogueOnly && !loaded->beginsLikeCatalogue) throw IoError(NotACatalogueText(name));
   loaded->fileTitle = FileTitleOf(name);
   loaded->caption = reader.ReadField();
   // A SectionMark that is the last byte is the end mark of a catalogue cut short,
@@ -101,6 +114,11 @@ std::string Catalogue::ReadFolders(Loaded& loaded, const std::string& name, bool
   } while (!reader.AtEnd());
   // As after the records of a complete file, where the root's FolderEnd closed it.
   return nesting.AnyOpen() ? folders.Path(nesting.Innermost()) : std::string();
+}
+
+bool Catalogue::Unchanged() const {
+  const CatalogueReader& reader = loaded_->reader;
+  return reader.CatalogueOpen() && StateOf(reader.OpenCatalogueName()) == reader.OpenedState();
 }
 
 std::string Catalogue::OriginText() const {

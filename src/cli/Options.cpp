@@ -41,11 +41,10 @@ std::string NamedFileProblem(const std::string& name) {
 void ThrowNamedFileProblem(const std::string& name) { throw IoError(NamedFileProblem(name)); }
 
 void LoadNamedCatalogue(Catalogue& catalogue, const std::string& name, TerminalProgress& progress) {
-  if (!catalogue.LoadCatalogue(name, true, progress)) ThrowNamedFileProblem(name);
-  if (!catalogue.BeginsLikeCatalogue()) throw IoError("\"" + name + "\" is not a catalogue");
+  if (!catalogue.LoadCatalogue(name, true, progress, LoadCheck::CatalogueOnly)) ThrowNamedFileProblem(name);
   if (!catalogue.Complete()) {
     progress.Clear();
-    std::cerr << "qvl: warning: \"" << name << "\" ends before its end mark; it may be cut short\n";
+    std::cerr << "qvl: warning: " << CutShortText(name) << '\n';
   }
 }
 

@@ -40,8 +40,9 @@ EntryScan::EntryScan(const std::string& name, const SearchPattern& pattern, bool
       wideVectors_(options.wideVectors && HasWideVectors()),
       followFolders_(followFolders),
       blockSize_(std::max<std::size_t>(options.blockSize, 1)),
-      file_(File::OpenRead(name)) {
-  size_ = file_.Size();
+      file_(File::OpenRead(name)),
+      openedState_(file_.State()) {
+  size_ = openedState_.size;
   buffer_.assign(blockSize_ + Padding(), 0);
   Fill();
   buffer_[0] = tag::SectionMark;  // the header's mark: no text lies before it

@@ -67,6 +67,7 @@ class EntryScan {
   // How far the scan has come, and the size of the file when it was opened.
   std::int64_t Position() const;
   std::int64_t Size() const { return size_; }
+  const FileState& OpenedState() const { return openedState_; }
   int Percent() const { return PercentOf(static_cast<double>(Position()), static_cast<double>(size_)); }
 
  private:
@@ -95,6 +96,7 @@ class EntryScan {
   bool followFolders_;
   std::size_t blockSize_;
   File file_;
+  FileState openedState_;
   std::int64_t size_ = 0;
   std::int64_t read_ = 0;  // bytes read from the file
   bool dataEnded_ = false;

@@ -29,15 +29,14 @@ QuickFindResult FindEntries(Catalogue& catalogue, std::string_view text, ListRow
   rows.ClearListView();
   progress.Status("Searching...");
   progress.Percent(0);
-  CatalogueReader& reader = catalogue.Reader();
-  const std::string name = reader.OpenCatalogueName();
+  const CatalogueReader& reader = catalogue.Reader();
+  const std::string& name = reader.OpenCatalogueName();
   if (name.empty()) throw IoError("There is no catalogue to search: none has been opened");
-  // From the first byte of the file as it is now.
-  reader.CloseCatalogue();
-  reader.OpenCatalogue(name);
 
   SearchPattern pattern(text);
   EntryScan scan(name, pattern, false, options);
+  // The folders of the hits come from the index of the file as it was loaded.
+  if (scan.OpenedState() != reader.OpenedState()) throw IoError(ReplacedCatalogueText(name));
   const FolderIndex& folders = catalogue.Folders();
   // Hits come in runs from one folder: its path is made once per run.
   std::size_t pathFolder = SIZE_MAX;
