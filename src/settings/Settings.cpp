@@ -62,19 +62,24 @@ void LoadSettings(const ProfileFile& file, WindowSettings& settings) {
 }
 
 void SaveSettings(ProfileFile& file, WindowSettings& settings) {
-  std::vector<ProfileEntry> entries{
-      {std::string(kMain), "LastOutPut", settings.lastOutPut},
-      {std::string(kMain), "LastDrive", std::string(1, AsciiUpper(settings.lastDrive))},
-      {std::string(kMain), "LastBrowsed", settings.lastBrowsed},
-      {std::string(kMain), "Method", std::to_string(std::clamp(settings.method, -1, 3))},
-      {std::string(kMain), "RightMargin", std::to_string(settings.rightMargin)},
-      {std::string(kMain), "SkipComment", settings.skipComment ? "1" : "0"},
-  };
-  settings.history.Sort();
-  for (int i = 0; i < settings.history.Count(); ++i)
-    entries.push_back({std::string(kHistory), ItemKey(static_cast<std::size_t>(i) + 1), settings.history.Entry(i)});
   MakeSettingsFolder(file);
-  file.Write(entries);
+  file.Update([&] {
+    std::vector<ProfileEntry> entries{
+        {std::string(kMain), "LastOutPut", settings.lastOutPut},
+        {std::string(kMain), "LastDrive", std::string(1, AsciiUpper(settings.lastDrive))},
+        {std::string(kMain), "LastBrowsed", settings.lastBrowsed},
+        {std::string(kMain), "Method", std::to_string(std::clamp(settings.method, -1, 3))},
+        {std::string(kMain), "RightMargin", std::to_string(settings.rightMargin)},
+        {std::string(kMain), "SkipComment", settings.skipComment ? "1" : "0"},
+    };
+    // Catalogues that other programs (another window, qvl list) recorded since
+    // this one started stay in the history.
+    for (auto& name : ReadHistoryKeys(file)) settings.history.Add(std::move(name));
+    settings.history.Sort();
+    for (int i = 0; i < settings.history.Count(); ++i)
+      entries.push_back({std::string(kHistory), ItemKey(static_cast<std::size_t>(i) + 1), settings.history.Entry(i)});
+    return entries;
+  });
 }
 
 bool AddToHistory(WindowSettings& settings, const std::string& name) {

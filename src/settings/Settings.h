@@ -59,7 +59,9 @@ struct WindowSettings {
 void LoadSettings(const ProfileFile& file, WindowSettings& settings);
 
 // Writes section Main and the history, sorted, as Item1 to ItemN in one replacement
-// of the file; keys above ItemN stay as they are.
+// of the file; keys above ItemN stay as they are. The history written is this one
+// merged with what the file holds now, under the file's lock, so that no catalogue
+// another program recorded meanwhile is lost.
 void SaveSettings(ProfileFile& file, WindowSettings& settings);
 
 // Adds a catalogue to the history unless it names a file there already, and then at

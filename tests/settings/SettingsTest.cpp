@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "platform/IoError.h"
 #include "support/TempDir.h"
@@ -99,6 +103,57 @@ TEST_F(SettingsTest, TheHistoryIsSavedSortedAndHigherKeysAreLeftAlone) {
   auto repeat = Load(Items({"D:\\Cat\\a.qvl", "./D:\\Cat\\a.qvl"}));
   EXPECT_NE(Saved(repeat).find("Item1=D:\\Cat\\a.qvl\nItem2=./D:\\Cat\\a.qvl\n"), std::string::npos);
   EXPECT_EQ(LoadAgain().history.Count(), 1);
+}
+
+// Two windows and qvl list share one settings file: a save keeps the catalogues
+// the others recorded meanwhile, and writers at the same moment lose none.
+TEST_F(SettingsTest, SavingKeepsWhatOtherProgramsRecorded) {
+  auto first = Load(Items({"/a.qvl"}));
+  auto second = LoadAgain();
+  SessionHistory(first).AddCatalogue("/first.qvl");
+  SessionHistory(second).AddCatalogue("/second.qvl");
+  StoredHistory(file_).AddCatalogue("/listed.qvl");
+  Saved(first);
+  Saved(second);
+  EXPECT_EQ(LoadAgain().history.Entries(), (Strings{"/a.qvl", "/first.qvl", "/listed.qvl", "/second.qvl"}));
+
+  std::vector<std::thread> writers;
+  for (int writer = 0; writer < 4; ++writer) {
+    writers.emplace_back([this, writer] {
+      ProfileFile own(file_.Path());
+      for (int i = 0; i < 25; ++i)
+        StoredHistory(own).AddCatalogue("/w" + std::to_string(writer) + "-" + std::to_string(i) + ".qvl");
+    });
+  }
+  for (auto& writer : writers) writer.join();
+  EXPECT_EQ(LoadAgain().history.Count(), 104);
+}
+
+// The file is parsed once per write, not once per key: saving a long history once
+// took seconds that grew with its square.
+TEST_F(SettingsTest, ALongHistoryIsSavedInOneGo) {
+  auto settings = Load("[Main]\nMethod=3\n");
+  for (int i = 0; i < 20000; ++i) settings.history.Add("/cats/" + std::to_string(i) + ".qvl");
+  const auto start = std::chrono::steady_clock::now();
+  Saved(settings);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  EXPECT_EQ(LoadAgain().history.Count(), 20000);
+}
+
+// A settings file that is there but cannot be read is said so, not taken for an
+// empty one whose defaults then replace it.
+TEST_F(SettingsTest, AFileThatCannotBeReadIsSaidSoAndNotWrittenOver) {
+  ASSERT_EQ(::mkfifo(file_.Path().c_str(), 0600), 0);
+  WindowSettings settings(collator_);
+  try {
+    LoadSettings(file_, settings);
+    ADD_FAILURE();
+  } catch (const IoError& error) {
+    EXPECT_EQ(std::string(error.what()), "Cannot open \"" + file_.Path() + "\": it is not a regular file");
+  }
+  EXPECT_THROW(SaveSettings(file_, settings), IoError);
+  EXPECT_THROW(StoredHistory(file_).AddCatalogue("/a.qvl"), IoError);
+  EXPECT_TRUE(std::filesystem::is_fifo(file_.Path()));
 }
 
 TEST_F(SettingsTest, NumbersAreKeptInRangeAndWrittenBackSo) {
