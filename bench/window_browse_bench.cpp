@@ -60,7 +60,7 @@ int main(int argc, char** argv) {
 
   // The core alone: load, the biggest folder's rows, the quick find.
   qvl::Collator collator;
-  qvl::Catalogue core(collator);
+  qvl::Catalogue core;
   qvl::Progress quiet;
   double coreLoad = Seconds([&] { core.LoadCatalogue(name, true, quiet); });
   std::string bigPath = "\\";

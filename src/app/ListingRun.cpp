@@ -67,7 +67,7 @@ void ListingRun::Run(const CreateListRequest& request) {
     LaterHistory history;
     auto importListing = [&collator](const std::string& listed, const std::string& destination,
                                      const std::optional<CommentLines>& comment, Progress& importProgress) {
-      Catalogue catalogue(collator);
+      Catalogue catalogue;
       ImportCatalogueFile(catalogue, listed, destination, true, comment, importProgress);
     };
     auto result = RunCreateList(request, answers_, *source, collator, history, importListing, progress);

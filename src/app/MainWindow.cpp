@@ -50,7 +50,6 @@ MainWindow::MainWindow(WindowEnvironment environment)
       settingsFile_(environment_.settingsPath),
       settings_(collator_),
       drives_(WithSettingsDrives(environment_.drives, settingsFile_)),
-      catalogue_(collator_),
       saveTab_(settings_, drives_, [this](const std::string& output) { return ReleaseOutput(output); }, this),
       searchTab_({model_, feeder_, [this] { return settings_.history.Entries(); }, [this] { return browseView_.Busy(); },
                   [this](const QString& status, const QString& result) {

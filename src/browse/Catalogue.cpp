@@ -4,6 +4,7 @@
 #include <cmath>
 #include <memory>
 
+#include "catalogue/CatalogueHeader.h"
 #include "catalogue/FolderNesting.h"
 #include "catalogue/Tags.h"
 #include "platform/File.h"
@@ -44,19 +45,16 @@ std::string ReplacedCatalogueText(std::string_view name) {
 
 bool Catalogue::LoadCatalogue(const std::string& name, bool useProgressBar, Progress& progress, LoadCheck check) {
   if (!FileExists(name)) return false;
-  auto loaded = std::make_unique<Loaded>(collator_);
+  auto loaded = std::make_unique<Loaded>();
   CatalogueReader& reader = loaded->reader;
   reader.OpenCatalogue(name);
 
-  reader.ReadByte();  // the header's SectionMark, checked only when asked
-  loaded->beginsLikeCatalogue = reader.ReadPosition() == 1 && reader.CurrentTag() == tag::SectionMark;
-  if (check == LoadCheck::CatalogueOnly && !loaded->beginsLikeCatalogue) throw IoError(NotACatalogueText(name));
+  CatalogueHeader header = ReadCatalogueHeader(reader, check == LoadCheck::CatalogueOnly);
+  if (check == LoadCheck::CatalogueOnly && !header.beginsLikeCatalogue) throw IoError(NotACatalogueText(name));
+  loaded->beginsLikeCatalogue = header.beginsLikeCatalogue;
   loaded->fileTitle = FileTitleOf(name);
-  loaded->caption = reader.ReadField();
-  // A SectionMark that is the last byte is the end mark of a catalogue cut short,
-  // not a comment block.
-  if (reader.CurrentTag() == tag::SectionMark && !EndsRecords(tag::SectionMark, reader.AtEnd()))
-    loaded->comment = reader.ReadField();
+  loaded->caption = std::move(header.caption);
+  loaded->comment = std::move(header.comment);
 
   std::string path = ReadFolders(*loaded, name, useProgressBar, progress);
   // The end mark is a SectionMark as the last byte; the first byte, the header's

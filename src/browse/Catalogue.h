@@ -33,8 +33,7 @@ enum class LoadCheck { AnyFile, CatalogueOnly };
 // run on a worker thread while the window's thread leaves the catalogue alone.
 class Catalogue {
  public:
-  explicit Catalogue(const Collator& collator)
-      : collator_(collator), loaded_(std::make_unique<Loaded>(collator)) {}
+  Catalogue() : loaded_(std::make_unique<Loaded>()) {}
 
   // Reads the file `name` once from front to back and builds the folder index.
   // Returns false, changing nothing, when there is no such file. A file that
@@ -86,7 +85,6 @@ class Catalogue {
  private:
   // What a load reads, replaced as a whole.
   struct Loaded {
-    explicit Loaded(const Collator& collator) : folders(collator) {}
     CatalogueReader reader;
     FolderIndex folders;
     std::string caption;
@@ -99,7 +97,6 @@ class Catalogue {
   static std::string ReadFolders(Loaded& loaded, const std::string& name, bool useProgressBar,
                                  Progress& progress);
 
-  const Collator& collator_;
   std::unique_ptr<Loaded> loaded_;
   std::string currentPath_;
 };

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <vector>
 
+#include "catalogue/CatalogueHeader.h"
 #include "catalogue/Fields.h"
 #include "catalogue/FolderNesting.h"
 #include "platform/ByteSink.h"
@@ -27,11 +28,10 @@ class Merge {
         progress_(progress) {}
 
   void Run(const std::optional<CommentLines>& comment) {
-    destination_.ReadByte();  // the header's SectionMark
-    Put(tag::SectionMark, destination_.ReadField());
-    // The destination's comment is dropped; the merged file gets the one given.
-    if (destination_.CurrentTag() == tag::SectionMark && !destination_.AtEnd()) destination_.ReadField();
-    if (comment) Put(tag::SectionMark, CommentBlockText(*comment));
+    // The destination's caption stays; its comment is dropped for the one given.
+    CatalogueHeader header = ReadCatalogueHeader(destination_);
+    out_.Write(CatalogueHeaderBytes(header.caption,
+                                    comment ? std::optional(CommentBlockText(*comment)) : std::nullopt));
 
     // The source root's records lead the root.
     mergePath_ = std::string(kRewriting) + "\\";

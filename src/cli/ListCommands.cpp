@@ -92,7 +92,7 @@ struct LaterHistory final : CatalogueHistory {
 ImportListing ImportInto(const Collator& collator) {
   return [&collator](const std::string& listed, const std::string& destination,
                      const std::optional<CommentLines>& comment, Progress& progress) {
-    Catalogue catalogue(collator);
+    Catalogue catalogue;
     ImportCatalogueFile(catalogue, listed, destination, true, comment, progress);
   };
 }

@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstring>
 
+#include "catalogue/Fields.h"
 #include "catalogue/FolderNesting.h"
 #include "catalogue/TagScan.h"
 #include "catalogue/Tags.h"
@@ -251,6 +252,15 @@ std::string_view EntryScan::RereadField(std::int64_t from, std::int64_t to) {
   reread_.resize(got);
   file_.Seek(read_);
   return reread_;
+}
+
+ListRowView HitRow(const EntryScan& scan, std::string_view path, std::string_view archive) {
+  EntryParts parts = SplitEntryText(scan.Text());
+  return {.isFolder = scan.Tag() == tag::SubfolderEntry,
+          .caption = parts.name,
+          .fileSize = parts.sizeText,
+          .path = path,
+          .archive = archive};
 }
 
 }  // namespace qvl

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "catalogue/FolderNesting.h"
+#include "catalogue/ListRow.h"
 #include "platform/File.h"
 #include "platform/Progress.h"
 #include "search/SearchPattern.h"
@@ -134,5 +135,9 @@ class EntryScan {
   std::int64_t endPosition_ = 0;
   std::string reread_;
 };
+
+// The row of the scan's hit: its name and size text, the folder `path` that holds
+// it, and `archive` (a search across catalogues names the catalogue there).
+ListRowView HitRow(const EntryScan& scan, std::string_view path, std::string_view archive = {});
 
 }  // namespace qvl

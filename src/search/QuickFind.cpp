@@ -1,6 +1,5 @@
 #include "search/QuickFind.h"
 
-#include "catalogue/Fields.h"
 #include "catalogue/Tags.h"
 #include "platform/IoError.h"
 #include "search/SearchPattern.h"
@@ -54,14 +53,9 @@ QuickFindResult FindEntries(Catalogue& catalogue, std::string_view text, ListRow
         pathFolder = folder;
       }
     }
-    EntryParts parts = SplitEntryText(scan.Text());
-    if (scan.Tag() == tag::FileEntry) {
-      ++result.fileCount;
-      rows.AddListRow({.caption = parts.name, .fileSize = parts.sizeText, .path = path});
-    } else {
-      ++result.folderHits;
-      rows.AddListRow({.isFolder = true, .caption = parts.name, .path = path});
-    }
+    const ListRowView row = HitRow(scan, path);
+    rows.AddListRow(row);
+    ++(row.isFolder ? result.folderHits : result.fileCount);
   }
   return result;
 }

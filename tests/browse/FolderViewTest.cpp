@@ -56,7 +56,7 @@ TEST(ShowFolder, UnknownPathChangesNothing) {
 
   // Before any load there are no folders at all.
   Collator collator("en_US");
-  Catalogue none(collator);
+  Catalogue none;
   EXPECT_FALSE(ShowFolder(none, "\\", rows, quiet));
 }
 

@@ -33,7 +33,7 @@ struct Merge {
     return Run(quiet, comment);
   }
   std::string Run(Progress& progress, const std::optional<CommentLines>& comment = std::nullopt) {
-    Catalogue catalogue(collator);
+    Catalogue catalogue;
     EXPECT_TRUE(ImportCatalogueFile(catalogue, source, destination, false, comment, progress));
     return ReadFile(destination);
   }
@@ -54,7 +54,7 @@ struct Merge {
 // shows the first of twins): "\A\: D:B f/1 g".
 Strings Outline(const std::string& path) {
   Collator collator("en_US");
-  Catalogue catalogue(collator);
+  Catalogue catalogue;
   Progress quiet;
   EXPECT_TRUE(catalogue.LoadCatalogue(path, true, quiet));
   CatalogueReader& reader = catalogue.Reader();
@@ -204,7 +204,7 @@ TEST(ImportCatalogue, HostileFilesEitherWayRound) {
     std::string hostile = ReadFile(entry.path());
     for (bool asSource : {true, false}) {
       Merge merge(asSource ? hostile : test::SampleDisk(), asSource ? test::SampleDisk() : hostile);
-      Catalogue catalogue(merge.collator);
+      Catalogue catalogue;
       Progress quiet;
       try {
         ImportCatalogueFile(catalogue, merge.source, merge.destination, false, std::nullopt, quiet);
@@ -236,7 +236,7 @@ TEST(ImportCatalogue, ProgressAndStatusTexts) {
   };
   Merge merge(Bytes("\x00" "s:" "\x01" "A" "\x01" "New" "\x02\x02\x02\x00"),
               Bytes("\x00" "c:" "\x01" "A" "\x02\x01" "B" "\x02\x02\x00"));
-  Catalogue catalogue(merge.collator);
+  Catalogue catalogue;
   Progress quiet;
   catalogue.LoadCatalogue(merge.source, true, quiet);
   Log log;
@@ -256,7 +256,7 @@ TEST(ImportCatalogue, NamesOfOneFile) {
   std::filesystem::permissions(merge.destination, std::filesystem::perms(0640));
   std::filesystem::create_hard_link(merge.destination, merge.dir / "hard.qvl");
   std::filesystem::create_symlink(merge.destination, merge.dir / "link.qvl");
-  Catalogue catalogue(merge.collator);
+  Catalogue catalogue;
   Progress quiet;
   for (const std::string& other : {merge.dir / "hard.qvl", merge.dir / "link.qvl", merge.dir / "./dest.qvl"})
     EXPECT_THROW(ImportCatalogueFile(catalogue, other, merge.destination, false, std::nullopt, quiet), SameFileError);
@@ -271,7 +271,7 @@ TEST(ImportCatalogue, NamesOfOneFile) {
 struct Failing : Merge {
   Failing() : Merge(test::SampleDisk(), Bytes("\x00" "c:" "\x03" "precious" "\x02\x00")) {}
   std::string Fails(Progress& progress) {
-    Catalogue catalogue(collator);
+    Catalogue catalogue;
     try {
       ImportCatalogueFile(catalogue, source, destination, false, std::nullopt, progress);
     } catch (const IoError& error) {

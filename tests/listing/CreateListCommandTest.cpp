@@ -73,7 +73,7 @@ struct CreateList : ::testing::Test {
     ImportListing import = [this](const std::string& listed, const std::string& destination,
                                   const std::optional<CommentLines>& comment, Progress& shown) {
       if (importFails) throw IoError("Cannot write to \"" + destination + ".imp.tmp\": No space left on device");
-      Catalogue catalogue(collator);
+      Catalogue catalogue;
       ImportCatalogueFile(catalogue, listed, destination, true, comment, shown);
     };
     return RunCreateList(request, answers, drive, collator, history, import, progress);

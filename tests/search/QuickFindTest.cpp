@@ -131,7 +131,7 @@ TEST(QuickFind, ACatalogueFileThatIsGoneIsAnError) {
     EXPECT_NE(std::string(error.what()).find(file.path), std::string::npos) << error.what();
   }
   Collator collator("en_US");
-  Catalogue none(collator);
+  Catalogue none;
   EXPECT_THROW(QuickFind(none, "a", rows, quiet), IoError);
 
   // Another catalogue in its place, or the file written over: the folder index is

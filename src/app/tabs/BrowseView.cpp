@@ -340,7 +340,7 @@ void BrowseView::ImportFrom(const std::string& source) {
   Catalogue& open = shared_.catalogue;
   task_.Start([&open, source, destination, comment, this] {
     Collator collator;  // the source's look-ups run here, on a collator of their own
-    Catalogue sourceCatalogue(collator);
+    Catalogue sourceCatalogue;
     ImportCatalogueFile(sourceCatalogue, source, destination, false, comment, progress_);
     open.LoadCatalogue(destination, true, progress_);
   });
