@@ -86,7 +86,6 @@ std::string Catalogue::ReadFolders(Loaded& loaded, const std::string& name, bool
   const std::int64_t size = reader.CatalogueSize();
   std::int64_t nextReport = 0;
   do {
-    progress.Pump();
     reader.SkipWhileAbove(tag::FolderEnd);  // entry records are passed over unread
     if (OpensFolder(reader.CurrentTag(), reader.AtEnd())) {
       folderName.clear();

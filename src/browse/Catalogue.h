@@ -47,7 +47,7 @@ class Catalogue {
   // was open stays.
   //
   // Progress: once per folder, either Percent (useProgressBar) or the status text
-  // "Loading file NAME, N% done"; Pump once per pass over the records.
+  // "Loading file NAME, N% done".
   bool LoadCatalogue(const std::string& name, bool useProgressBar, Progress& progress,
                      LoadCheck check = LoadCheck::AnyFile);
   void CloseCatalogue() { loaded_->reader.CloseCatalogue(); }

@@ -39,7 +39,6 @@ class Merge {
     CopyRecords(FolderIndex::kRoot);
 
     while (!destination_.AtEnd()) {
-      progress_.Pump();
       unsigned char current = destination_.CurrentTag();
       if (OpensFolder(current, destination_.AtEnd())) {
         ReportProgress();

@@ -140,7 +140,7 @@ int RunLs(const std::vector<std::string>& args) {
   TerminalProgress progress;
   Load(catalogue, name, progress);
   ListRows rows;
-  if (!ShowFolder(catalogue, path, rows, progress))
+  if (!ShowFolder(catalogue, path, rows))
     throw std::runtime_error("There is no folder " + path + " in \"" + name + "\"");
   progress.Clear();
   order.Sort(rows.rows);

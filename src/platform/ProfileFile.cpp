@@ -223,6 +223,15 @@ std::string ProfileFile::ReadContent() const {
   return ReadFileBytes(path_);
 }
 
+bool ProfileFile::Readable() const {
+  try {
+    ReadContent();
+    return true;
+  } catch (const IoError&) {
+    return false;
+  }
+}
+
 std::string ProfileFile::ReadString(std::string_view section, std::string_view key,
                                     std::string_view defaultValue) const {
   std::string content = ReadContent();

@@ -29,6 +29,8 @@ class ProfileFile {
 
   explicit ProfileFile(std::string path) : path_(std::move(path)) {}
   const std::string& Path() const { return path_; }
+  // False when the file is there but cannot be read.
+  bool Readable() const;
 
   // The value without the blanks around it, cut at 2047 bytes; the default when the
   // file, the section or the key is missing.

@@ -42,7 +42,6 @@ QuickFindResult FindEntries(Catalogue& catalogue, std::string_view text, ListRow
   std::string path;
   for (auto event = scan.Next(); event != EntryScan::Event::End; event = scan.Next()) {
     if (event == EntryScan::Event::Block) {
-      progress.Pump();
       progress.Percent(scan.Percent());
       continue;
     }

@@ -55,7 +55,7 @@ void LoadSettings(const ProfileFile& file, WindowSettings& settings) {
   // An empty value, possible only by editing the file, keeps drive C.
   std::string drive = file.ReadString(kMain, "LastDrive", "C");
   settings.lastDrive = drive.empty() ? 'C' : drive[0];
-  SelectMethod(settings, std::clamp(file.ReadInteger(kMain, "Method", 3), -1, 3));
+  SelectMethod(settings, MethodOfSetting(file.ReadInteger(kMain, "Method", 3)));
   settings.rightMargin = ReadRightMargin(file);
   settings.skipComment = file.ReadInteger(kMain, "SkipComment", 0) == 1;
   for (auto& name : ReadHistoryKeys(file)) AddToHistory(settings, name);
@@ -68,7 +68,7 @@ void SaveSettings(ProfileFile& file, WindowSettings& settings) {
         {std::string(kMain), "LastOutPut", settings.lastOutPut},
         {std::string(kMain), "LastDrive", std::string(1, AsciiUpper(settings.lastDrive))},
         {std::string(kMain), "LastBrowsed", settings.lastBrowsed},
-        {std::string(kMain), "Method", std::to_string(std::clamp(settings.method, -1, 3))},
+        {std::string(kMain), "Method", std::to_string(SettingOfMethod(settings.method))},
         {std::string(kMain), "RightMargin", std::to_string(settings.rightMargin)},
         {std::string(kMain), "SkipComment", settings.skipComment ? "1" : "0"},
     };
@@ -88,11 +88,19 @@ bool AddToHistory(WindowSettings& settings, const std::string& name) {
   return true;
 }
 
-void SelectMethod(WindowSettings& settings, int item) {
+void SelectMethod(WindowSettings& settings, std::optional<ListMethod> item) {
   if (item == settings.method) return;
   settings.method = item;
-  if (item >= 0) settings.lastOutPut = ReplaceExtension(settings.lastOutPut, item == 3 ? ".qvl" : ".txt");
+  if (item)
+    settings.lastOutPut = ReplaceExtension(settings.lastOutPut, item == ListMethod::Catalogue ? ".qvl" : ".txt");
 }
+
+std::optional<ListMethod> MethodOfSetting(int value) {
+  if (value < 0) return std::nullopt;
+  return static_cast<ListMethod>(std::min(value, static_cast<int>(ListMethod::Catalogue)));
+}
+
+int SettingOfMethod(std::optional<ListMethod> method) { return method ? static_cast<int>(*method) : -1; }
 
 std::string ReplaceExtension(std::string_view name, std::string_view extension) {
   auto dot = name.rfind('.');

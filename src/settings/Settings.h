@@ -1,11 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "listing/CatalogueHistory.h"
+#include "listing/ListMethod.h"
 #include "listing/PlainListWriters.h"
 #include "platform/Drives.h"
 #include "platform/Locale.h"
@@ -44,7 +46,9 @@ struct WindowSettings {
   std::string lastOutPut;    // the output file box of the Save tab
   std::string lastBrowsed;   // the catalogue file box of the Browse tab
   char lastDrive = 'C';      // the drive selector's letter
-  int method = 0;            // the method choice: -1 (none) to 3; the layout selects 0
+  // The method choice; none when the settings choose no item. The layout selects
+  // the first item.
+  std::optional<ListMethod> method = ListMethod::Collapsed;
   std::uint8_t rightMargin = kDefaultRightMargin;
   bool skipComment = false;  // Skip Comment
   HistoryList history;
@@ -80,8 +84,13 @@ class SessionHistory : public CatalogueHistory {
 
 // The method-change rule: selects the item, and when the selection changes to an
 // item, gives the output name the method's extension (".qvl" for the catalogue, else
-// ".txt"). Selecting none (-1) leaves the name alone.
-void SelectMethod(WindowSettings& settings, int item);
+// ".txt"). Selecting none leaves the name alone.
+void SelectMethod(WindowSettings& settings, std::optional<ListMethod> item);
+
+// The settings file's "Method": the item's number, -1 for none; a number out of
+// range is taken as the nearest (7 is the catalogue, -5 none).
+std::optional<ListMethod> MethodOfSetting(int value);
+int SettingOfMethod(std::optional<ListMethod> method);
 
 // The name with the extension replaced: from its last "." after the last "/", "\" or
 // ":" on; appended when there is none; an empty name becomes the extension alone.

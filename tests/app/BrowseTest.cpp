@@ -17,6 +17,7 @@
 #include "app/WindowHarness.h"
 #include "app/WindowTests.h"
 #include "app/tabs/BrowseView.h"
+#include "app/tabs/OneLineLabel.h"
 #include "support/Bytes.h"
 
 using namespace qvl;
@@ -126,10 +127,10 @@ class BrowseTest : public QObject {
     WindowHarness harness;
     auto& views = harness.Find<QStackedWidget>("browseViews");
     QCOMPARE(views.currentWidget()->objectName(), QStringLiteral("reportView"));
-    harness.Find<QToolButton>("listButton").click();
+    harness.StyleButton("navigationBar", "listAction").click();
     QCOMPARE(views.currentWidget()->objectName(), QStringLiteral("listView"));
-    QVERIFY(harness.Find<QToolButton>("listButton").isChecked());
-    QVERIFY(!harness.Find<QToolButton>("reportButton").isChecked());
+    QVERIFY(harness.StyleButton("navigationBar", "listAction").isChecked());
+    QVERIFY(!harness.StyleButton("navigationBar", "reportAction").isChecked());
   }
 
   void ImportMergesIntoTheOpenCatalogue() {
@@ -142,7 +143,7 @@ class BrowseTest : public QObject {
     QCOMPARE(NextMessage([&] { browse.ImportFrom(harness.Folder() / "./disk.qvl"); }),
              QStringLiteral("Source and destination is the same!\nAborting,"));
     browse.ImportFrom(harness.Folder() / "other.qvl");
-    QTRY_VERIFY(!browse.Busy());
+    QVERIFY(harness.WaitUntilIdle());
     // The folder shown before is shown again, with the other catalogue's entries.
     QCOMPARE(harness.ListTexts(0), (QStringList{"new.txt", "a.txt"}));
     std::string merged = test::ReadFile(harness.Folder() / "disk.qvl");
@@ -203,7 +204,7 @@ class BrowseTest : public QObject {
     environment.arguments = QStringList{QString::fromStdString(folder / "disk.qvl")};
     app::MainWindow window(environment);
     window.show();
-    QTRY_COMPARE(window.findChild<QLabel*>("catalogueNamePanel")->text(), QStringLiteral("disk.qvl"));
+    QTRY_COMPARE(window.findChild<app::OneLineLabel*>("catalogueNamePanel")->FullText(), QStringLiteral("disk.qvl"));
     QCOMPARE(window.findChild<QTabWidget*>("tabs")->currentIndex(), int(app::MainWindow::BrowseTabIndex));
     QCOMPARE(window.height(), 517);
     QVERIFY(window.findChild<QToolButton*>("backButton")->isEnabled());

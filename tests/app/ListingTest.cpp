@@ -39,7 +39,7 @@ class ListingTest : public QObject {
     button.click();
     QTRY_VERIFY_WITH_TIMEOUT(button.isEnabled(), 30000);
   }
-  static QString Status(WindowHarness& harness) { return harness.Find<QLabel>("saveStatusLine").text(); }
+  static QString Status(WindowHarness& harness) { return harness.PanelText("saveStatusLine"); }
 
  private slots:
   void PlainListThenAppend() {

@@ -39,7 +39,7 @@ inline std::string CheckCatalogue(const std::string& path, const std::string& sc
     auto found = folders.Find(folder);
     if (!found || *found > i) problems << "not found: " << folder << "; ";
     ListRows rows;
-    if (!ShowFolder(catalogue, folder, rows, quiet)) problems << "not shown: " << folder << "; ";
+    if (!ShowFolder(catalogue, folder, rows)) problems << "not shown: " << folder << "; ";
     std::int64_t files = 0;
     for (const ListRow& row : rows.rows) files += row.isFolder ? 0 : 1;
     if (files != rows.FileCount) problems << "file count; ";

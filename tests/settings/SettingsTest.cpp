@@ -55,7 +55,7 @@ TEST_F(SettingsTest, AMissingFileGivesTheDefaultsAndRegistersTheFileType) {
   EXPECT_EQ(settings.lastOutPut, ".qvl");
   EXPECT_EQ(settings.lastBrowsed, "");
   EXPECT_EQ(settings.lastDrive, 'C');
-  EXPECT_EQ(settings.method, 3);
+  EXPECT_EQ(settings.method, ListMethod::Catalogue);
   EXPECT_EQ(settings.rightMargin, 95);
   EXPECT_FALSE(settings.skipComment);
   EXPECT_EQ(settings.history.Count(), 0);
@@ -172,7 +172,7 @@ TEST_F(SettingsTest, NumbersAreKeptInRangeAndWrittenBackSo) {
   };
   for (const auto& c : cases) {
     auto settings = Load("[Main]\n" + c.ini);
-    EXPECT_EQ(settings.method, c.method) << c.ini;
+    EXPECT_EQ(SettingOfMethod(settings.method), c.method) << c.ini;
     EXPECT_EQ(settings.rightMargin, c.margin) << c.ini;
     EXPECT_EQ(settings.skipComment, c.skip) << c.ini;
     dir_.MakeFile("Quorvalen.ini");
@@ -191,9 +191,9 @@ TEST_F(SettingsTest, TheOutputNameTakesTheExtensionOfTheMethod) {
 
   auto settings = Load("[Main]\nLastOutPut=/home/me/out.d/list\nMethod=3");
   EXPECT_EQ(settings.lastOutPut, "/home/me/out.d/list.qvl");
-  SelectMethod(settings, 0);
+  SelectMethod(settings, ListMethod::Collapsed);
   EXPECT_EQ(settings.lastOutPut, "/home/me/out.d/list.txt");
-  SelectMethod(settings, 0);
+  SelectMethod(settings, ListMethod::Collapsed);
   EXPECT_EQ(settings.lastOutPut, "/home/me/out.d/list.txt");
 
   EXPECT_EQ(ReplaceExtension("C:\\out.d\\list", ".qvl"), "C:\\out.d\\list.qvl");

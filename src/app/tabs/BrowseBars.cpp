@@ -1,0 +1,80 @@
+#include "app/tabs/BrowseBars.h"
+
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QStyle>
+
+namespace qvl::app {
+
+QIcon ThemeIcon(const char* name, QStyle::StandardPixmap fallback, const QWidget& widget) {
+  const QString plain = QString::fromLatin1(name);
+  return QIcon::fromTheme(plain, QIcon::fromTheme(plain + QStringLiteral("-symbolic"),
+                                                  widget.style()->standardIcon(fallback)));
+}
+
+NavigationBar::NavigationBar(const std::array<QAction*, 3>& styleActions) {
+  setObjectName(QStringLiteral("navigationBar"));
+  setIconSize(QSize(16, 16));
+  backButton_.setObjectName(QStringLiteral("backButton"));
+  backButton_.setToolTip(QStringLiteral("Back"));
+  backButton_.setIcon(ThemeIcon("go-up", QStyle::SP_ArrowUp, *this));
+  importButton_.setObjectName(QStringLiteral("importButton"));
+  importButton_.setToolTip(QStringLiteral("Import a catalogue into this one"));
+  importButton_.setIcon(ThemeIcon("document-import", QStyle::SP_FileDialogNewFolder, *this));
+  searchModeButton_.setObjectName(QStringLiteral("searchModeButton"));
+  searchModeButton_.setToolTip(QStringLiteral("Search this catalogue"));
+  searchModeButton_.setIcon(ThemeIcon("edit-find", QStyle::SP_FileDialogStart, *this));
+  pathBox_.setObjectName(QStringLiteral("pathCombo"));
+  pathBox_.setEditable(true);
+  pathBox_.setInsertPolicy(QComboBox::NoInsert);
+  // A path is taken as typed: the box must not complete it into another one.
+  pathBox_.setCompleter(nullptr);
+  pathBox_.setMinimumContentsLength(24);
+  pathBox_.setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  pathBox_.setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+
+  addWidget(&backButton_);
+  addSeparator();
+  for (QAction* action : styleActions) addAction(action);
+  addSeparator();
+  addWidget(&importButton_);
+  addWidget(&searchModeButton_);
+  addSeparator();
+  addWidget(&pathBox_);
+
+  connect(&backButton_, &QToolButton::clicked, this, &NavigationBar::BackRequested);
+  connect(&importButton_, &QToolButton::clicked, this, &NavigationBar::ImportRequested);
+  connect(&searchModeButton_, &QToolButton::clicked, this, &NavigationBar::SearchModeRequested);
+  connect(pathBox_.lineEdit(), &QLineEdit::returnPressed, this,
+          [this] { emit PathChosen(pathBox_.lineEdit()->text()); });
+  connect(&pathBox_, &QComboBox::activated, this, [this](int index) { emit PathChosen(pathBox_.itemText(index)); });
+}
+
+void NavigationBar::ShowPath(const QString& path) {
+  if (pathBox_.findText(path, Qt::MatchFixedString) < 0) pathBox_.insertItem(0, path);
+  pathBox_.setEditText(path);
+}
+
+StatusPanels::StatusPanels() {
+  setObjectName(QStringLiteral("browseStatusBar"));
+  setToolTip(QStringLiteral("Click to see where the catalogue came from"));
+  const char* names[] = {"catalogueNamePanel", "drivePanel", "folderPanel"};
+  for (std::size_t i = 0; i < panels_.size(); ++i) {
+    OneLineLabel& panel = panels_[i];
+    panel.setObjectName(QString::fromLatin1(names[i]));
+    panel.setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    layout_.addWidget(&panel, i == 2 ? 1 : 0);
+  }
+  Of(Panel::CatalogueName).setFixedWidth(110);
+  Of(Panel::Drive).setFixedWidth(120);
+  Of(Panel::Folder).setMinimumWidth(50);
+  layout_.setContentsMargins(0, 1, 0, 0);
+  layout_.setSpacing(2);
+}
+
+void StatusPanels::mouseReleaseEvent(QMouseEvent* event) {
+  QWidget::mouseReleaseEvent(event);
+  if (event->button() == Qt::LeftButton) emit Clicked();
+}
+
+}  // namespace qvl::app
