@@ -6,14 +6,19 @@
 #include "app/ErrorReport.h"
 #include "app/QtText.h"
 #include "platform/File.h"
+#include "platform/IoError.h"
 #include "platform/Program.h"
 #include "settings/Version.h"
 
 namespace qvl::app {
 namespace {
 
+// A settings file that cannot be read gives no drives; the start-up says why.
 DriveTable WithSettingsDrives(DriveTable drives, const ProfileFile& settingsFile) {
-  PutSettingsDrives(settingsFile, drives);
+  try {
+    PutSettingsDrives(settingsFile, drives);
+  } catch (const IoError&) {
+  }
   return drives;
 }
 

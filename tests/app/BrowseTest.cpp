@@ -14,6 +14,8 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <fstream>
+
 #include "app/WindowHarness.h"
 #include "app/WindowTests.h"
 #include "app/tabs/BrowseView.h"
@@ -192,6 +194,81 @@ class BrowseTest : public QObject {
     ::unlink((harness.Folder() / "disk.qvl").c_str());
     QString text = NextMessage([&] { DoubleClickRow(harness, QStringLiteral("Docs")); });
     QVERIFY(text.contains(QStringLiteral("has been deleted or replaced")));
+    QCOMPARE(harness.ListTexts(0).size(), 0);
+  }
+
+  // A path typed is taken as typed: the box never completes it into another one.
+  void APathTypedIsTakenAsTyped() {
+    WindowHarness harness;
+    test::WriteFile(harness.Folder() / "disk.qvl", kDisk);
+    harness.OpenCatalogue(harness.Folder() / "disk.qvl");
+    DoubleClickRow(harness, QStringLiteral("Docs"));
+    harness.Find<QToolButton>("backButton").click();
+    auto& paths = harness.Find<QComboBox>("pathCombo");
+    paths.lineEdit()->clear();
+    QTest::keyClicks(paths.lineEdit(), QStringLiteral("\\D"));
+    test::PressKey(*paths.lineEdit(), Qt::Key_Return);
+    QCOMPARE(paths.lineEdit()->text(), QStringLiteral("\\D"));
+    QCOMPARE(harness.PanelText("folderPanel"), QStringLiteral("2 file(s) in folder \\"));
+  }
+
+  // Texts from a catalogue are shown as they stand, on one line: markup is no
+  // markup (a picture of a pipe would hang the window), and a caption of thousands
+  // of lines does not make the window grow.
+  void CatalogueTextsAreShownAsTheyStand() {
+    WindowHarness harness;
+    std::string caption = "c: [<b>bold</b><img src=\"/dev/zero\">";
+    for (int i = 0; i < 5000; ++i) caption += "\r\n";
+    caption += "]";
+    test::WriteFile(harness.Folder() / "odd.qvl", std::string(1, '\0') + caption + test::Bytes("\x02\x00"));
+    harness.Window().show();
+    harness.OpenCatalogue(harness.Folder() / "odd.qvl");
+    QVERIFY(harness.Window().minimumSizeHint().height() <= 517);
+    auto& drive = harness.Find<QLabel>("drivePanel");
+    QCOMPARE(drive.textFormat(), Qt::PlainText);
+    QVERIFY(!drive.text().contains(QLatin1Char('\n')));
+    Qt::TextFormat format = Qt::AutoText;
+    QString shown;
+    test::WhenDialogOpens([&](QWidget& dialog) {
+      format = static_cast<QMessageBox&>(dialog).textFormat();
+      shown = static_cast<QMessageBox&>(dialog).text();
+      static_cast<QMessageBox&>(dialog).accept();
+    });
+    QTest::mouseClick(&harness.Find<QWidget>("browseStatusBar"), Qt::LeftButton);
+    QTRY_VERIFY(!shown.isEmpty());
+    QCOMPARE(format, Qt::PlainText);
+    QVERIFY(shown.startsWith(QStringLiteral("Created from c: [<b>bold</b><img")));
+  }
+
+  // A file that is no catalogue is refused as qvl refuses it, and the catalogue
+  // open stays; one cut short opens with qvl's warning.
+  void FilesThatAreNoCatalogueAndCutShortOnes() {
+    WindowHarness harness;
+    const std::string disk = harness.Folder() / "disk.qvl", text = harness.Folder() / "notes.qvl",
+                      cut = harness.Folder() / "cut.qvl";
+    test::WriteFile(disk, kDisk);
+    test::WriteFile(text, "notes\n");
+    test::WriteFile(cut, kDisk.substr(0, kDisk.size() - 2));
+    harness.OpenCatalogue(disk);
+    QCOMPARE(NextMessage([&] { harness.OpenCatalogue(text); }),
+             QStringLiteral("\"%1\" is not a catalogue").arg(QString::fromStdString(text)));
+    QCOMPARE(harness.PanelText("catalogueNamePanel"), QStringLiteral("disk.qvl"));
+    QCOMPARE(harness.ListTexts(0).size(), 4);
+    QCOMPARE(NextMessage([&] { harness.OpenCatalogue(cut); }),
+             QStringLiteral("\"%1\" ends before its end mark; it may be cut short").arg(QString::fromStdString(cut)));
+    QCOMPARE(harness.PanelText("catalogueNamePanel"), QStringLiteral("cut.qvl"));
+  }
+
+  // Written over in place (the same file, another content): its folders are not
+  // read through the index of what it was.
+  void ACatalogueRewrittenInPlace() {
+    WindowHarness harness;
+    const std::string disk = harness.Folder() / "disk.qvl";
+    test::WriteFile(disk, kDisk);
+    harness.OpenCatalogue(disk);
+    std::ofstream(disk, std::ios::binary | std::ios::trunc) << kOther;
+    QVERIFY(NextMessage([&] { DoubleClickRow(harness, QStringLiteral("Docs")); })
+                .contains(QStringLiteral("has been deleted or replaced")));
     QCOMPARE(harness.ListTexts(0).size(), 0);
   }
 

@@ -10,6 +10,7 @@
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
+#include <filesystem>
 #include <QTableView>
 
 #include "app/WindowHarness.h"
@@ -99,6 +100,49 @@ class SearchTest : public QObject {
     auto& view = harness.Find<QTableView>("reportView");
     emit view.doubleClicked(view.model()->index(0, 0));
     QCOMPARE(harness.ListTexts(0), (QStringList{"notes.txt"}));
+  }
+
+  // Search mode takes the keyboard to its box; typed text is searched as typed,
+  // never completed from the texts searched before.
+  void TheFindBoxTakesTextAsTyped() {
+    WindowHarness harness;
+    test::WriteFile(harness.Folder() / "find.qvl", kFind);
+    harness.Window().show();
+    QVERIFY(QTest::qWaitForWindowActive(&harness.Window()));
+    harness.OpenCatalogue(harness.Folder() / "find.qvl");
+    harness.Find<QToolButton>("searchModeButton").click();
+    auto& box = harness.Find<QComboBox>("quickFindCombo");
+    QTRY_VERIFY(box.hasFocus());
+    Find(harness, QStringLiteral("readme"));
+    box.lineEdit()->clear();
+    QTest::keyClicks(box.lineEdit(), QStringLiteral("rea"));
+    test::PressKey(*box.lineEdit(), Qt::Key_Return);
+    QVERIFY(harness.WaitUntilIdle());
+    QCOMPARE(harness.PanelText("folderPanel"), QStringLiteral("Found 2 matching files and 1 folders"));
+    QCOMPARE(box.itemText(0), QStringLiteral("rea"));
+    // Each button of the two tool bars shows a picture of its own.
+    const QImage list = harness.StyleButton("navigationBar", "listAction").icon().pixmap(16).toImage();
+    QVERIFY(list != harness.Find<QToolButton>("searchModeButton").icon().pixmap(16).toImage());
+    QVERIFY(list != harness.StyleButton("navigationBar", "smallIconsAction").icon().pixmap(16).toImage());
+  }
+
+  // The catalogue replaced since it was opened: its index would name every hit's
+  // folder wrongly.
+  void QuickFindInACatalogueReplaced() {
+    WindowHarness harness;
+    const std::string name = harness.Folder() / "find.qvl";
+    test::WriteFile(name, kFind);
+    harness.OpenCatalogue(name);
+    harness.Find<QToolButton>("searchModeButton").click();
+    test::WriteFile(harness.Folder() / "new.qvl", test::Bytes("\x00" "c:" "\x01" "x" "\x03" "readme" "\x02\x02\x00"));
+    std::filesystem::rename(harness.Folder() / "new.qvl", name);
+    QString said;
+    test::WhenDialogOpens([&](QWidget& dialog) {
+      said = static_cast<QMessageBox&>(dialog).text();
+      static_cast<QMessageBox&>(dialog).accept();
+    });
+    Find(harness, QStringLiteral("readme"));
+    QTRY_VERIFY(said.contains(QStringLiteral("has been deleted or replaced")));
   }
 
   void SearchTabOverFilesAndHistory() {
