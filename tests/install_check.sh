@@ -10,13 +10,13 @@ trap 'rm -rf "$prefix"' EXIT
 "$cmake" --install "$build" --prefix "$prefix" >/dev/null || { echo "cmake --install failed" >&2; exit 1; }
 status=0
 # Readme.txt where ReadmePath() looks from bin/.
-for file in bin/qvl share/doc/Quorvalen/Readme.txt share/mime/packages/quorvalen.xml \
+for file in bin/qvl share/doc/quorvalen/Readme.txt share/mime/packages/quorvalen.xml \
             share/icons/hicolor/scalable/apps/quorvalen.svg; do
   [ -f "$prefix/$file" ] || { echo "not installed: $file" >&2; status=1; }
 done
 # The window and its menu entry come together.
-if [ -f "$prefix/bin/quorvalen" ] || [ -f "$prefix/share/applications/quorvalen.desktop" ]; then
-  for file in bin/quorvalen share/applications/quorvalen.desktop; do
+if [ -f "$prefix/bin/quorvalen" ] || [ -f "$prefix/share/applications/io.github.quorvalen.Quorvalen.desktop" ]; then
+  for file in bin/quorvalen share/applications/io.github.quorvalen.Quorvalen.desktop; do
     [ -f "$prefix/$file" ] || { echo "not installed: $file" >&2; status=1; }
   done
 fi

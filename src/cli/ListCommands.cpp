@@ -104,9 +104,11 @@ std::string UsageText() {
 
 Quorvalen's command-line tool: catalogues drives and reads catalogues.
 
-  qvl drives          the drives, one per line: letter, type, caption, mount point
+  qvl drives [--map L=DIR]...
+                      the drives, one per line: letter, type, caption, mount point
   qvl list DRIVE -o FILE [options]
                       list a drive into a catalogue (.qvl) or a plain list
+      -o, --output FILE   the catalogue or plain list to write
       --method M          qvl (default) | collapsed | folders | filenames
       --no-sizes          catalogue entries without file sizes
       --comment TEXT      one comment line; up to four, in order
@@ -151,7 +153,8 @@ Quorvalen's command-line tool: catalogues drives and reads catalogues.
                       as the listing sorted them, but a merged folder holds
                       the merged-in entries first and the folders a merge
                       added last
-  qvl --help          this text
+  qvl --help, -h      this text
+  qvl --version       the program's name and version
 
 DRIVE is a drive letter, with or without ":". Sizes are whole byte counts, up
 to 64 bits. Exit status: 0 on success, 2 on an error; find and search give 1

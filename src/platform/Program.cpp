@@ -34,8 +34,8 @@ std::string ReadmePath() {
   std::string beside = folder + "Readme.txt";
   struct stat st {};
   if (::stat(beside.c_str(), &st) == 0 && S_ISREG(st.st_mode)) return beside;
-  // CMAKE_INSTALL_DOCDIR as seen from CMAKE_INSTALL_BINDIR.
-  return folder + "../share/doc/Quorvalen/Readme.txt";
+  // The package's documentation folder as seen from the installed bin folder.
+  return folder + "../share/doc/quorvalen/Readme.txt";
 }
 
 std::string FindProgram(const std::string& name, const std::string& searchPath) {
