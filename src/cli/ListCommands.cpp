@@ -161,8 +161,8 @@ to 64 bits. Exit status: 0 on success, 2 on an error; find and search give 1
 when they found nothing.
 
 Quorvalen.ini holds the settings qvl shares with the window: beside qvl, or in
-$XDG_CONFIG_HOME/Quorvalen/ (~/.config/Quorvalen/) when qvl's folder cannot be
-written. Drives of its section [Drives] (T=/home/me/Music) join the drive table,
+$XDG_CONFIG_HOME/Quorvalen/ (~/.config/Quorvalen/) when qvl is installed or its
+folder cannot be written. Drives of its section [Drives] (T=/home/me/Music) join the drive table,
 and every catalogue qvl list writes joins its history list by its absolute path.
 )";
 }

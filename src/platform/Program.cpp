@@ -29,13 +29,26 @@ std::string ProgramFolder() {
   return path.substr(0, path.rfind('/') + 1);
 }
 
+namespace {
+
+bool IsFile(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// The package's documentation folder as seen from the installed bin folder.
+std::string InstalledReadme(const std::string& folder) { return folder + "../share/doc/quorvalen/Readme.txt"; }
+
+}  // namespace
+
 std::string ReadmePath() {
   std::string folder = ProgramFolder();
   std::string beside = folder + "Readme.txt";
-  struct stat st {};
-  if (::stat(beside.c_str(), &st) == 0 && S_ISREG(st.st_mode)) return beside;
-  // The package's documentation folder as seen from the installed bin folder.
-  return folder + "../share/doc/quorvalen/Readme.txt";
+  return IsFile(beside) ? beside : InstalledReadme(folder);
+}
+
+bool InstalledProgramFolder(const std::string& folder) {
+  return !IsFile(folder + "Readme.txt") && IsFile(InstalledReadme(folder));
 }
 
 std::string FindProgram(const std::string& name, const std::string& searchPath) {
