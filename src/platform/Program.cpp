@@ -31,24 +31,26 @@ std::string ProgramFolder() {
 
 namespace {
 
-bool IsFile(const std::string& path) {
+bool IsOfType(const std::string& path, mode_t type) {
   struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  return ::stat(path.c_str(), &st) == 0 && (st.st_mode & S_IFMT) == type;
 }
 
 // The package's documentation folder as seen from the installed bin folder.
-std::string InstalledReadme(const std::string& folder) { return folder + "../share/doc/quorvalen/Readme.txt"; }
+std::string InstalledDocuments(const std::string& folder) { return folder + "../share/doc/quorvalen/"; }
 
 }  // namespace
 
 std::string ReadmePath() {
   std::string folder = ProgramFolder();
   std::string beside = folder + "Readme.txt";
-  return IsFile(beside) ? beside : InstalledReadme(folder);
+  return IsOfType(beside, S_IFREG) ? beside : InstalledDocuments(folder) + "Readme.txt";
 }
 
+// The folder, not the read-me: a system may install packages without their
+// documents, but keeps the folder for the copyright file.
 bool InstalledProgramFolder(const std::string& folder) {
-  return !IsFile(folder + "Readme.txt") && IsFile(InstalledReadme(folder));
+  return !IsOfType(folder + "Readme.txt", S_IFREG) && IsOfType(InstalledDocuments(folder), S_IFDIR);
 }
 
 std::string FindProgram(const std::string& name, const std::string& searchPath) {

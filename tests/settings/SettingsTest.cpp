@@ -203,7 +203,7 @@ TEST(SettingsPlace, BesideTheProgramUnlessItsFolderCannotBeWritten) {
 TEST(SettingsPlace, AnInstalledProgramKeepsThemWithTheUserWhereverItMayWrite) {
   TempDir dir;
   dir.MakeFolder("usr/bin");
-  dir.MakeFile("usr/share/doc/quorvalen/Readme.txt", "guide");
+  dir.MakeFolder("usr/share/doc/quorvalen");  // its read-me may be left out
   const SettingsEnvironment environment{"/cfg", "/home/me"};
   EXPECT_EQ(SettingsFilePathFor(dir / "usr/bin/", environment), "/cfg/Quorvalen/Quorvalen.ini");
   EXPECT_EQ(SettingsFilePathFor(dir / "usr/bin", environment), "/cfg/Quorvalen/Quorvalen.ini");
