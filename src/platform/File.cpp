@@ -220,8 +220,10 @@ void File::TakePermissionsOf(const std::string& model) {
   // Owner first: a change of owner may clear the set-id bits that fchmod then sets.
   // Not being allowed to give the file away is no failure; its group may still be.
   if (::fchown(fd_, st.st_uid, st.st_gid) != 0) {
-    if (errno == EPERM) (void)::fchown(fd_, static_cast<uid_t>(-1), st.st_gid);
-    else if (errno != EINVAL && errno != EOPNOTSUPP) ThrowIoError("set the owner of", path_, errno);
+    if (errno == EPERM) {
+      // The group may be refused too; the file then keeps its creator's.
+      [[maybe_unused]] int groupSet = ::fchown(fd_, static_cast<uid_t>(-1), st.st_gid);
+    } else if (errno != EINVAL && errno != EOPNOTSUPP) ThrowIoError("set the owner of", path_, errno);
   }
   if (::fchmod(fd_, st.st_mode & 07777) != 0) ThrowIoError("set the permissions of", path_, errno);
 }

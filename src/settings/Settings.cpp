@@ -27,7 +27,9 @@ std::string SettingsFilePathFor(const std::string& programFolder, const Settings
   std::string folder = programFolder;
   if (folder.empty() || folder.back() != '/') folder += '/';
   // The file is written by replacing it, so it is the folder that must take writes.
-  if (::access(folder.c_str(), W_OK) == 0) return folder + std::string(kFileName);
+  // An installed program keeps its settings with the user even where it could
+  // write beside itself: root in /usr/bin, a user in ~/.local/bin.
+  if (::access(folder.c_str(), W_OK) == 0 && !InstalledProgramFolder(folder)) return folder + std::string(kFileName);
   std::string config;
   if (environment.configHome.starts_with('/'))
     config = environment.configHome;

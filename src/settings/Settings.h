@@ -18,8 +18,8 @@
 namespace qvl {
 
 // Where the settings file of a program lives: "Quorvalen.ini" in the program's folder
-// when that folder can be written (the build folder, a folder on a stick), else, for a
-// program installed where its user may not write, in "Quorvalen/" of the user's
+// when that folder can be written (the build folder, a folder on a stick), else, for an
+// installed program or one where its user may not write, in "Quorvalen/" of the user's
 // configuration folder: $XDG_CONFIG_HOME when it names a folder from the root, else
 // ~/.config. With neither, the file stays beside the program.
 struct SettingsEnvironment {

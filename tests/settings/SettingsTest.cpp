@@ -253,6 +253,19 @@ TEST(SettingsPlace, BesideTheProgramUnlessItsFolderCannotBeWritten) {
   EXPECT_EQ(SettingsFilePathFor(installed, {"", ""}), installed + "Quorvalen.ini");
 }
 
+// Root may write /usr/bin, and a user ~/.local/bin: neither is the place for a
+// user's settings. A copy with its read-me beside it is a portable one.
+TEST(SettingsPlace, AnInstalledProgramKeepsThemWithTheUserWhereverItMayWrite) {
+  TempDir dir;
+  dir.MakeFolder("usr/bin");
+  dir.MakeFolder("usr/share/doc/quorvalen");  // its read-me may be left out
+  const SettingsEnvironment environment{"/cfg", "/home/me"};
+  EXPECT_EQ(SettingsFilePathFor(dir / "usr/bin/", environment), "/cfg/Quorvalen/Quorvalen.ini");
+  EXPECT_EQ(SettingsFilePathFor(dir / "usr/bin", environment), "/cfg/Quorvalen/Quorvalen.ini");
+  dir.MakeFile("usr/bin/Readme.txt", "guide");
+  EXPECT_EQ(SettingsFilePathFor(dir / "usr/bin/", environment), dir / "usr/bin/Quorvalen.ini");
+}
+
 TEST(SettingsPlace, TheSettingsFolderIsMadeWhenTheFileIsFirstWritten) {
   TempDir dir;
   Collator collator("en_US");
