@@ -11,10 +11,11 @@ JOBS          ?= $(shell nproc)
 PACKAGES      := build-essential cmake pkg-config libgtest-dev libicu-dev \
                  qt6-base-dev qt6-svg-dev qt6-qpa-plugins adwaita-icon-theme fonts-dejavu-core
 BENCH_PACKAGES := findutils ncdu tree
-# The tools the tests run: the desktop's validators and MIME tools, man, and the
-# bash-completion framework the completions are run in (zsh and fish are optional).
+# The tools the tests run: the desktop's validators and MIME tools, man, the
+# bash-completion framework the completions are run in (zsh and fish are optional),
+# and an X server with the tools that drive the real window and read its hints.
 TEST_PACKAGES := appstream desktop-file-utils xdg-utils shared-mime-info libglib2.0-bin \
-                 bash-completion man-db
+                 bash-completion man-db xvfb xauth xdotool x11-utils
 # dpkg-shlibdeps (dpkg-dev, with file) finds the package's dependencies; lintian checks it.
 PACKAGE_PACKAGES := dpkg-dev file lintian
 # The package is built with the flags Debian builds its own with, hardening included.

@@ -72,7 +72,7 @@ MainWindow::MainWindow(WindowEnvironment environment)
   tabs_.addTab(&aboutTab_, QStringLiteral("About"));
   tabs_.addTab(&exitPage_, QStringLiteral("Exit"));
   tabs_.setFixedHeight(200);
-  layout_.addWidget(&tabs_);
+  layout_.addWidget(&tabs_, 0, Qt::AlignTop);
   layout_.addWidget(&browseView_, 1);
   layout_.setContentsMargins(0, 0, 0, 0);
   layout_.setSpacing(0);

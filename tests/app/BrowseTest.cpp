@@ -226,6 +226,7 @@ class BrowseTest : public QObject {
     QVERIFY(harness.Window().minimumSizeHint().height() <= 517);
     auto& drive = harness.Find<QLabel>("drivePanel");
     QCOMPARE(drive.textFormat(), Qt::PlainText);
+    QVERIFY(drive.x() > harness.Find<QLabel>("catalogueNamePanel").geometry().right());  // side by side
     QVERIFY(!drive.text().contains(QLatin1Char('\n')));
     Qt::TextFormat format = Qt::AutoText;
     QString shown;

@@ -117,6 +117,10 @@ class WindowTest : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QVERIFY2(window.minimumSizeHint().height() <= 225, qPrintable(QString::number(window.minimumSizeHint().height())));
     QVERIFY(window.minimumSizeHint().width() <= 569);
+    // What each tab holds fits the tab: nothing is cut at its bottom.
+    auto& tabs = harness.Find<QTabWidget>("tabs");
+    for (int tab = 0; tab < 4; ++tab)
+      QVERIFY2(tabs.widget(tab)->minimumSizeHint().height() <= tabs.currentWidget()->height(), qPrintable(QString::number(tab)));
     QVERIFY(!(window.windowFlags() & Qt::WindowMaximizeButtonHint));
     QVERIFY(window.windowFlags() & Qt::WindowMinimizeButtonHint);
     // A listing of long folder names: the status line elides, the window stays.

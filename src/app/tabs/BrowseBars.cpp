@@ -6,10 +6,14 @@
 
 namespace qvl::app {
 
-QIcon ThemeIcon(const char* name, QStyle::StandardPixmap fallback, const QWidget& widget) {
-  const QString plain = QString::fromLatin1(name);
-  return QIcon::fromTheme(plain, QIcon::fromTheme(plain + QStringLiteral("-symbolic"),
-                                                  widget.style()->standardIcon(fallback)));
+QIcon ThemeIcon(std::initializer_list<const char*> names, QStyle::StandardPixmap fallback, const QWidget& widget) {
+  for (const char* name : names) {
+    const QString plain = QString::fromLatin1(name);
+    // The symbolic forms first: one dark ink for every tool bar picture.
+    for (const QString& tried : {plain + QStringLiteral("-symbolic"), plain})
+      if (QIcon::hasThemeIcon(tried)) return QIcon::fromTheme(tried);
+  }
+  return widget.style()->standardIcon(fallback);
 }
 
 NavigationBar::NavigationBar(const std::array<QAction*, 3>& styleActions) {
@@ -17,13 +21,13 @@ NavigationBar::NavigationBar(const std::array<QAction*, 3>& styleActions) {
   setIconSize(QSize(16, 16));
   backButton_.setObjectName(QStringLiteral("backButton"));
   backButton_.setToolTip(QStringLiteral("Back"));
-  backButton_.setIcon(ThemeIcon("go-up", QStyle::SP_ArrowUp, *this));
+  backButton_.setIcon(ThemeIcon({"go-up"}, QStyle::SP_ArrowUp, *this));
   importButton_.setObjectName(QStringLiteral("importButton"));
   importButton_.setToolTip(QStringLiteral("Import a catalogue into this one"));
-  importButton_.setIcon(ThemeIcon("document-import", QStyle::SP_FileDialogNewFolder, *this));
+  importButton_.setIcon(ThemeIcon({"document-import", "insert-object"}, QStyle::SP_ArrowDown, *this));
   searchModeButton_.setObjectName(QStringLiteral("searchModeButton"));
   searchModeButton_.setToolTip(QStringLiteral("Search this catalogue"));
-  searchModeButton_.setIcon(ThemeIcon("edit-find", QStyle::SP_FileDialogStart, *this));
+  searchModeButton_.setIcon(ThemeIcon({"edit-find"}, QStyle::SP_FileDialogStart, *this));
   pathBox_.setObjectName(QStringLiteral("pathCombo"));
   pathBox_.setEditable(true);
   pathBox_.setInsertPolicy(QComboBox::NoInsert);

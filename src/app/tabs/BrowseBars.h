@@ -7,13 +7,15 @@
 #include <QToolButton>
 #include <QWidget>
 #include <array>
+#include <initializer_list>
 
 #include "app/tabs/OneLineLabel.h"
 
 namespace qvl::app {
 
-// An icon of the desktop's theme (or its symbolic form), else one of the style's.
-QIcon ThemeIcon(const char* name, QStyle::StandardPixmap fallback, const QWidget& widget);
+// The first of the named icons the desktop's theme has (its symbolic form first),
+// else one of the style's.
+QIcon ThemeIcon(std::initializer_list<const char*> names, QStyle::StandardPixmap fallback, const QWidget& widget);
 
 // The Browse view's navigation tool bar: Back, the three view styles, the import,
 // search mode, and the path box with the folders visited since the catalogue was

@@ -13,7 +13,7 @@ BrowseTab::BrowseTab() {
   catalogueBrowseButton_.setObjectName(QStringLiteral("catalogueBrowseButton"));
   loadProgress_.setObjectName(QStringLiteral("loadProgress"));
   catalogueBrowseButton_.setToolTip(QStringLiteral("Browse for file"));
-  catalogueBrowseButton_.setIcon(ThemeIcon("folder-open", QStyle::SP_DirOpenIcon, *this));
+  catalogueBrowseButton_.setIcon(ThemeIcon({"folder-open"}, QStyle::SP_DirOpenIcon, *this));
   loadProgress_.setRange(0, 100);
   loadProgress_.setVisible(false);
   layout_.addWidget(&loadLabel_, 0, 0);

@@ -1,9 +1,36 @@
 #include "app/tabs/ListViews.h"
 
 #include <QHeaderView>
+#include <QPainter>
 #include <QStyle>
 
 namespace qvl::app {
+namespace {
+
+// The list style's picture, which the style has none of: two columns of small
+// pictures with names, in the palette's text colour.
+QIcon ListStyleIcon(const QWidget& widget) {
+  QIcon icon;
+  const QColor ink = widget.palette().color(QPalette::WindowText);
+  for (int size : {16, 32}) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.scale(size / 16.0, size / 16.0);
+    for (int column = 0; column < 2; ++column) {
+      for (int row = 0; row < 3; ++row) {
+        const qreal x = 1 + column * 8, y = 2 + row * 5;
+        painter.fillRect(QRectF(x, y, 2, 2), ink);
+        painter.fillRect(QRectF(x + 3, y + 0.5, 3, 1), ink);
+      }
+    }
+    painter.end();
+    icon.addPixmap(pixmap);
+  }
+  return icon;
+}
+
+}  // namespace
 
 ListViews::ListViews(ListModel& model) : model_(model) {
   setObjectName(QStringLiteral("browseViews"));
@@ -50,15 +77,15 @@ ListViews::ListViews(ListModel& model) : model_(model) {
   struct StyleAction {
     const char* text;
     const char* name;
-    QStyle::StandardPixmap icon;
+    QIcon icon;
   };
-  constexpr StyleAction kStyles[] = {
-      {"Small icons", "smallIconsAction", QStyle::SP_FileDialogContentsView},
-      {"List", "listAction", QStyle::SP_FileDialogListView},
-      {"Report", "reportAction", QStyle::SP_FileDialogDetailedView},
+  const StyleAction kStyles[] = {
+      {"Small icons", "smallIconsAction", style()->standardIcon(QStyle::SP_FileDialogListView)},
+      {"List", "listAction", ListStyleIcon(*this)},
+      {"Report", "reportAction", style()->standardIcon(QStyle::SP_FileDialogDetailedView)},
   };
   for (int i = 0; i < 3; ++i) {
-    QAction* action = styleGroup_.addAction(style()->standardIcon(kStyles[i].icon), QString::fromLatin1(kStyles[i].text));
+    QAction* action = styleGroup_.addAction(kStyles[i].icon, QString::fromLatin1(kStyles[i].text));
     action->setObjectName(QString::fromLatin1(kStyles[i].name));
     action->setCheckable(true);
     styleActions_[static_cast<std::size_t>(i)] = action;

@@ -7,7 +7,7 @@ namespace qvl::app {
 OneLineLabel::OneLineLabel() {
   setTextFormat(Qt::PlainText);
   setWordWrap(false);
-  setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+  setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 }
 
 void OneLineLabel::SetText(const QString& text) {

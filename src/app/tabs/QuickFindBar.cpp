@@ -27,10 +27,10 @@ QuickFindBar::QuickFindBar(const std::array<QAction*, 3>& styleActions) {
   addWidget(&searchCombo_);
   startButton_.setObjectName(QStringLiteral("startFindButton"));
   startButton_.setToolTip(QStringLiteral("Start search"));
-  startButton_.setIcon(ThemeIcon("media-playback-start", QStyle::SP_MediaPlay, *this));
+  startButton_.setIcon(ThemeIcon({"media-playback-start"}, QStyle::SP_MediaPlay, *this));
   endButton_.setObjectName(QStringLiteral("endSearchButton"));
   endButton_.setToolTip(QStringLiteral("End search mode"));
-  endButton_.setIcon(ThemeIcon("window-close", QStyle::SP_DialogCloseButton, *this));
+  endButton_.setIcon(ThemeIcon({"window-close"}, QStyle::SP_DialogCloseButton, *this));
   addWidget(&startButton_);
   addWidget(&endButton_);
 

@@ -61,7 +61,7 @@ void SaveTab::BuildLayout() {
   statusLine_.setObjectName(QStringLiteral("saveStatusLine"));
 
   outputBrowseButton_.setToolTip(QStringLiteral("Browse for File"));
-  outputBrowseButton_.setIcon(ThemeIcon("folder-open", QStyle::SP_DirOpenIcon, *this));
+  outputBrowseButton_.setIcon(ThemeIcon({"folder-open"}, QStyle::SP_DirOpenIcon, *this));
   fileLayout_.addWidget(&driveLabel_, 0, 0);
   fileLayout_.addWidget(&driveCombo_, 0, 1, 1, 2);
   fileLayout_.addWidget(&outputLabel_, 1, 0);
@@ -93,17 +93,21 @@ void SaveTab::BuildLayout() {
   includeStack_.addWidget(&includeGroup_);
   includeStack_.addWidget(&plainTextLabel_);
 
-  columns_.addWidget(&fileGroup_, 3);
-  columns_.addLayout(&rightColumn_, 2);
-  rightColumn_.addWidget(&methodGroup_);
-  rightColumn_.addWidget(&includeStack_);
+  // The command row goes below the file's group, beside the taller method column:
+  // below both, the tab would need more height than the window gives it.
   commandRow_.addWidget(&skipCommentCheck_);
   commandRow_.addStretch();
   commandRow_.addWidget(&createListButton_);
+  leftColumn_.addWidget(&fileGroup_, 1);
+  leftColumn_.addLayout(&commandRow_);
+  leftColumn_.setSpacing(2);
+  columns_.addLayout(&leftColumn_, 3);
+  columns_.addLayout(&rightColumn_, 2);
+  rightColumn_.addWidget(&methodGroup_);
+  rightColumn_.addWidget(&includeStack_);
   layout_.addLayout(&columns_);
-  layout_.addLayout(&commandRow_);
   layout_.addWidget(&statusLine_);
-  layout_.setContentsMargins(4, 4, 4, 0);
+  layout_.setContentsMargins(4, 2, 4, 3);
   layout_.setSpacing(2);
   statusLine_.setFrameStyle(QFrame::Panel | QFrame::Sunken);
 }

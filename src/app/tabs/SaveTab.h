@@ -69,6 +69,7 @@ class SaveTab : public QWidget {
 
   QVBoxLayout layout_{this};
   QHBoxLayout columns_;
+  QVBoxLayout leftColumn_;
   QVBoxLayout rightColumn_;
   QHBoxLayout commandRow_;
   QGroupBox fileGroup_{QStringLiteral("File Information")};

@@ -26,7 +26,7 @@ SearchTab::SearchTab(Shared shared) : shared_(std::move(shared)) {
   searchFileCombo_.setMinimumContentsLength(20);
   searchFileCombo_.setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   startSearchButton_.setToolTip(QStringLiteral("Start Search"));
-  startSearchButton_.setIcon(ThemeIcon("edit-find", QStyle::SP_FileDialogStart, *this));
+  startSearchButton_.setIcon(ThemeIcon({"edit-find"}, QStyle::SP_FileDialogStart, *this));
   for (QProgressBar* bar : {&fileProgress_, &totalProgress_}) {
     bar->setRange(0, 100);
     bar->setValue(0);
