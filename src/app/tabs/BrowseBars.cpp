@@ -16,6 +16,15 @@ QIcon ThemeIcon(std::initializer_list<const char*> names, QStyle::StandardPixmap
   return widget.style()->standardIcon(fallback);
 }
 
+void SetUpTypedBox(QComboBox& box, const char* objectName, int letters) {
+  box.setObjectName(QString::fromLatin1(objectName));
+  box.setEditable(true);
+  box.setInsertPolicy(QComboBox::NoInsert);
+  box.setCompleter(nullptr);
+  box.setMinimumContentsLength(letters);
+  box.setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+}
+
 NavigationBar::NavigationBar(const std::array<QAction*, 3>& styleActions) {
   setObjectName(QStringLiteral("navigationBar"));
   setIconSize(QSize(16, 16));
@@ -28,13 +37,7 @@ NavigationBar::NavigationBar(const std::array<QAction*, 3>& styleActions) {
   searchModeButton_.setObjectName(QStringLiteral("searchModeButton"));
   searchModeButton_.setToolTip(QStringLiteral("Search this catalogue"));
   searchModeButton_.setIcon(ThemeIcon({"edit-find"}, QStyle::SP_FileDialogStart, *this));
-  pathBox_.setObjectName(QStringLiteral("pathCombo"));
-  pathBox_.setEditable(true);
-  pathBox_.setInsertPolicy(QComboBox::NoInsert);
-  // A path is taken as typed: the box must not complete it into another one.
-  pathBox_.setCompleter(nullptr);
-  pathBox_.setMinimumContentsLength(24);
-  pathBox_.setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  SetUpTypedBox(pathBox_, "pathCombo", 24);
   pathBox_.setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 
   addWidget(&backButton_);

@@ -13,6 +13,10 @@
 
 namespace qvl::app {
 
+// An editable box whose text is taken as typed (never completed into another text
+// from its list) and which never widens the window, however long its items.
+void SetUpTypedBox(QComboBox& box, const char* objectName, int letters);
+
 // The first of the named icons the desktop's theme has (its symbolic form first),
 // else one of the style's.
 QIcon ThemeIcon(std::initializer_list<const char*> names, QStyle::StandardPixmap fallback, const QWidget& widget);

@@ -16,13 +16,8 @@ QuickFindBar::QuickFindBar(const std::array<QAction*, 3>& styleActions) {
   bold.setBold(true);
   findLabel_.setFont(bold);
   addWidget(&findLabel_);
-  searchCombo_.setObjectName(QStringLiteral("quickFindCombo"));
-  searchCombo_.setEditable(true);
-  searchCombo_.setInsertPolicy(QComboBox::NoInsert);
   // Typed text is searched as typed; the texts searched before stay in the list.
-  searchCombo_.setCompleter(nullptr);
-  searchCombo_.setMinimumContentsLength(20);
-  searchCombo_.setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  SetUpTypedBox(searchCombo_, "quickFindCombo", 20);
   searchCombo_.setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   addWidget(&searchCombo_);
   startButton_.setObjectName(QStringLiteral("startFindButton"));

@@ -13,18 +13,13 @@ namespace qvl::app {
 SearchTab::SearchTab(Shared shared) : shared_(std::move(shared)) {
   setObjectName(QStringLiteral("searchTab"));
   searchTextEdit_.setObjectName(QStringLiteral("searchTextEdit"));
-  searchFileCombo_.setObjectName(QStringLiteral("searchFileCombo"));
   startSearchButton_.setObjectName(QStringLiteral("startSearchButton"));
   fileProgressLabel_.setObjectName(QStringLiteral("fileProgressLabel"));
   totalProgressLabel_.setObjectName(QStringLiteral("totalProgressLabel"));
   fileProgress_.setObjectName(QStringLiteral("fileProgress"));
   totalProgress_.setObjectName(QStringLiteral("totalProgress"));
-  searchFileCombo_.setEditable(true);
-  searchFileCombo_.setInsertPolicy(QComboBox::NoInsert);
-  searchFileCombo_.setCompleter(nullptr);
   // A long catalogue name in the history must not widen the window.
-  searchFileCombo_.setMinimumContentsLength(20);
-  searchFileCombo_.setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  SetUpTypedBox(searchFileCombo_, "searchFileCombo", 20);
   startSearchButton_.setToolTip(QStringLiteral("Start Search"));
   startSearchButton_.setIcon(ThemeIcon({"edit-find"}, QStyle::SP_FileDialogStart, *this));
   for (QProgressBar* bar : {&fileProgress_, &totalProgress_}) {
