@@ -9,7 +9,8 @@ PACKAGE_BUILD ?= build-package
 JOBS          ?= $(shell nproc)
 # The window needs Qt 6 (with its SVG plug-ins for the icons), an icon theme and a font.
 PACKAGES      := build-essential cmake pkg-config libgtest-dev libicu-dev \
-                 qt6-base-dev qt6-svg-dev qt6-qpa-plugins adwaita-icon-theme fonts-dejavu-core
+                 qt6-base-dev qt6-svg-dev qt6-qpa-plugins qt6-tools-dev qt6-l10n-tools \
+                 adwaita-icon-theme fonts-dejavu-core
 BENCH_PACKAGES := findutils ncdu tree
 # The tools the tests run: the desktop's validators and MIME tools, man, the
 # bash-completion framework the completions are run in (zsh and fish are optional),
@@ -60,11 +61,16 @@ build-release: deps
 run: build
 	$(BUILD)/bin/quorvalen
 
-# Pictures of each tab, taken of the real window under Xvfb, into docs/screenshots.
+# Pictures of each tab, taken of the real window under Xvfb, into docs/screenshots;
+# the Browse view also at twice the usual scale and in a dark palette.
 screenshots: EXTRA_PACKAGES = xvfb xauth
 screenshots: build
 	mkdir -p docs/screenshots
 	xvfb-run -a -s "-screen 0 1024x768x24" $(BUILD)/bin/quorvalen_screenshots docs/screenshots
+	xvfb-run -a -s "-screen 0 1600x1200x24" env QT_SCALE_FACTOR=2 \
+	  $(BUILD)/bin/quorvalen_screenshots docs/screenshots --browse-only --suffix -scale2
+	xvfb-run -a -s "-screen 0 1024x768x24" $(BUILD)/bin/quorvalen_screenshots docs/screenshots \
+	  --browse-only --dark --suffix -dark
 
 # Each build is made just before its tests, so a failure shows the build that has it.
 test:

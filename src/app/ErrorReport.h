@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QMessageBox>
 #include <QString>
 #include <exception>
@@ -29,7 +30,7 @@ bool RunGuarded(QWidget* parent, Work&& work) {
   } catch (const std::exception& error) {
     ShowCoreError(parent, error.what());
   } catch (...) {
-    ShowError(parent, QStringLiteral("An unknown error occurred."));
+    ShowError(parent, QCoreApplication::translate("qvl::app::ErrorReport", "An unknown error occurred."));
   }
   return false;
 }

@@ -66,12 +66,13 @@ MainWindow::MainWindow(WindowEnvironment environment)
                  Qt::WindowCloseButtonHint);
   setWindowIcon(QIcon(QStringLiteral(":/quorvalen.svg")));
   tabs_.setObjectName(QStringLiteral("tabs"));
-  tabs_.addTab(&saveTab_, QStringLiteral("Save"));
-  tabs_.addTab(&browseTab_, QStringLiteral("Browse"));
-  tabs_.addTab(&searchTab_, QStringLiteral("Search"));
-  tabs_.addTab(&aboutTab_, QStringLiteral("About"));
-  tabs_.addTab(&exitPage_, QStringLiteral("Exit"));
-  tabs_.setFixedHeight(200);
+  tabs_.addTab(&saveTab_, tr("Save"));
+  tabs_.addTab(&browseTab_, tr("Browse"));
+  tabs_.addTab(&searchTab_, tr("Search"));
+  tabs_.addTab(&aboutTab_, tr("About"));
+  tabs_.addTab(&exitPage_, tr("Exit"));
+  // 200 high, or as high as a larger font needs for what the tabs hold.
+  tabs_.setFixedHeight(std::max(kTabsHeight, tabs_.minimumSizeHint().height()));
   layout_.addWidget(&tabs_, 0, Qt::AlignTop);
   layout_.addWidget(&browseView_, 1);
   layout_.setContentsMargins(0, 0, 0, 0);
@@ -86,6 +87,13 @@ MainWindow::MainWindow(WindowEnvironment environment)
   connect(&browseView_, &BrowseView::LoadProgress, &browseTab_, &BrowseTab::ShowLoadProgress);
   connect(&browseView_, &BrowseView::CatalogueOpened, this, &MainWindow::GrowWindow);
   connect(&searchTab_, &SearchTab::SearchStarted, this, &MainWindow::GrowWindow);
+  connect(&openShortcut_, &QShortcut::activated, this, [this] {
+    if (!state_.Controls().openCatalogue) return;
+    tabs_.setCurrentIndex(BrowseTabIndex);
+    browseTab_.AskForCatalogue();
+  });
+  // As the Exit tab: the program ends, once any work is done.
+  connect(&quitShortcut_, &QShortcut::activated, this, &QWidget::close);
   built_ = true;
   StartUp();
 }
@@ -96,7 +104,7 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::StartUp() {
-  setGeometry(159, 25, kClientWidth, kCollapsedHeight);
+  setGeometry(159, 25, kClientWidth, kCollapsedHeight + TabsGrowth());
   setWindowTitle(FromCore(kVersionText));
   // A failure is shown once the window is up; the window shows whatever the
   // settings said all the same.
@@ -156,7 +164,7 @@ void MainWindow::GrowWindow() {
   // own size is kept from then on.
   if (std::exchange(grown_, true)) return;
   browseView_.setVisible(true);
-  resize(width(), kExpandedHeight);
+  resize(width(), kExpandedHeight + TabsGrowth());
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
@@ -179,14 +187,14 @@ bool MainWindow::ReleaseOutput(const std::string& output) {
   if (!state.catalogueOpen || output != catalogue_.Reader().OpenCatalogueName()) return true;
   if (state.activity != Activity::Idle) {
     // Closing it now would pull it from under the work that reads it.
-    ShowError(this, QStringLiteral("The catalogue %1 is in use in the Browse view.\n"
-                                   "Try again once its work is done.")
+    ShowError(this, tr("The catalogue %1 is in use in the Browse view.\n"
+                       "Try again once its work is done.")
                         .arg(FromCore(output)));
     return false;
   }
   auto answer = ShowMessage(this, QMessageBox::Warning,
-                            QStringLiteral("Warning! You are trying to write to %1.\n"
-                                           "This file is already open. Close it first?")
+                            tr("Warning! You are trying to write to %1.\n"
+                               "This file is already open. Close it first?")
                                 .arg(FromCore(output)),
                             QMessageBox::Yes | QMessageBox::No);
   if (answer != QMessageBox::Yes) return false;
@@ -208,7 +216,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     if (closeWhenDone_) return;
     auto answer = ShowMessage(this, QMessageBox::Question,
-                              QStringLiteral("Quorvalen is still at work.\nClose it when the work is done?"),
+                              tr("Quorvalen is still at work.\nClose it when the work is done?"),
                               QMessageBox::Yes | QMessageBox::No);
     // The work may have ended while the question was open.
     if (answer == QMessageBox::Yes) CloseWhenDone();

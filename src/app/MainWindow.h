@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QCloseEvent>
+#include <QShortcut>
 #include <QStringList>
 #include <QTabBar>
 #include <QTabWidget>
@@ -68,6 +69,7 @@ class MainWindow : public QWidget {
  public:
   static constexpr int kCollapsedHeight = 225;
   static constexpr int kExpandedHeight = 517;
+  static constexpr int kTabsHeight = 200;
   static constexpr int kClientWidth = 569;
 
   explicit MainWindow(WindowEnvironment environment);
@@ -95,6 +97,8 @@ class MainWindow : public QWidget {
   bool ReleaseOutput(const std::string& output);
   void GrowWindow();
   bool Working() const;
+  // How much higher than 200 a large font makes the tabs.
+  int TabsGrowth() const { return tabs_.maximumHeight() - kTabsHeight; }
   // Ends the program once the work it waits for is done.
   void CloseWhenDone();
 
@@ -125,6 +129,8 @@ class MainWindow : public QWidget {
   AboutTab aboutTab_;
   QWidget exitPage_;
   BrowseView browseView_;
+  QShortcut openShortcut_{QKeySequence(Qt::CTRL | Qt::Key_O), this};
+  QShortcut quitShortcut_{QKeySequence(Qt::CTRL | Qt::Key_Q), this};
 };
 
 }  // namespace qvl::app

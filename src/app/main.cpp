@@ -1,4 +1,7 @@
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
@@ -35,6 +38,14 @@ int main(int argc, char** argv) {
   application.setApplicationName(QStringLiteral("Quorvalen"));
   application.setApplicationDisplayName(qvl::app::FromCore(qvl::kVersionText));
   application.setWindowIcon(QIcon(QStringLiteral(":/quorvalen.svg")));
+  // The window's texts in the user's language, where a translation is there, and
+  // Qt's own (the standard buttons).
+  QTranslator ownTexts, qtTexts;
+  if (ownTexts.load(QLocale(), QStringLiteral("quorvalen"), QStringLiteral("_"), QStringLiteral(":/i18n")))
+    QApplication::installTranslator(&ownTexts);
+  if (qtTexts.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                   QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QApplication::installTranslator(&qtTexts);
   QStringList arguments = QApplication::arguments();
   arguments.removeFirst();
   qvl::app::MainWindow window(qvl::app::SystemEnvironment(arguments));

@@ -273,6 +273,42 @@ class BrowseTest : public QObject {
     QCOMPARE(harness.ListTexts(0).size(), 0);
   }
 
+  // The keys desktop users expect, told in the tool tips; every control on the way of Tab.
+  void TheKeyboardDoesWhatTheMouseDoes() {
+    WindowHarness harness;
+    test::WriteFile(harness.Folder() / "disk.qvl", kDisk);
+    auto& window = harness.Window();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    harness.OpenCatalogue(harness.Folder() / "disk.qvl");
+    auto& report = harness.Find<QTableView>("reportView");
+    report.setFocus();
+    report.setCurrentIndex(report.model()->index(harness.ListTexts(0).indexOf(QStringLiteral("Docs")), 0));
+    test::PressKey(report, Qt::Key_Return);
+    QCOMPARE(harness.ListTexts(0), (QStringList{"a.txt"}));
+    test::PressKey(report, Qt::Key_Backspace);
+    QCOMPARE(harness.ListTexts(0).size(), 4);
+    DoubleClickRow(harness, QStringLiteral("Docs"));
+    test::PressKey(report, Qt::Key_Left, Qt::AltModifier);
+    QCOMPARE(harness.ListTexts(0).size(), 4);
+    test::PressKey(report, Qt::Key_F5);
+    QVERIFY(harness.WaitUntilIdle());
+    QCOMPARE(harness.ListTexts(0).size(), 4);
+    test::PressKey(report, Qt::Key_F, Qt::ControlModifier);
+    QVERIFY(harness.Find<QWidget>("quickFindBar").isVisible());
+    QTRY_VERIFY(harness.Find<QComboBox>("quickFindCombo").hasFocus());
+    test::PressKey(*harness.Find<QComboBox>("quickFindCombo").lineEdit(), Qt::Key_Escape);
+    QVERIFY(harness.Find<QWidget>("navigationBar").isVisible());
+    for (const char* name : {"backButton", "catalogueBrowseButton", "searchModeButton", "endSearchButton"})
+      QVERIFY2(harness.Find<QWidget>(name).toolTip().contains(QLatin1Char('(')), name);
+    for (const char* name : {"backButton", "importButton", "searchModeButton", "pathCombo", "reportView",
+                             "browseStatusBar", "quickFindCombo", "startFindButton", "endSearchButton"})
+      QVERIFY2(harness.Find<QWidget>(name).focusPolicy() & Qt::TabFocus, name);
+    QVERIFY(harness.StyleButton("navigationBar", "listAction").focusPolicy() & Qt::TabFocus);
+    test::PressKey(report, Qt::Key_Q, Qt::ControlModifier);
+    QTRY_VERIFY(!window.isVisible());
+  }
+
   void OpensTheFileOfTheCommandLineOnce() {
     test::TempDir folder;
     test::WriteFile(folder / "disk.qvl", kDisk);

@@ -39,10 +39,10 @@ class CommentDialog : public QDialog {
 
   std::optional<CommentLines> comment_;
   QGridLayout layout_{this};
-  QLabel label_{QStringLiteral("Comment:")};
+  QLabel label_{tr("Comment:")};
   QPlainTextEdit commentEdit_;
-  QPushButton addButton_{QStringLiteral("Add")};
-  QPushButton ignoreButton_{QStringLiteral("Ignore")};
+  QPushButton addButton_{tr("Add")};
+  QPushButton ignoreButton_{tr("Ignore")};
 };
 
 }  // namespace qvl::app

@@ -3,9 +3,9 @@
 namespace qvl::app {
 
 OutputExistsDialog::OutputExistsDialog(ListMethod method, QWidget* parent) : QDialog(parent) {
-  setWindowTitle(QStringLiteral("Warning"));
+  setWindowTitle(tr("Warning"));
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-  appendButton_.setText(method == ListMethod::Catalogue ? QStringLiteral("Import") : QStringLiteral("Append"));
+  appendButton_.setText(method == ListMethod::Catalogue ? tr("Import") : tr("Append"));
   overwriteButton_.setObjectName(QStringLiteral("overwriteButton"));
   appendButton_.setObjectName(QStringLiteral("appendButton"));
   cancelButton_.setObjectName(QStringLiteral("cancelButton"));

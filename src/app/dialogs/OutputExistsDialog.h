@@ -28,10 +28,10 @@ class OutputExistsDialog : public QDialog {
   OutputChoice choice_ = OutputChoice::Cancel;
   QVBoxLayout layout_{this};
   QHBoxLayout buttons_;
-  QLabel message_{QStringLiteral("Output file already exists!")};
-  QPushButton overwriteButton_{QStringLiteral("&Overwrite")};
+  QLabel message_{tr("Output file already exists!")};
+  QPushButton overwriteButton_{tr("&Overwrite")};
   QPushButton appendButton_;
-  QPushButton cancelButton_{QStringLiteral("&Cancel")};
+  QPushButton cancelButton_{tr("&Cancel")};
 };
 
 }  // namespace qvl::app

@@ -108,7 +108,8 @@ QPixmap Draw(Picture picture, int size) {
 
 QIcon BuiltIn(Picture picture) {
   QIcon icon;
-  for (int size : {16, 32}) icon.addPixmap(Draw(picture, size));
+  // Drawn at every size a scaled screen may ask for, not scaled up from 16.
+  for (int size : {16, 24, 32, 48, 64}) icon.addPixmap(Draw(picture, size));
   return icon;
 }
 

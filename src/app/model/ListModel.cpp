@@ -116,11 +116,12 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant ListModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  static constexpr std::array<const char*, kColumns> kHeaders = {"Filename", "FileSize", "Path", "Archive"};
+  static constexpr std::array<const char*, kColumns> kHeaders = {QT_TR_NOOP("Filename"), QT_TR_NOOP("FileSize"),
+                                                                 QT_TR_NOOP("Path"), QT_TR_NOOP("Archive")};
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= kColumns) {
     return QAbstractTableModel::headerData(section, orientation, role);
   }
-  return QString::fromLatin1(kHeaders[Index(section)]);
+  return tr(kHeaders[Index(section)]);
 }
 
 Qt::ItemFlags ListModel::flags(const QModelIndex& index) const {

@@ -20,14 +20,14 @@ AboutTab::AboutTab() {
   QFont bold = versionLabel_.font();
   bold.setBold(true);
   versionLabel_.setFont(bold);
-  noticeLabel_.setText(QStringLiteral("A disk cataloguer, free to use and share."));
-  contactLabel_.setText(QStringLiteral("By the Quorvalen developers."));
+  noticeLabel_.setText(tr("A disk cataloguer, free to use and share."));
+  contactLabel_.setText(tr("By the Quorvalen developers."));
   noticeLabel_.setWordWrap(true);
   contactLabel_.setWordWrap(true);
   separator_.setFrameShape(QFrame::HLine);
   separator_.setFrameShadow(QFrame::Sunken);
   // The project's home is its read-me until there is a public page.
-  homeLinkLabel_.setText(QStringLiteral("<a href=\"readme\">Quorvalen home</a>"));
+  homeLinkLabel_.setText(tr("<a href=\"readme\">Quorvalen home</a>"));
   homeLinkLabel_.setTextFormat(Qt::RichText);
   homeLinkLabel_.setCursor(Qt::PointingHandCursor);
   connect(&homeLinkLabel_, &QLabel::linkActivated, this, [this] {
@@ -44,7 +44,11 @@ AboutTab::AboutTab() {
   infoLayout_.setContentsMargins(4, 2, 4, 2);
   infoLayout_.setSpacing(2);
   infoPanel_.setFrameShape(QFrame::StyledPanel);
-  infoPanel_.setFixedWidth(170);
+  // 170 wide, or as wide as the version in a large font; its wrapped lines ask for
+  // their height here, so that a large font grows the tabs rather than cut texts.
+  const int width = std::max(170, versionLabel_.sizeHint().width() + 12);
+  infoPanel_.setFixedWidth(width);
+  infoPanel_.setMinimumHeight(infoLayout_.totalHeightForWidth(width));
 
   readmeText_.setReadOnly(true);
   readmeText_.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -57,7 +61,7 @@ AboutTab::AboutTab() {
 void AboutTab::ShowReadme(const std::string& readmePath) {
   QFile file(QString::fromStdString(readmePath));
   if (readmePath.empty() || !file.open(QIODevice::ReadOnly)) {
-    readmeText_.setPlainText(QStringLiteral("File Readme.txt not found!"));
+    readmeText_.setPlainText(tr("File Readme.txt not found!"));
     readmeText_.setEnabled(false);
     home_.clear();
     homeLinkLabel_.setToolTip(QString());

@@ -1,17 +1,40 @@
 #include "app/tabs/BrowseBars.h"
 
 #include <QLineEdit>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QStyle>
 
 namespace qvl::app {
 
+namespace {
+
+// A symbolic icon is a shape to be drawn in the text's colour: in the palette's
+// ink, so that a dark palette shows it too.
+QIcon Inked(const QIcon& symbolic, const QColor& ink) {
+  QIcon inked;
+  for (int size : {16, 24, 32, 48, 64}) {
+    QPixmap pixmap = symbolic.pixmap(size, size);
+    if (pixmap.isNull()) continue;
+    QPainter painter(&pixmap);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    painter.fillRect(QRect(QPoint(), pixmap.size()), ink);
+    painter.end();
+    inked.addPixmap(pixmap);
+  }
+  return inked;
+}
+
+}  // namespace
+
 QIcon ThemeIcon(std::initializer_list<const char*> names, QStyle::StandardPixmap fallback, const QWidget& widget) {
   for (const char* name : names) {
     const QString plain = QString::fromLatin1(name);
-    // The symbolic forms first: one dark ink for every tool bar picture.
-    for (const QString& tried : {plain + QStringLiteral("-symbolic"), plain})
-      if (QIcon::hasThemeIcon(tried)) return QIcon::fromTheme(tried);
+    // The symbolic forms first: one ink, the palette's, for every tool bar picture.
+    const QString symbolic = plain + QStringLiteral("-symbolic");
+    if (QIcon::hasThemeIcon(symbolic)) return Inked(QIcon::fromTheme(symbolic), widget.palette().color(QPalette::WindowText));
+    if (QIcon::hasThemeIcon(plain)) return QIcon::fromTheme(plain);
   }
   return widget.style()->standardIcon(fallback);
 }
@@ -29,20 +52,23 @@ NavigationBar::NavigationBar(const std::array<QAction*, 3>& styleActions) {
   setObjectName(QStringLiteral("navigationBar"));
   setIconSize(QSize(16, 16));
   backButton_.setObjectName(QStringLiteral("backButton"));
-  backButton_.setToolTip(QStringLiteral("Back"));
+  backButton_.setToolTip(tr("Back (Alt+Left, Backspace)"));
   backButton_.setIcon(ThemeIcon({"go-up"}, QStyle::SP_ArrowUp, *this));
   importButton_.setObjectName(QStringLiteral("importButton"));
-  importButton_.setToolTip(QStringLiteral("Import a catalogue into this one"));
+  importButton_.setToolTip(tr("Import a catalogue into this one"));
   importButton_.setIcon(ThemeIcon({"document-import", "insert-object"}, QStyle::SP_ArrowDown, *this));
   searchModeButton_.setObjectName(QStringLiteral("searchModeButton"));
-  searchModeButton_.setToolTip(QStringLiteral("Search this catalogue"));
+  searchModeButton_.setToolTip(tr("Search this catalogue (Ctrl+F)"));
   searchModeButton_.setIcon(ThemeIcon({"edit-find"}, QStyle::SP_FileDialogStart, *this));
   SetUpTypedBox(pathBox_, "pathCombo", 24);
   pathBox_.setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 
   addWidget(&backButton_);
   addSeparator();
-  for (QAction* action : styleActions) addAction(action);
+  for (QAction* action : styleActions) {
+    addAction(action);
+    widgetForAction(action)->setFocusPolicy(Qt::TabFocus);  // reachable by Tab, as every control
+  }
   addSeparator();
   addWidget(&importButton_);
   addWidget(&searchModeButton_);
@@ -64,7 +90,8 @@ void NavigationBar::ShowPath(const QString& path) {
 
 StatusPanels::StatusPanels() {
   setObjectName(QStringLiteral("browseStatusBar"));
-  setToolTip(QStringLiteral("Click to see where the catalogue came from"));
+  setToolTip(tr("Click (or Enter) to see where the catalogue came from"));
+  setFocusPolicy(Qt::TabFocus);
   const char* names[] = {"catalogueNamePanel", "drivePanel", "folderPanel"};
   for (std::size_t i = 0; i < panels_.size(); ++i) {
     OneLineLabel& panel = panels_[i];
@@ -77,6 +104,15 @@ StatusPanels::StatusPanels() {
   Of(Panel::Folder).setMinimumWidth(50);
   layout_.setContentsMargins(0, 1, 0, 0);
   layout_.setSpacing(2);
+}
+
+void StatusPanels::keyPressEvent(QKeyEvent* event) {
+  const int key = event->key();
+  if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
+    emit Clicked();
+    return;
+  }
+  QWidget::keyPressEvent(event);
 }
 
 void StatusPanels::mouseReleaseEvent(QMouseEvent* event) {

@@ -67,6 +67,7 @@ class StatusPanels : public QWidget {
 
  protected:
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   OneLineLabel& Of(Panel panel) { return panels_[static_cast<std::size_t>(panel)]; }

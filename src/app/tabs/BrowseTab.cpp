@@ -12,7 +12,7 @@ BrowseTab::BrowseTab() {
   catalogueFileEdit_.setObjectName(QStringLiteral("catalogueFileEdit"));
   catalogueBrowseButton_.setObjectName(QStringLiteral("catalogueBrowseButton"));
   loadProgress_.setObjectName(QStringLiteral("loadProgress"));
-  catalogueBrowseButton_.setToolTip(QStringLiteral("Browse for file"));
+  catalogueBrowseButton_.setToolTip(tr("Browse for file (Ctrl+O)"));
   catalogueBrowseButton_.setIcon(ThemeIcon({"folder-open"}, QStyle::SP_DirOpenIcon, *this));
   loadProgress_.setRange(0, 100);
   loadProgress_.setVisible(false);
@@ -24,13 +24,13 @@ BrowseTab::BrowseTab() {
 
   connect(&catalogueFileEdit_, &QLineEdit::returnPressed, this,
           [this] { emit OpenRequested(ToCore(catalogueFileEdit_.text())); });
-  connect(&catalogueBrowseButton_, &QToolButton::clicked, this, &BrowseTab::BrowseForCatalogue);
+  connect(&catalogueBrowseButton_, &QToolButton::clicked, this, &BrowseTab::AskForCatalogue);
 }
 
-void BrowseTab::BrowseForCatalogue() {
+void BrowseTab::AskForCatalogue() {
   // The window's own file dialog matches ".QVL" in any letter case.
   QString chosen = QFileDialog::getOpenFileName(this, QString(), catalogueFileEdit_.text(),
-                                                QStringLiteral("Quorval File (*.QVL)"), nullptr,
+                                                tr("Quorval File (*.QVL)"), nullptr,
                                                 QFileDialog::DontUseNativeDialog);
   if (chosen.isEmpty()) return;
   catalogueFileEdit_.setText(chosen);

@@ -19,15 +19,16 @@ class BrowseTab : public QWidget {
   QLineEdit& CatalogueFileEdit() { return catalogueFileEdit_; }
   QToolButton& CatalogueBrowseButton() { return catalogueBrowseButton_; }
   void ShowLoadProgress(int percent, bool visible);
+  // The open dialog; a file chosen is opened.
+  void AskForCatalogue();
 
  signals:
   void OpenRequested(const std::string& name);
 
  private:
-  void BrowseForCatalogue();
 
   QGridLayout layout_{this};
-  QLabel loadLabel_{QStringLiteral("Load from file:")};
+  QLabel loadLabel_{tr("Load from file:")};
   QLineEdit catalogueFileEdit_;
   QToolButton catalogueBrowseButton_;
   QProgressBar loadProgress_;

@@ -1,6 +1,7 @@
 #include "app/tabs/BrowseView.h"
 
 #include <QFileDialog>
+#include <QShortcut>
 
 #include "app/ErrorReport.h"
 #include "app/QtText.h"
@@ -40,6 +41,7 @@ BrowseView::BrowseView(Shared shared)
   connect(&views_, &ListViews::RowActivated, this, &BrowseView::OpenFolderRow);
   connect(&views_, &ListViews::HeaderClicked, this, &BrowseView::HeaderClicked);
   connect(&statusPanels_, &StatusPanels::Clicked, this, &BrowseView::ShowOrigin);
+  AddShortcuts();
 
   WorkProgress& progress = work_.Progress();
   connect(&progress, &WorkProgress::PercentChanged, this, [this](int percent) {
@@ -61,6 +63,33 @@ BrowseView::BrowseView(Shared shared)
     quickFindBar_.RememberText(quickFindBar_.SearchText());
     if (!closingText.isEmpty()) statusPanels_.Set(Panel::Folder, closingText);
   });
+}
+
+void BrowseView::AddShortcuts() {
+  auto add = [this](QKeySequence keys, QWidget* where, Qt::ShortcutContext context, auto handler) {
+    shortcuts_.push_back(std::make_unique<QShortcut>(keys, where, this, handler, context));
+  };
+  auto back = [this] { RunGuarded(this, [this] { Back(); }); };
+  add(QKeySequence(Qt::ALT | Qt::Key_Left), this, Qt::WindowShortcut, back);
+  // In the list only: Backspace and Enter mean something else in a text box.
+  add(QKeySequence(Qt::Key_Backspace), &views_, Qt::WidgetWithChildrenShortcut, back);
+  for (int enter : {Qt::Key_Return, Qt::Key_Enter}) {
+    add(QKeySequence(enter), &views_, Qt::WidgetWithChildrenShortcut, [this] {
+      OpenFolderRow(views_.ReportView().selectionModel()->currentIndex());
+    });
+  }
+  add(QKeySequence(Qt::Key_Escape), this, Qt::WindowShortcut, [this] { EndSearchMode(); });
+  add(QKeySequence(Qt::Key_F5), this, Qt::WindowShortcut, [this] { Reload(); });
+  add(QKeySequence(Qt::CTRL | Qt::Key_F), this, Qt::WindowShortcut, [this] { FindInCatalogue(); });
+}
+
+void BrowseView::Reload() {
+  if (shared_.state.State().catalogueOpen) OpenCatalogue(shared_.catalogue.Reader().OpenCatalogueName());
+}
+
+void BrowseView::FindInCatalogue() {
+  if (!shared_.state.State().searchMode) EnterSearchMode();
+  if (shared_.state.State().searchMode) quickFindBar_.SearchBox().setFocus();
 }
 
 void BrowseView::ShowWorkProgress(bool shown) {
@@ -151,7 +180,7 @@ void BrowseView::CloseCatalogue() {
 
 void BrowseView::AskImport() {
   if (!shared_.state.Controls().navigate) return;
-  QString chosen = QFileDialog::getOpenFileName(this, QString(), QString(), QStringLiteral("Quorval File (*.QVL)"),
+  QString chosen = QFileDialog::getOpenFileName(this, QString(), QString(), tr("Quorval File (*.QVL)"),
                                                 nullptr, QFileDialog::DontUseNativeDialog);
   if (!chosen.isEmpty()) ImportFrom(ToCore(chosen));
 }
@@ -172,14 +201,14 @@ void BrowseView::EnterSearchMode() {
   const WindowState& state = shared_.state.State();
   if (state.searchMode || !shared_.state.Controls().enterSearchMode) return;
   if (!state.catalogueOpen) {
-    ShowError(this, QStringLiteral("No catalogue is open to search: open one on the Browse tab first."));
+    ShowError(this, tr("No catalogue is open to search: open one on the Browse tab first."));
     return;
   }
   shared_.state.SetSearchMode(true);
   navigationBar_.setVisible(false);
   quickFindBar_.setVisible(true);
   quickFindBar_.SearchBox().setFocus();
-  statusPanels_.Set(Panel::Folder, QStringLiteral("Search Mode"));
+  statusPanels_.Set(Panel::Folder, tr("Search Mode"));
   shared_.model.ClearListView();
 }
 
@@ -198,7 +227,7 @@ void BrowseView::StartFind() {
     quickFindBar_.RememberText(text);
     return;
   }
-  statusPanels_.Set(Panel::Folder, QStringLiteral("Searching..."));
+  statusPanels_.Set(Panel::Folder, tr("Searching..."));
   if (work_.QuickFind(ToCore(text))) ShowWorkProgress(true);
 }
 

@@ -1,10 +1,13 @@
 #pragma once
 
 #include <QProgressBar>
+#include <QShortcut>
 #include <QVBoxLayout>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "app/WindowState.h"
 #include "app/model/ListModel.h"
@@ -52,6 +55,10 @@ class BrowseView : public QWidget {
   void StartFind();
   // The status bar's first and last panels during a search across catalogues.
   void ShowSearchStatus(const QString& status, const QString& result);
+  // Opens the open catalogue's file again (F5).
+  void Reload();
+  // Search mode with the keyboard in its box (Ctrl+F).
+  void FindInCatalogue();
 
   NavigationBar& Navigation() { return navigationBar_; }
   QuickFindBar& FindBar() { return quickFindBar_; }
@@ -65,6 +72,7 @@ class BrowseView : public QWidget {
 
  private:
   void Back();
+  void AddShortcuts();
   void OpenFolderRow(const QModelIndex& index);
   void HeaderClicked(int column);
   void ShowOrigin();
@@ -83,6 +91,7 @@ class BrowseView : public QWidget {
   QProgressBar workProgress_;  // the import's and the quick find's bar
   QuickFindBar quickFindBar_{views_.StyleActions()};
   StatusPanels statusPanels_;
+  std::vector<std::unique_ptr<QShortcut>> shortcuts_;
 };
 
 }  // namespace qvl::app

@@ -60,7 +60,9 @@ ListViews::ListViews(ListModel& model) : model_(model) {
     view->setLayoutMode(QListView::Batched);
   }
   iconView_.setFlow(QListView::LeftToRight);
-  iconView_.setGridSize(QSize(120, 20));
+  // Rows as high as the font's lines need, 20 at the usual size.
+  const int rowHeight = std::max(20, fontMetrics().height() + 4);
+  iconView_.setGridSize(QSize(120, rowHeight));
   iconView_.setItemDelegate(&iconCells_);
   listView_.setFlow(QListView::TopToBottom);
   listView_.setItemDelegate(&listCells_);
@@ -80,12 +82,12 @@ ListViews::ListViews(ListModel& model) : model_(model) {
     QIcon icon;
   };
   const StyleAction kStyles[] = {
-      {"Small icons", "smallIconsAction", style()->standardIcon(QStyle::SP_FileDialogListView)},
-      {"List", "listAction", ListStyleIcon(*this)},
-      {"Report", "reportAction", style()->standardIcon(QStyle::SP_FileDialogDetailedView)},
+      {QT_TR_NOOP("Small icons"), "smallIconsAction", style()->standardIcon(QStyle::SP_FileDialogListView)},
+      {QT_TR_NOOP("List"), "listAction", ListStyleIcon(*this)},
+      {QT_TR_NOOP("Report"), "reportAction", style()->standardIcon(QStyle::SP_FileDialogDetailedView)},
   };
   for (int i = 0; i < 3; ++i) {
-    QAction* action = styleGroup_.addAction(kStyles[i].icon, QString::fromLatin1(kStyles[i].text));
+    QAction* action = styleGroup_.addAction(kStyles[i].icon, tr(kStyles[i].text));
     action->setObjectName(QString::fromLatin1(kStyles[i].name));
     action->setCheckable(true);
     styleActions_[static_cast<std::size_t>(i)] = action;

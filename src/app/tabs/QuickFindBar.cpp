@@ -10,7 +10,10 @@ namespace qvl::app {
 QuickFindBar::QuickFindBar(const std::array<QAction*, 3>& styleActions) {
   setObjectName(QStringLiteral("quickFindBar"));
   setIconSize(QSize(16, 16));
-  for (QAction* action : styleActions) addAction(action);
+  for (QAction* action : styleActions) {
+    addAction(action);
+    widgetForAction(action)->setFocusPolicy(Qt::TabFocus);
+  }
   addSeparator();
   QFont bold = findLabel_.font();
   bold.setBold(true);
@@ -21,10 +24,10 @@ QuickFindBar::QuickFindBar(const std::array<QAction*, 3>& styleActions) {
   searchCombo_.setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   addWidget(&searchCombo_);
   startButton_.setObjectName(QStringLiteral("startFindButton"));
-  startButton_.setToolTip(QStringLiteral("Start search"));
+  startButton_.setToolTip(tr("Start search"));
   startButton_.setIcon(ThemeIcon({"media-playback-start"}, QStyle::SP_MediaPlay, *this));
   endButton_.setObjectName(QStringLiteral("endSearchButton"));
-  endButton_.setToolTip(QStringLiteral("End search mode"));
+  endButton_.setToolTip(tr("End search mode (Esc)"));
   endButton_.setIcon(ThemeIcon({"window-close"}, QStyle::SP_DialogCloseButton, *this));
   addWidget(&startButton_);
   addWidget(&endButton_);

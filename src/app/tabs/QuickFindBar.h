@@ -29,7 +29,7 @@ class QuickFindBar : public QToolBar {
   void EndRequested();
 
  private:
-  QLabel findLabel_{QStringLiteral(" Find:  ")};
+  QLabel findLabel_{tr(" Find:  ")};
   QComboBox searchCombo_;
   QToolButton startButton_;
   QToolButton endButton_;

@@ -17,8 +17,10 @@
 namespace qvl::app {
 namespace {
 
-constexpr std::array<const char*, 4> kMethodNames = {"Collapsed", "Folders only", "Folders and filenames",
-                                                     ".QVL File"};
+// Translated where shown, in the Save tab's context.
+constexpr std::array<const char*, 4> kMethodNames = {
+    QT_TRANSLATE_NOOP("qvl::app::SaveTab", "Collapsed"), QT_TRANSLATE_NOOP("qvl::app::SaveTab", "Folders only"),
+    QT_TRANSLATE_NOOP("qvl::app::SaveTab", "Folders and filenames"), QT_TRANSLATE_NOOP("qvl::app::SaveTab", ".QVL File")};
 
 // The history records catalogues by their full name: a name relative to where the
 // program happened to start would mean nothing to a later search.
@@ -60,7 +62,7 @@ void SaveTab::BuildLayout() {
   createListButton_.setObjectName(QStringLiteral("createListButton"));
   statusLine_.setObjectName(QStringLiteral("saveStatusLine"));
 
-  outputBrowseButton_.setToolTip(QStringLiteral("Browse for File"));
+  outputBrowseButton_.setToolTip(tr("Browse for File"));
   outputBrowseButton_.setIcon(ThemeIcon({"folder-open"}, QStyle::SP_DirOpenIcon, *this));
   fileLayout_.addWidget(&driveLabel_, 0, 0);
   fileLayout_.addWidget(&driveCombo_, 0, 1, 1, 2);
@@ -72,7 +74,7 @@ void SaveTab::BuildLayout() {
   fileLayout_.setVerticalSpacing(2);
 
   for (int item = 0; item < 4; ++item) {
-    methodRadios_[item].setText(QString::fromLatin1(kMethodNames[item]));
+    methodRadios_[item].setText(tr(kMethodNames[item]));
     methodButtons_.addButton(&methodRadios_[item], item);
     methodLayout_.addWidget(&methodRadios_[item]);
   }
@@ -107,7 +109,7 @@ void SaveTab::BuildLayout() {
   rightColumn_.addWidget(&includeStack_);
   layout_.addLayout(&columns_);
   layout_.addWidget(&statusLine_);
-  layout_.setContentsMargins(4, 2, 4, 3);
+  layout_.setContentsMargins(4, 2, 4, 2);
   layout_.setSpacing(2);
   statusLine_.setFrameStyle(QFrame::Panel | QFrame::Sunken);
 }
@@ -144,7 +146,7 @@ ListMethod SaveTab::Method() const {
 
 void SaveTab::BrowseForOutput() {
   QString chosen = QFileDialog::getOpenFileName(this, QString(), outputFileEdit_.text(),
-                                                QStringLiteral("Any file format (*.*)"));
+                                                tr("Any file format (*.*)"));
   if (!chosen.isEmpty()) outputFileEdit_.setText(chosen);
 }
 
@@ -155,19 +157,19 @@ bool SaveTab::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void SaveTab::CheckOutputExists() {
-  foundFileLabel_.setText(FileExists(ToCore(outputFileEdit_.text())) ? QStringLiteral("Found file!") : QString());
+  foundFileLabel_.setText(FileExists(ToCore(outputFileEdit_.text())) ? tr("Found file!") : QString());
 }
 
 void SaveTab::CreateList() {
   if (!state_.Controls().createList) return;
   KeepSettings();
   if (settings_.lastOutPut.empty()) {
-    ShowError(this, QStringLiteral("Please enter the name of the output file."));
+    ShowError(this, tr("Please enter the name of the output file."));
     return;
   }
   const Drive* drive = drives_.Find(driveCombo_.currentData().toChar().toLatin1());
   if (drive == nullptr) {
-    ShowError(this, QStringLiteral("Please choose the drive to list."));
+    ShowError(this, tr("Please choose the drive to list."));
     return;
   }
   CreateListRequest request;
@@ -192,7 +194,7 @@ void SaveTab::ListingFinished(const ListingOutcome& outcome) {
   QApplication::restoreOverrideCursor();
   state_.SetListing(false);
   if (outcome.catalogue) emit CatalogueWritten(FullName(*outcome.catalogue));
-  if (outcome.complete) statusLine_.SetText(QStringLiteral("Listing complete"));
+  if (outcome.complete) statusLine_.SetText(tr("Listing complete"));
   const auto unreadable = progress_.TakeUnreadable();
   if (!unreadable.empty()) ShowUnreadable(unreadable);
   if (outcome.lockedOutput) {
@@ -206,9 +208,9 @@ void SaveTab::ShowUnreadable(const std::vector<std::string>& folders) {
   // Listed as empty, and said so: a listing that silently lacks folders would be
   // trusted as whole.
   constexpr std::size_t kShown = 20;
-  QString text = QStringLiteral("%1 folder(s) could not be read and are listed as empty:").arg(folders.size());
+  QString text = tr("%1 folder(s) could not be read and are listed as empty:").arg(folders.size());
   for (std::size_t i = 0; i < folders.size() && i < kShown; ++i) text += QLatin1Char('\n') + FromCore(folders[i]);
-  if (folders.size() > kShown) text += QStringLiteral("\n... and %1 more").arg(folders.size() - kShown);
+  if (folders.size() > kShown) text += tr("\n... and %1 more").arg(folders.size() - kShown);
   ShowMessage(this, QMessageBox::Warning, text);
 }
 

@@ -72,26 +72,26 @@ class SaveTab : public QWidget {
   QVBoxLayout leftColumn_;
   QVBoxLayout rightColumn_;
   QHBoxLayout commandRow_;
-  QGroupBox fileGroup_{QStringLiteral("File Information")};
+  QGroupBox fileGroup_{tr("File Information")};
   QGridLayout fileLayout_{&fileGroup_};
-  QLabel driveLabel_{QStringLiteral("List from drive:")};
+  QLabel driveLabel_{tr("List from drive:")};
   QComboBox driveCombo_;
-  QLabel outputLabel_{QStringLiteral("Output to file:")};
+  QLabel outputLabel_{tr("Output to file:")};
   QLineEdit outputFileEdit_;
   QToolButton outputBrowseButton_;
   QLabel foundFileLabel_;
-  QGroupBox methodGroup_{QStringLiteral("Method")};
+  QGroupBox methodGroup_{tr("Method")};
   QVBoxLayout methodLayout_{&methodGroup_};
   QButtonGroup methodButtons_;
   std::array<QRadioButton, 4> methodRadios_;
   QStackedWidget includeStack_;
-  QGroupBox includeGroup_{QStringLiteral("Include")};
+  QGroupBox includeGroup_{tr("Include")};
   QHBoxLayout includeLayout_{&includeGroup_};
-  QCheckBox fileNameCheck_{QStringLiteral("FileName")};
-  QCheckBox fileSizeCheck_{QStringLiteral("FileSize")};
-  QLabel plainTextLabel_{QStringLiteral("Plain Text File")};
-  QCheckBox skipCommentCheck_{QStringLiteral("Skip Comment")};
-  QPushButton createListButton_{QStringLiteral("Create &List")};
+  QCheckBox fileNameCheck_{tr("FileName")};
+  QCheckBox fileSizeCheck_{tr("FileSize")};
+  QLabel plainTextLabel_{tr("Plain Text File")};
+  QCheckBox skipCommentCheck_{tr("Skip Comment")};
+  QPushButton createListButton_{tr("Create &List")};
   OneLineLabel statusLine_;  // one text: the listing's progress, then "Listing complete"
 };
 

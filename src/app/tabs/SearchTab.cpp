@@ -20,7 +20,7 @@ SearchTab::SearchTab(Shared shared) : shared_(std::move(shared)) {
   totalProgress_.setObjectName(QStringLiteral("totalProgress"));
   // A long catalogue name in the history must not widen the window.
   SetUpTypedBox(searchFileCombo_, "searchFileCombo", 20);
-  startSearchButton_.setToolTip(QStringLiteral("Start Search"));
+  startSearchButton_.setToolTip(tr("Start Search"));
   startSearchButton_.setIcon(ThemeIcon({"edit-find"}, QStyle::SP_FileDialogStart, *this));
   for (QProgressBar* bar : {&fileProgress_, &totalProgress_}) {
     bar->setRange(0, 100);
@@ -67,7 +67,7 @@ void SearchTab::StartSearch() {
   const std::string choice = ToCore(searchFileCombo_.currentText());
   const bool allFiles = choice == kAllFiles;
   std::vector<std::string> files = allFiles ? shared_.history() : std::vector<std::string>{choice};
-  totalProgressLabel_.SetText(QStringLiteral("Total progress"));
+  totalProgressLabel_.SetText(tr("Total progress"));
   totalProgress_.setValue(0);
   shared_.model.ClearListView();
   emit SearchStarted();

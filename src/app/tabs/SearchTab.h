@@ -51,9 +51,9 @@ class SearchTab : public QWidget {
   Worker worker_;
   WorkProgress progress_;
   QGridLayout layout_{this};
-  QLabel searchTextLabel_{QStringLiteral("Search for:")};
+  QLabel searchTextLabel_{tr("Search for:")};
   QLineEdit searchTextEdit_;
-  QLabel searchFileLabel_{QStringLiteral("in file(s):")};
+  QLabel searchFileLabel_{tr("in file(s):")};
   QComboBox searchFileCombo_;
   QPushButton startSearchButton_;
   OneLineLabel fileProgressLabel_;
