@@ -7,8 +7,10 @@ RELEASE_BUILD ?= build-release
 FUZZ_BUILD    ?= build-fuzz
 JOBS          ?= $(shell nproc)
 # The window needs Qt 6 (with its SVG plug-ins for the icons), an icon theme and a font.
-PACKAGES      := build-essential cmake pkg-config libgtest-dev libicu-dev \
+PACKAGES      := build-essential cmake pkg-config libgtest-dev libicu-dev nlohmann-json3-dev \
                  qt6-base-dev qt6-svg-dev qt6-qpa-plugins adwaita-icon-theme fonts-dejavu-core
+# Tools the end-to-end tests run: ncdu reads the export, python3 the JSON and CSV.
+TEST_PACKAGES := ncdu python3
 BENCH_PACKAGES := findutils ncdu tree
 SUDO          := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 # Every build made here, and so CI, treats warnings as errors.
@@ -58,6 +60,7 @@ screenshots: build
 
 # Each build is made just before its tests, so a failure shows the build that has it.
 test:
+	$(MAKE) deps EXTRA_PACKAGES="$(TEST_PACKAGES)"
 	$(MAKE) build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	$(MAKE) build-asan

@@ -50,6 +50,13 @@ char* WriteRow(char* out, const ListRowView& row) {
 
 }  // namespace
 
+void AppendEscaped(std::string& out, std::string_view text) {
+  std::size_t start = out.size();
+  out.resize(start + 2 * text.size());
+  char* end = text.empty() ? out.data() + start : WriteField(out.data() + start, text);
+  out.resize(static_cast<std::size_t>(end - out.data()));
+}
+
 void PrintRow(std::ostream& out, const ListRow& row) {
   const ListRowView view{
       .isFolder = row.isFolder, .caption = row.caption, .fileSize = row.fileSize, .path = row.path,

@@ -9,6 +9,9 @@
 
 namespace qvl::cli {
 
+// `text` with tab, CR and LF written as \t, \r and \n, as in the row lines.
+void AppendEscaped(std::string& out, std::string_view text);
+
 // One row as a line of five tab-separated fields: D or F, Filename, FileSize,
 // Path, Archive; tab, CR and LF inside a field written as \t, \r and \n.
 void PrintRow(std::ostream& out, const ListRow& row);
