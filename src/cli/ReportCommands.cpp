@@ -1,4 +1,5 @@
 // Questions about catalogues as a collection: diff, dupes, unique, du, export.
+#include <charconv>
 #include <ctime>
 #include <iostream>
 
@@ -23,75 +24,60 @@
 namespace qvl::cli {
 namespace {
 
-// Lines gathered and written to stdout in large writes.
-class Lines {
- public:
-  ~Lines() { Flush(); }
-  std::string& Text() { return text_; }
-  void EndLine() {
-    text_ += '\n';
-    if (text_.size() >= (std::size_t{1} << 16)) Flush();
-  }
-  void Flush() {
-    std::cout.write(text_.data(), static_cast<std::streamsize>(text_.size()));
-    text_.clear();
-    if (!std::cout) throw IoError("Cannot write to standard output");
-  }
-
- private:
-  std::string text_;
-};
-
-void AppendSize(std::string& out, const std::optional<std::int64_t>& size) {
-  if (size) out += std::to_string(*size);
+// A number, or nothing for none.
+void AddNumber(OutputLines& lines, const std::optional<std::int64_t>& number) {
+  if (!number) return;
+  char* out = lines.Room(24);
+  lines.Commit(std::to_chars(out, out + 24, *number).ptr);
 }
 
 class DiffLines final : public DiffRows {
  public:
   void Row(const DiffRow& row) override {
-    std::string& text = lines_.Text();
-    text += DiffKindName(row.kind);
-    text += row.isFolder ? "\tD\t" : "\tF\t";
-    AppendEscaped(text, row.path);
-    text += '\t';
-    AppendSize(text, row.oldSize);
-    text += '\t';
-    AppendSize(text, row.newSize);
-    text += '\t';
-    if (row.kind == DiffKind::Moved) AppendEscaped(text, row.newPath);
-    if (row.kind == DiffKind::Changed) text += ChangedPartsText(row.changed);
+    lines_.Add(DiffKindName(row.kind));
+    lines_.Add(row.isFolder ? "\tD\t" : "\tF\t");
+    lines_.AddEscaped(row.path);
+    lines_.Add("\t");
+    AddNumber(lines_, row.oldSize);
+    lines_.Add("\t");
+    AddNumber(lines_, row.newSize);
+    lines_.Add("\t");
+    if (row.kind == DiffKind::Moved) lines_.AddEscaped(row.newPath);
+    if (row.kind == DiffKind::Changed) lines_.Add(ChangedPartsText(row.changed));
     lines_.EndLine();
   }
-  Lines lines_;
+  OutputLines lines_;
 };
 
 class DuplicateLines final : public DuplicateRows {
  public:
   void Group(const DuplicateGroupHead& head) override {
-    lines_.Text() += std::to_string(head.size) + '\t' + std::to_string(head.copies) + '\t' + std::to_string(head.wasted);
+    AddNumber(lines_, head.size);
+    lines_.Add("\t");
+    AddNumber(lines_, static_cast<std::int64_t>(head.copies));
+    lines_.Add("\t");
+    AddNumber(lines_, head.wasted);
     lines_.EndLine();
   }
   void Copy(const DuplicateCopy& copy) override {
-    std::string& text = lines_.Text();
-    text += '\t';
-    AppendEscaped(text, copy.catalogue);
-    text += '\t';
-    AppendEscaped(text, copy.path);
+    lines_.Add("\t");
+    lines_.AddEscaped(copy.catalogue);
+    lines_.Add("\t");
+    lines_.AddEscaped(copy.path);
     lines_.EndLine();
   }
-  Lines lines_;
+  OutputLines lines_;
 };
 
 class UniqueLines final : public UniqueRows {
  public:
   void File(const UniqueFile& file) override {
-    std::string& text = lines_.Text();
-    AppendSize(text, file.size);
-    text += '\t';
-    AppendEscaped(text, file.path);
+    AddNumber(lines_, file.size);
+    lines_.Add("\t");
+    lines_.AddEscaped(file.path);
     lines_.EndLine();
   }
-  Lines lines_;
+  OutputLines lines_;
 };
 
 // Standard output as a sink for the export.
@@ -140,6 +126,7 @@ int RunDiff(const std::vector<std::string>& args) {
   {
     DiffLines rows;
     counts = DiffCatalogues(parsed.positional[0], parsed.positional[1], rows, progress);
+    rows.lines_.Flush();
     progress.Clear();
   }
   std::cerr << counts.added << " added, " << counts.removed << " removed, " << counts.changed << " changed, "
@@ -157,6 +144,7 @@ int RunDupes(const std::vector<std::string>& args) {
   {
     DuplicateLines rows;
     counts = FindDuplicates(files, minSize, rows, progress);
+    rows.lines_.Flush();
     progress.Clear();
   }
   std::cerr << counts.groups << " groups of copies, " << counts.copies << " files, " << counts.wasted
@@ -180,6 +168,7 @@ int RunUnique(const std::vector<std::string>& args) {
   {
     UniqueLines rows;
     counts = FindUnique({name}, others, minSize, rows, progress);
+    rows.lines_.Flush();
     progress.Clear();
   }
   std::cerr << counts.files << " files, " << counts.bytes << " bytes, found in no other catalogue\n";
@@ -204,16 +193,16 @@ int RunDu(const std::vector<std::string>& args) {
   auto totals = FolderTotals(name, path, depth, progress);
   progress.Clear();
   if (!totals) throw std::runtime_error("There is no folder " + path + " in \"" + name + "\"");
-  Lines lines;
+  OutputLines lines;
   for (const FolderTotal& total : *totals) {
-    std::string& text = lines.Text();
-    text += std::to_string(total.bytes);
-    text += '\t';
-    text += std::to_string(total.files);
-    text += '\t';
-    AppendEscaped(text, total.path);
+    AddNumber(lines, total.bytes);
+    lines.Add("\t");
+    AddNumber(lines, total.files);
+    lines.Add("\t");
+    lines.AddEscaped(total.path);
     lines.EndLine();
   }
+  lines.Flush();
   return kSuccess;
 }
 

@@ -27,6 +27,8 @@ struct Side {
   FolderIndex folders;
   std::vector<Run> runs;
   std::vector<std::uint32_t> firstRun, lastRun;  // per folder
+  std::vector<std::uint32_t> parent;             // per folder
+  std::vector<std::uint32_t> pathClass;          // per folder: its path's class in `folders`
   std::vector<std::uint32_t> lead;               // per folder: the first folder of its path
   std::vector<std::uint32_t> nextOfPath;         // per folder: the next folder of its path
   CatalogueReader reader{std::size_t{1} << 16};
@@ -41,8 +43,12 @@ class RunRecorder final : public EntryVisitor {
     if (side_.firstRun.size() <= folder) {
       side_.firstRun.resize(folder + 1, kNone);
       side_.lastRun.resize(folder + 1, kNone);
+      side_.parent.resize(folder + 1, 0);
     }
+    side_.parent[folder] = open_.empty() ? 0 : open_.back();
+    open_.push_back(static_cast<std::uint32_t>(folder));
   }
+  void FolderClosed(std::size_t) override { open_.pop_back(); }
   void EntryRead(const StreamedEntry& streamed) override {
     if (!streamed.runStart) return;
     auto run = static_cast<std::uint32_t>(side_.runs.size());
@@ -54,6 +60,7 @@ class RunRecorder final : public EntryVisitor {
 
  private:
   Side& side_;
+  std::vector<std::uint32_t> open_;
 };
 
 void ReadSide(Side& side, const std::string& name, Progress& progress) {
@@ -64,11 +71,19 @@ void ReadSide(Side& side, const std::string& name, Progress& progress) {
   const std::size_t count = side.folders.Count();
   side.firstRun.resize(count, kNone);
   side.lastRun.resize(count, kNone);
+  side.parent.resize(count, 0);
+  side.pathClass.assign(count, kNone);
   side.lead.assign(count, kNone);
   side.nextOfPath.assign(count, kNone);
   std::vector<std::uint32_t> lastOfPath(count, kNone);
+  // Parents come before their folders: each path's class is one step from its
+  // parent's.
   for (std::size_t folder = 0; folder < count; ++folder) {
-    auto first = side.folders.Find(side.folders.Path(folder));
+    std::optional<std::uint32_t> pathClass = FolderIndex::kRootClass;
+    if (folder != FolderIndex::kRoot)
+      pathClass = side.folders.ChildClass(side.pathClass[side.parent[folder]], side.folders.Name(folder));
+    std::optional<std::size_t> first = pathClass ? side.folders.FirstOfClass(*pathClass) : std::nullopt;
+    if (pathClass) side.pathClass[folder] = *pathClass;
     auto lead = static_cast<std::uint32_t>(first && *first <= folder ? *first : folder);
     side.lead[folder] = lead;
     if (lastOfPath[lead] != kNone) side.nextOfPath[lastOfPath[lead]] = static_cast<std::uint32_t>(folder);
@@ -140,14 +155,23 @@ class Differ {
     progress.Status("Comparing");
     std::vector<bool> oldDone(old_.folders.Count(), false);
     const std::size_t count = new_.folders.Count();
+    // Each folder's path, as a class of the old catalogue's paths, when it has one.
+    std::vector<std::uint32_t> oldClass(count, kNone);
     for (std::size_t folder = 0; folder < count; ++folder) {
       if (folder % 1024 == 0) {
         progress.Pump();
         progress.Percent(PercentOf(static_cast<double>(folder), static_cast<double>(count)));
       }
+      std::optional<std::uint32_t> pathClass = FolderIndex::kRootClass;
+      if (folder != FolderIndex::kRoot) {
+        std::uint32_t parentClass = oldClass[new_.parent[folder]];
+        pathClass = parentClass == kNone ? std::nullopt
+                                         : old_.folders.ChildClass(parentClass, new_.folders.Name(folder));
+      }
+      if (pathClass) oldClass[folder] = *pathClass;
       if (new_.lead[folder] != folder) continue;
       after_.Read(new_, static_cast<std::uint32_t>(folder));
-      auto match = old_.folders.Find(new_.folders.Path(folder));
+      auto match = pathClass ? old_.folders.FirstOfClass(*pathClass) : std::nullopt;
       if (match) {
         std::uint32_t lead = old_.lead[*match];
         oldDone[lead] = true;

@@ -153,6 +153,16 @@ std::uint64_t NameSizeKey(std::string_view foldKey, std::int64_t size) {
   return Mix(std::hash<std::string_view>{}(foldKey), size);
 }
 
+std::uint64_t CaseBlindKey(std::string_view name, std::int64_t size) {
+  std::uint64_t hash = 0xCBF29CE484222325ULL;  // FNV-1a
+  for (char c : name) {
+    auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x80 || static_cast<unsigned char>((byte | 0x20) - 'a') < 26) continue;
+    hash = (hash ^ byte) * 0x100000001B3ULL;
+  }
+  return Mix(hash, size);
+}
+
 std::uint64_t HashSizeKey(const ContentHash& hash, std::int64_t size) {
   std::uint64_t low, high;
   std::memcpy(&low, hash.data(), 8);

@@ -51,6 +51,7 @@ std::vector<std::pair<std::size_t, std::size_t>> PairMoves(std::span<const Repor
 struct DuplicateGroups {
   std::vector<std::uint32_t> members;  // group g: members[starts[g], starts[g + 1])
   std::vector<std::size_t> starts{0};
+  std::vector<std::int64_t> sizes;  // group g: the size of its files
   std::size_t Count() const { return starts.size() - 1; }
   std::span<const std::uint32_t> Group(std::size_t g) const {
     return std::span<const std::uint32_t>(members).subspan(starts[g], starts[g + 1] - starts[g]);
@@ -106,6 +107,10 @@ class CopyFinder {
 // Keys: a name's fold key with its size, and a hash with its size, as 64 bits.
 std::uint64_t NameSizeKey(std::string_view foldKey, std::int64_t size);
 std::uint64_t HashSizeKey(const ContentHash& hash, std::int64_t size);
+// A key made without case folding, equal for every two names that are equal
+// without regard to case (and for many that are not): of the size and the name's
+// bytes that are ASCII but no letter, which no letter of any case folds to.
+std::uint64_t CaseBlindKey(std::string_view name, std::int64_t size);
 
 }  // namespace qvl
 

@@ -1,10 +1,54 @@
 #pragma once
 
-#include <algorithm>
-
 #include "platform/Locale.h"
 
 namespace qvl {
+
+namespace detail {
+
+// Entries numbered into groups by a key of 64 bits, then by a test of true
+// equality with each group's first entry, as keys may collide. Open addressing;
+// groups are numbered in order of their first entry.
+class KeyGroups {
+ public:
+  static constexpr std::uint32_t kEmpty = UINT32_MAX;
+
+  template <class Same>
+  std::uint32_t GroupOf(std::uint64_t key, std::uint32_t index, Same same) {
+    if ((firsts_.size() + 1) * 2 > slots_.size()) Grow();
+    for (std::size_t slot = Slot(key);; slot = (slot + 1) & (slots_.size() - 1)) {
+      Entry& at = slots_[slot];
+      if (at.group == kEmpty) {
+        at = {key, static_cast<std::uint32_t>(firsts_.size())};
+        firsts_.push_back(index);
+        return at.group;
+      }
+      if (at.key == key && same(firsts_[at.group], index)) return at.group;
+    }
+  }
+  std::uint32_t Count() const { return static_cast<std::uint32_t>(firsts_.size()); }
+
+ private:
+  struct Entry {
+    std::uint64_t key = 0;
+    std::uint32_t group = kEmpty;
+  };
+  std::size_t Slot(std::uint64_t key) const { return (key ^ (key >> 29)) & (slots_.size() - 1); }
+  void Grow() {
+    std::vector<Entry> old(slots_.empty() ? 1024 : slots_.size() * 2);
+    old.swap(slots_);
+    for (const Entry& entry : old) {
+      if (entry.group == kEmpty) continue;
+      std::size_t slot = Slot(entry.key);
+      while (slots_[slot].group != kEmpty) slot = (slot + 1) & (slots_.size() - 1);
+      slots_[slot] = entry;
+    }
+  }
+  std::vector<Entry> slots_;
+  std::vector<std::uint32_t> firsts_;
+};
+
+}  // namespace detail
 
 template <class At>
 DuplicateGroups GroupDuplicates(std::size_t count, At at, std::int64_t minSize) {
@@ -21,86 +65,66 @@ DuplicateGroups GroupDuplicates(std::size_t count, At at, std::int64_t minSize) 
 template <class At, class KeyAt>
 DuplicateGroups GroupDuplicatesKeyed(std::size_t count, At at, KeyAt nameKeyAt, std::int64_t minSize) {
   constexpr std::uint32_t kNone = UINT32_MAX, kMixed = UINT32_MAX - 1;
-  struct Keyed {
-    std::uint64_t key;
-    std::uint32_t index;
+  std::vector<std::uint32_t> hashGroup(count, kNone), nameGroup(count, kNone);
+  detail::KeyGroups byHash, byName;
+  auto sameHash = [&](std::uint32_t a, std::uint32_t b) {
+    const ReportEntry x = at(a), y = at(b);
+    return *x.size == *y.size && *x.hash == *y.hash;
   };
-  std::vector<Keyed> byName, byHash;
+  auto sameName = [&](std::uint32_t a, std::uint32_t b) {
+    const ReportEntry x = at(a), y = at(b);
+    return *x.size == *y.size && EqualIgnoringCase(x.name, y.name);
+  };
   for (std::size_t i = 0; i < count; ++i) {
     const ReportEntry file = at(i);
     if (file.isFolder || !file.size || *file.size < minSize) continue;
-    byName.push_back({nameKeyAt(i), static_cast<std::uint32_t>(i)});
-    if (file.hash) byHash.push_back({HashSizeKey(*file.hash, *file.size), static_cast<std::uint32_t>(i)});
+    auto index = static_cast<std::uint32_t>(i);
+    nameGroup[i] = byName.GroupOf(nameKeyAt(i), index, sameName);
+    if (file.hash) hashGroup[i] = byHash.GroupOf(HashSizeKey(*file.hash, *file.size), index, sameHash);
   }
-  auto byKey = [](const Keyed& a, const Keyed& b) { return a.key != b.key ? a.key < b.key : a.index < b.index; };
-  std::sort(byName.begin(), byName.end(), byKey);
-  std::sort(byHash.begin(), byHash.end(), byKey);
-
-  // Runs of one key are split into the entries that are truly equal, as keys of 64
-  // bits may collide.
-  auto classify = [&](const std::vector<Keyed>& keyed, auto same, std::vector<std::uint32_t>& groupOf) {
-    std::uint32_t groups = 0;
-    for (std::size_t start = 0; start < keyed.size();) {
-      std::size_t end = start;
-      while (end < keyed.size() && keyed[end].key == keyed[start].key) ++end;
-      for (std::size_t i = start; i < end; ++i) {
-        if (groupOf[keyed[i].index] != kNone) continue;
-        groupOf[keyed[i].index] = groups;
-        const ReportEntry first = at(keyed[i].index);
-        for (std::size_t j = i + 1; j < end; ++j)
-          if (groupOf[keyed[j].index] == kNone && same(first, at(keyed[j].index))) groupOf[keyed[j].index] = groups;
-        ++groups;
-      }
-      start = end;
-    }
-    return groups;
-  };
-  std::vector<std::uint32_t> hashGroup(count, kNone), nameGroup(count, kNone);
-  const std::uint32_t hashGroups = classify(
-      byHash, [](const ReportEntry& a, const ReportEntry& b) { return *a.size == *b.size && *a.hash == *b.hash; },
-      hashGroup);
-  const std::uint32_t nameGroups = classify(
-      byName,
-      [](const ReportEntry& a, const ReportEntry& b) { return *a.size == *b.size && EqualIgnoringCase(a.name, b.name); },
-      nameGroup);
-  byHash = {};
+  const std::uint32_t hashGroups = byHash.Count();
 
   // The one hash the hashed files of each name group share, if they do.
-  std::vector<std::uint32_t> sharedHash(nameGroups, kNone);
-  for (const Keyed& file : byName) {
-    std::uint32_t hash = hashGroup[file.index], &shared = sharedHash[nameGroup[file.index]];
-    if (hash != kNone) shared = shared == kNone || shared == hash ? hash : kMixed;
+  std::vector<std::uint32_t> sharedHash(byName.Count(), kNone);
+  for (std::size_t i = 0; i < count; ++i) {
+    if (nameGroup[i] == kNone || hashGroup[i] == kNone) continue;
+    std::uint32_t& shared = sharedHash[nameGroup[i]];
+    shared = shared == kNone || shared == hashGroup[i] ? hashGroup[i] : kMixed;
   }
-  std::vector<std::uint32_t> finalGroup(count, kNone);
-  std::vector<std::uint32_t> sizes(std::size_t{hashGroups} + nameGroups, 0);
-  for (const Keyed& file : byName) {
-    std::uint32_t hash = hashGroup[file.index], shared = sharedHash[nameGroup[file.index]];
-    std::uint32_t group = hash != kNone                       ? hash
+  // Each file's group, kept in nameGroup: a hash group's number, or hashGroups and
+  // the name group's number.
+  std::vector<std::uint32_t> sizes(std::size_t{hashGroups} + byName.Count(), 0);
+  for (std::size_t i = 0; i < count; ++i) {
+    if (nameGroup[i] == kNone) continue;
+    std::uint32_t shared = sharedHash[nameGroup[i]];
+    std::uint32_t group = hashGroup[i] != kNone                 ? hashGroup[i]
                           : shared != kNone && shared != kMixed ? shared
-                                                                : hashGroups + nameGroup[file.index];
-    finalGroup[file.index] = group;
+                                                                : hashGroups + nameGroup[i];
+    nameGroup[i] = group;
     ++sizes[group];
   }
-  byName = {};
+  hashGroup = {};
+  sharedHash = {};
 
   // Groups of two or more, numbered by their first member.
   std::vector<std::uint32_t> number(sizes.size(), kNone);
-  DuplicateGroups groups;
-  std::vector<std::size_t> counts;
+  std::vector<std::uint32_t> counts;
+  std::vector<std::int64_t> fileSizes;
   for (std::size_t i = 0; i < count; ++i) {
-    std::uint32_t group = finalGroup[i];
-    if (group == kNone || sizes[group] < 2) continue;
-    if (number[group] == kNone) {
-      number[group] = static_cast<std::uint32_t>(counts.size());
-      counts.push_back(sizes[group]);
-    }
+    std::uint32_t group = nameGroup[i];
+    if (group == kNone || sizes[group] < 2 || number[group] != kNone) continue;
+    number[group] = static_cast<std::uint32_t>(counts.size());
+    counts.push_back(sizes[group]);
+    fileSizes.push_back(*at(i).size);
   }
+  DuplicateGroups groups;
+  groups.sizes = std::move(fileSizes);
   groups.starts.resize(counts.size() + 1);
   for (std::size_t g = 0; g < counts.size(); ++g) groups.starts[g + 1] = groups.starts[g] + counts[g];
   groups.members.resize(groups.starts.back());
   std::vector<std::size_t> next(groups.starts.begin(), groups.starts.end() - 1);
   for (std::size_t i = 0; i < count; ++i) {
-    std::uint32_t group = finalGroup[i];
+    std::uint32_t group = nameGroup[i];
     if (group != kNone && number[group] != kNone) groups.members[next[number[group]]++] = static_cast<std::uint32_t>(i);
   }
   return groups;
