@@ -1,10 +1,16 @@
 #include "reports/Collection.h"
 
 #include <algorithm>
+#include <atomic>
+#include <exception>
+#include <future>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 #include "browse/FolderIndex.h"
 #include "catalogue/Fields.h"
+#include "platform/File.h"
 #include "platform/Locale.h"
 #include "reports/EntryMatch.h"
 #include "reports/EntryStream.h"
@@ -40,12 +46,12 @@ class TwiceFilter {
     bits_.assign(slots / 32, 0);
     mask_ = slots - 1;
   }
+  // Threads may add at once.
   void Add(std::uint64_t key) {
     std::size_t slot = Slot(key);
-    std::uint64_t& word = bits_[slot / 32];
-    const unsigned shift = 2 * (slot % 32);
-    // 00 -> 01 -> 11
-    word |= ((word >> shift) & 1) << (shift + 1) | std::uint64_t{1} << shift;
+    std::atomic_ref<std::uint64_t> word(bits_[slot / 32]);
+    const std::uint64_t once = std::uint64_t{1} << (2 * (slot % 32));
+    if (word.fetch_or(once, std::memory_order_relaxed) & once) word.fetch_or(once << 1, std::memory_order_relaxed);
   }
   bool Twice(std::uint64_t key) const {
     std::size_t slot = Slot(key);
@@ -108,13 +114,64 @@ struct Candidate {
   std::uint32_t hash = kNone;  // in the list of hashes
 };
 
+struct GroupOrder {
+  std::int64_t wasted, size;
+  std::uint32_t group;
+};
+
+// Copies of groups [first, end) of the order, their paths one after the other.
+struct PathBatch {
+  std::size_t first = 0, end = 0;
+  std::vector<std::uint32_t> copies;                       // candidates, in the order of the groups
+  std::vector<std::pair<std::size_t, std::size_t>> slots;  // each copy's path: (start, length) in paths
+  std::string paths;
+};
+constexpr std::size_t kBatch = std::size_t{1} << 15;
+
+std::int64_t FileSizeOf(const std::string& name) {
+  File file = File::OpenRead(name);
+  return file.Size();
+}
+
+// Runs work(i, progress) for each catalogue i on up to four threads, the caller's
+// among them; only the caller's reports progress, which is not for other threads.
+// The first failure is thrown once all have stopped.
+template <class Work>
+void ForEachFile(const std::vector<CollectionFile>& files, Progress& progress, Work work) {
+  std::atomic<std::size_t> next{0};
+  std::mutex failed;
+  std::exception_ptr failure;
+  auto run = [&](Progress& mine) {
+    for (;;) {
+      std::size_t i = next++;
+      if (i >= files.size()) return;
+      try {
+        work(i, mine);
+      } catch (...) {
+        std::lock_guard lock(failed);
+        if (!failure) failure = std::current_exception();
+        next = files.size();
+        return;
+      }
+    }
+  };
+  Progress quiet;
+  std::size_t threads = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 4);
+  threads = std::min(threads, files.size());
+  {
+    std::vector<std::jthread> helpers;
+    for (std::size_t t = 1; t < threads; ++t) helpers.emplace_back([&] { run(quiet); });
+    run(progress);
+  }
+  if (failure) std::rethrow_exception(failure);
+}
+
 }  // namespace
 
 DuplicateCounts FindDuplicates(const std::vector<CollectionFile>& catalogues, std::int64_t minSize,
                                DuplicateRows& rows, Progress& progress) {
   Collator collator;
   minSize = std::max<std::int64_t>(minSize, 0);
-  std::int64_t bytes = 0;
   std::vector<std::unique_ptr<FolderIndex>> folders;
   for (std::size_t i = 0; i < catalogues.size(); ++i) folders.push_back(std::make_unique<FolderIndex>(collator));
 
@@ -125,44 +182,70 @@ DuplicateCounts FindDuplicates(const std::vector<CollectionFile>& catalogues, st
     take(CaseBlindKey(file.name, *file.size),
          file.hash ? HashSizeKey(*file.hash, *file.size) : std::optional<std::uint64_t>());
   };
-  std::string key;
 
   // First: which keys occur more than once. Entries take some 24 bytes or more.
-  for (const CollectionFile& file : catalogues) {
-    FolderIndex sizing(collator);
-    bytes += EntryStream(file.name, sizing, progress).Size();
-  }
+  std::int64_t bytes = 0;
+  for (const CollectionFile& file : catalogues) bytes += FileSizeOf(file.name);
   TwiceFilter filter(static_cast<std::size_t>(bytes / 24));
-  for (std::size_t c = 0; c < catalogues.size(); ++c) {
-    ReadFiles(catalogues[c], *folders[c], progress, [&](const StreamedEntry& streamed) {
-      keysOf(streamed.entry, [&](std::uint64_t nameKey, std::optional<std::uint64_t> hashKey) {
-        filter.Add(nameKey);
+  ForEachFile(catalogues, progress, [&](std::size_t c, Progress& fileProgress) {
+    ReadFiles(catalogues[c], *folders[c], fileProgress, [&](const StreamedEntry& streamed) {
+      keysOf(streamed.entry, [&](std::uint64_t blindKey, std::optional<std::uint64_t> hashKey) {
+        filter.Add(blindKey);
         if (hashKey) filter.Add(*hashKey);
       });
     });
-  }
+  });
 
-  // Then the files that may have copies, with their names.
-  std::vector<Candidate> candidates;
-  std::vector<ContentHash> hashes;
-  std::string names;
-  for (std::size_t c = 0; c < catalogues.size(); ++c) {
-    ReadFiles(catalogues[c], *folders[c], progress, [&](const StreamedEntry& streamed) {
+  // Then the files that may have copies, with their names, each catalogue's apart
+  // and then put together in order.
+  struct Found {
+    std::vector<Candidate> candidates;
+    std::vector<ContentHash> hashes;
+    std::string names;
+  };
+  std::vector<Found> found(catalogues.size());
+  ForEachFile(catalogues, progress, [&](std::size_t c, Progress& fileProgress) {
+    Found& mine = found[c];
+    std::string key;
+    ReadFiles(catalogues[c], *folders[c], fileProgress, [&](const StreamedEntry& streamed) {
       const ReportEntry& file = streamed.entry;
       keysOf(file, [&](std::uint64_t blindKey, std::optional<std::uint64_t> hashKey) {
         if (!filter.Twice(blindKey) && !(hashKey && filter.Twice(*hashKey))) return;
         key.clear();
         AppendFoldKey(file.name, key);
-        Candidate candidate{NameSizeKey(key, *file.size), *file.size, names.size(), static_cast<std::uint32_t>(file.name.size()),
-                            static_cast<std::uint32_t>(streamed.folder), static_cast<std::uint32_t>(c)};
-        names += file.name;
+        Candidate candidate{NameSizeKey(key, *file.size), *file.size, mine.names.size(),
+                            static_cast<std::uint32_t>(file.name.size()), static_cast<std::uint32_t>(streamed.folder),
+                            static_cast<std::uint32_t>(c)};
+        mine.names += file.name;
         if (file.hash) {
-          candidate.hash = static_cast<std::uint32_t>(hashes.size());
-          hashes.push_back(*file.hash);
+          candidate.hash = static_cast<std::uint32_t>(mine.hashes.size());
+          mine.hashes.push_back(*file.hash);
         }
-        candidates.push_back(candidate);
+        mine.candidates.push_back(candidate);
       });
     });
+  });
+  std::vector<Candidate> candidates;
+  std::vector<ContentHash> hashes;
+  std::string names;
+  {
+    std::size_t total = 0, nameBytes = 0;
+    for (const Found& part : found) {
+      total += part.candidates.size();
+      nameBytes += part.names.size();
+    }
+    candidates.reserve(total);
+    names.reserve(nameBytes);
+    for (Found& part : found) {
+      for (Candidate candidate : part.candidates) {
+        candidate.nameStart += names.size();
+        if (candidate.hash != kNone) candidate.hash += static_cast<std::uint32_t>(hashes.size());
+        candidates.push_back(candidate);
+      }
+      names += part.names;
+      hashes.insert(hashes.end(), part.hashes.begin(), part.hashes.end());
+      part = Found();
+    }
   }
 
   auto at = [&](std::size_t i) {
@@ -176,10 +259,6 @@ DuplicateCounts FindDuplicates(const std::vector<CollectionFile>& catalogues, st
 
   // The order of the groups, sorted on keys kept side by side: most wasted first,
   // then the larger size, then the first found.
-  struct GroupOrder {
-    std::int64_t wasted, size;
-    std::uint32_t group;
-  };
   auto headOf = [&](std::size_t g) {
     DuplicateGroupHead head;
     head.size = groups.sizes[g];
@@ -200,52 +279,55 @@ DuplicateCounts FindDuplicates(const std::vector<CollectionFile>& catalogues, st
   });
 
   // Paths are made a batch of copies at a time in the order of their folders, so
-  // that the walks up each catalogue's folder tree find its folders at hand; the
-  // copies then go out in the order of the groups.
-  struct Copy {
-    std::uint32_t catalogue, folder, member, slot;
-  };
-  constexpr std::size_t kBatch = std::size_t{1} << 15;
-  std::vector<Copy> batch;
-  std::vector<std::pair<std::size_t, std::size_t>> slots;  // (start, length) in paths
-  std::string paths;
+  // that each path is made from the last one's; the next batch is made while one
+  // goes out in the order of the groups.
   std::vector<PathMaker> pathMakers;
   for (const auto& index : folders) pathMakers.emplace_back(*index);
-  DuplicateCounts counts;
-  for (std::size_t n = 0; n < order.size();) {
-    const std::size_t first = n;
-    batch.clear();
-    for (; n < order.size() && (batch.empty() || batch.size() + groups.Group(order[n].group).size() <= kBatch); ++n) {
-      for (std::uint32_t member : groups.Group(order[n].group)) {
+  auto makeBatch = [&](std::size_t first) {
+    PathBatch batch;
+    batch.first = batch.end = first;
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> byFolder;  // ((catalogue, folder), copy)
+    for (; batch.end < order.size() &&
+           (batch.copies.empty() || batch.copies.size() + groups.Group(order[batch.end].group).size() <= kBatch);
+         ++batch.end) {
+      for (std::uint32_t member : groups.Group(order[batch.end].group)) {
         const Candidate& c = candidates[member];
-        batch.push_back({c.catalogue, c.folder, member, static_cast<std::uint32_t>(batch.size())});
+        byFolder.emplace_back(std::uint64_t{c.catalogue} << 32 | c.folder, static_cast<std::uint32_t>(batch.copies.size()));
+        batch.copies.push_back(member);
       }
     }
-    std::vector<Copy> byFolder = batch;
-    std::sort(byFolder.begin(), byFolder.end(), [](const Copy& a, const Copy& b) {
-      return a.catalogue != b.catalogue ? a.catalogue < b.catalogue : a.folder < b.folder;
-    });
-    paths.clear();
-    slots.assign(batch.size(), {0, 0});
-    for (const Copy& copy : byFolder) {
-      const Candidate& c = candidates[copy.member];
-      std::size_t start = paths.size();
-      paths += pathMakers[c.catalogue].Path(c.folder);
-      paths += std::string_view(names).substr(c.nameStart, c.nameLength);
-      slots[copy.slot] = {start, paths.size() - start};
+    std::sort(byFolder.begin(), byFolder.end());
+    batch.slots.assign(batch.copies.size(), {0, 0});
+    for (auto [where, copy] : byFolder) {
+      const Candidate& c = candidates[batch.copies[copy]];
+      std::size_t start = batch.paths.size();
+      batch.paths += pathMakers[c.catalogue].Path(c.folder);
+      batch.paths += std::string_view(names).substr(c.nameStart, c.nameLength);
+      batch.slots[copy] = {start, batch.paths.size() - start};
     }
-    std::size_t slot = 0;
-    for (std::size_t g = first; g < n; ++g) {
-      DuplicateGroupHead head = headOf(order[g].group);
+    return batch;
+  };
+
+  DuplicateCounts counts;
+  PathBatch batch = makeBatch(0);
+  while (batch.first < batch.end) {
+    std::future<PathBatch> next = std::async(std::launch::async, makeBatch, batch.end);
+    progress.Pump();
+    progress.Percent(PercentOf(static_cast<double>(batch.first), static_cast<double>(order.size())));
+    std::size_t copy = 0;
+    for (std::size_t n = batch.first; n < batch.end; ++n) {
+      DuplicateGroupHead head = headOf(order[n].group);
       rows.Group(head);
       ++counts.groups;
       counts.copies += static_cast<std::int64_t>(head.copies);
       counts.wasted = AddBytes(counts.wasted, head.wasted);
-      for (std::size_t i = 0; i < head.copies; ++i, ++slot) {
-        auto [start, length] = slots[slot];
-        rows.Copy({catalogues[batch[slot].catalogue].name, std::string_view(paths).substr(start, length)});
+      for (std::size_t i = 0; i < head.copies; ++i, ++copy) {
+        auto [start, length] = batch.slots[copy];
+        rows.Copy({catalogues[candidates[batch.copies[copy]].catalogue].name,
+                   std::string_view(batch.paths).substr(start, length)});
       }
     }
+    batch = next.get();
   }
   return counts;
 }
