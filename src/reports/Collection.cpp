@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <exception>
+#include <functional>
 #include <future>
 #include <memory>
 #include <mutex>
@@ -53,6 +54,7 @@ class TwiceFilter {
     const std::uint64_t once = std::uint64_t{1} << (2 * (slot % 32));
     if (word.fetch_or(once, std::memory_order_relaxed) & once) word.fetch_or(once << 1, std::memory_order_relaxed);
   }
+  void Prefetch(std::uint64_t key) const { __builtin_prefetch(&bits_[Slot(key) / 32]); }
   bool Twice(std::uint64_t key) const {
     std::size_t slot = Slot(key);
     return (bits_[slot / 32] >> (2 * (slot % 32) + 1)) & 1;
@@ -119,14 +121,23 @@ struct GroupOrder {
   std::uint32_t group;
 };
 
+struct BatchCopy {
+  std::uint64_t where;  // catalogue << 32 | folder
+  std::size_t nameStart;
+  std::uint32_t nameLength;
+  std::uint32_t copy;  // its place in the batch
+};
+
 // Copies of groups [first, end) of the order, their paths one after the other.
 struct PathBatch {
   std::size_t first = 0, end = 0;
   std::vector<std::uint32_t> copies;                       // candidates, in the order of the groups
   std::vector<std::pair<std::size_t, std::size_t>> slots;  // each copy's path: (start, length) in paths
   std::string paths;
+  std::vector<BatchCopy> byFolder;  // the copies in the order of their folders
 };
 constexpr std::size_t kBatch = std::size_t{1} << 15;
+constexpr std::size_t kFetchAhead = 64;
 
 std::int64_t FileSizeOf(const std::string& name) {
   File file = File::OpenRead(name);
@@ -187,13 +198,23 @@ DuplicateCounts FindDuplicates(const std::vector<CollectionFile>& catalogues, st
   std::int64_t bytes = 0;
   for (const CollectionFile& file : catalogues) bytes += FileSizeOf(file.name);
   TwiceFilter filter(static_cast<std::size_t>(bytes / 24));
+  // Keys go to the filter some at a time, fetched first: each falls on a slot
+  // anywhere in it.
   ForEachFile(catalogues, progress, [&](std::size_t c, Progress& fileProgress) {
+    std::vector<std::uint64_t> keys;
+    auto addKeys = [&] {
+      for (std::uint64_t key : keys) filter.Prefetch(key);
+      for (std::uint64_t key : keys) filter.Add(key);
+      keys.clear();
+    };
     ReadFiles(catalogues[c], *folders[c], fileProgress, [&](const StreamedEntry& streamed) {
       keysOf(streamed.entry, [&](std::uint64_t blindKey, std::optional<std::uint64_t> hashKey) {
-        filter.Add(blindKey);
-        if (hashKey) filter.Add(*hashKey);
+        keys.push_back(blindKey);
+        if (hashKey) keys.push_back(*hashKey);
+        if (keys.size() >= kFetchAhead) addKeys();
       });
     });
+    addKeys();
   });
 
   // Then the files that may have copies, with their names, each catalogue's apart
@@ -206,24 +227,51 @@ DuplicateCounts FindDuplicates(const std::vector<CollectionFile>& catalogues, st
   std::vector<Found> found(catalogues.size());
   ForEachFile(catalogues, progress, [&](std::size_t c, Progress& fileProgress) {
     Found& mine = found[c];
-    std::string key;
-    ReadFiles(catalogues[c], *folders[c], fileProgress, [&](const StreamedEntry& streamed) {
-      const ReportEntry& file = streamed.entry;
-      keysOf(file, [&](std::uint64_t blindKey, std::optional<std::uint64_t> hashKey) {
-        if (!filter.Twice(blindKey) && !(hashKey && filter.Twice(*hashKey))) return;
+    mine.candidates.reserve(static_cast<std::size_t>(FileSizeOf(catalogues[c].name) / 32));
+    // Files wait in `waiting` (their names in `waitingNames`) until their slots of
+    // the filter have been fetched.
+    struct Waiting {
+      std::uint64_t blindKey;
+      std::optional<std::uint64_t> hashKey;
+      std::int64_t size;
+      std::size_t nameStart, nameLength;
+      std::uint32_t folder;
+      std::optional<ContentHash> hash;
+    };
+    std::vector<Waiting> waiting;
+    std::string waitingNames, key;
+    auto take = [&] {
+      for (const Waiting& file : waiting) {
+        filter.Prefetch(file.blindKey);
+        if (file.hashKey) filter.Prefetch(*file.hashKey);
+      }
+      for (const Waiting& file : waiting) {
+        if (!filter.Twice(file.blindKey) && !(file.hashKey && filter.Twice(*file.hashKey))) continue;
+        std::string_view name = std::string_view(waitingNames).substr(file.nameStart, file.nameLength);
         key.clear();
-        AppendFoldKey(file.name, key);
-        Candidate candidate{NameSizeKey(key, *file.size), *file.size, mine.names.size(),
-                            static_cast<std::uint32_t>(file.name.size()), static_cast<std::uint32_t>(streamed.folder),
-                            static_cast<std::uint32_t>(c)};
-        mine.names += file.name;
+        AppendFoldKey(name, key);
+        Candidate candidate{NameSizeKey(key, file.size), file.size, mine.names.size(),
+                            static_cast<std::uint32_t>(name.size()), file.folder, static_cast<std::uint32_t>(c)};
+        mine.names += name;
         if (file.hash) {
           candidate.hash = static_cast<std::uint32_t>(mine.hashes.size());
           mine.hashes.push_back(*file.hash);
         }
         mine.candidates.push_back(candidate);
+      }
+      waiting.clear();
+      waitingNames.clear();
+    };
+    ReadFiles(catalogues[c], *folders[c], fileProgress, [&](const StreamedEntry& streamed) {
+      const ReportEntry& file = streamed.entry;
+      keysOf(file, [&](std::uint64_t blindKey, std::optional<std::uint64_t> hashKey) {
+        waiting.push_back({blindKey, hashKey, *file.size, waitingNames.size(), file.name.size(),
+                           static_cast<std::uint32_t>(streamed.folder), file.hash});
+        waitingNames += file.name;
+        if (waiting.size() >= kFetchAhead) take();
       });
     });
+    take();
   });
   std::vector<Candidate> candidates;
   std::vector<ContentHash> hashes;
@@ -283,35 +331,45 @@ DuplicateCounts FindDuplicates(const std::vector<CollectionFile>& catalogues, st
   // goes out in the order of the groups.
   std::vector<PathMaker> pathMakers;
   for (const auto& index : folders) pathMakers.emplace_back(*index);
-  auto makeBatch = [&](std::size_t first) {
-    PathBatch batch;
+  // Two batches take turns, keeping their memory: fresh memory costs a page fault
+  // per page.
+  auto makeBatch = [&](PathBatch& batch, std::size_t first) {
     batch.first = batch.end = first;
-    std::vector<std::pair<std::uint64_t, std::uint32_t>> byFolder;  // ((catalogue, folder), copy)
+    batch.copies.clear();
+    batch.byFolder.clear();
+    batch.paths.clear();
     for (; batch.end < order.size() &&
            (batch.copies.empty() || batch.copies.size() + groups.Group(order[batch.end].group).size() <= kBatch);
          ++batch.end) {
-      for (std::uint32_t member : groups.Group(order[batch.end].group)) {
-        const Candidate& c = candidates[member];
-        byFolder.emplace_back(std::uint64_t{c.catalogue} << 32 | c.folder, static_cast<std::uint32_t>(batch.copies.size()));
-        batch.copies.push_back(member);
-      }
+      batch.copies.insert(batch.copies.end(), groups.Group(order[batch.end].group).begin(),
+                          groups.Group(order[batch.end].group).end());
     }
-    std::sort(byFolder.begin(), byFolder.end());
-    batch.slots.assign(batch.copies.size(), {0, 0});
-    for (auto [where, copy] : byFolder) {
+    // The copies' candidates lie anywhere: each is fetched some copies ahead.
+    for (std::size_t copy = 0; copy < batch.copies.size(); ++copy) {
+      if (copy + kFetchAhead < batch.copies.size()) __builtin_prefetch(&candidates[batch.copies[copy + kFetchAhead]]);
       const Candidate& c = candidates[batch.copies[copy]];
-      std::size_t start = batch.paths.size();
-      batch.paths += pathMakers[c.catalogue].Path(c.folder);
-      batch.paths += std::string_view(names).substr(c.nameStart, c.nameLength);
-      batch.slots[copy] = {start, batch.paths.size() - start};
+      batch.byFolder.push_back({std::uint64_t{c.catalogue} << 32 | c.folder, c.nameStart, c.nameLength,
+                                static_cast<std::uint32_t>(copy)});
     }
-    return batch;
+    std::sort(batch.byFolder.begin(), batch.byFolder.end(),
+              [](const BatchCopy& a, const BatchCopy& b) { return a.where < b.where; });
+    batch.slots.resize(batch.copies.size());
+    for (std::size_t i = 0; i < batch.byFolder.size(); ++i) {
+      if (i + kFetchAhead < batch.byFolder.size()) __builtin_prefetch(names.data() + batch.byFolder[i + kFetchAhead].nameStart);
+      const BatchCopy& copy = batch.byFolder[i];
+      std::size_t start = batch.paths.size();
+      batch.paths += pathMakers[copy.where >> 32].Path(copy.where & UINT32_MAX);
+      batch.paths += std::string_view(names).substr(copy.nameStart, copy.nameLength);
+      batch.slots[copy.copy] = {start, batch.paths.size() - start};
+    }
   };
 
   DuplicateCounts counts;
-  PathBatch batch = makeBatch(0);
-  while (batch.first < batch.end) {
-    std::future<PathBatch> next = std::async(std::launch::async, makeBatch, batch.end);
+  PathBatch batches[2];
+  makeBatch(batches[0], 0);
+  for (int turn = 0; batches[turn].first < batches[turn].end; turn = 1 - turn) {
+    const PathBatch& batch = batches[turn];
+    std::future<void> next = std::async(std::launch::async, makeBatch, std::ref(batches[1 - turn]), batch.end);
     progress.Pump();
     progress.Percent(PercentOf(static_cast<double>(batch.first), static_cast<double>(order.size())));
     std::size_t copy = 0;
@@ -327,7 +385,7 @@ DuplicateCounts FindDuplicates(const std::vector<CollectionFile>& catalogues, st
                    std::string_view(batch.paths).substr(start, length)});
       }
     }
-    batch = next.get();
+    next.get();
   }
   return counts;
 }

@@ -80,8 +80,10 @@ void ReadSide(Side& side, const std::string& name, Progress& progress) {
   // parent's.
   for (std::size_t folder = 0; folder < count; ++folder) {
     std::optional<std::uint32_t> pathClass = FolderIndex::kRootClass;
-    if (folder != FolderIndex::kRoot)
-      pathClass = side.folders.ChildClass(side.pathClass[side.parent[folder]], side.folders.Name(folder));
+    if (folder != FolderIndex::kRoot) {
+      std::uint32_t parentClass = side.pathClass[side.parent[folder]];
+      pathClass = parentClass == kNone ? std::nullopt : side.folders.ChildClass(parentClass, side.folders.Name(folder));
+    }
     std::optional<std::size_t> first = pathClass ? side.folders.FirstOfClass(*pathClass) : std::nullopt;
     if (pathClass) side.pathClass[folder] = *pathClass;
     auto lead = static_cast<std::uint32_t>(first && *first <= folder ? *first : folder);
