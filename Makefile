@@ -5,13 +5,22 @@ ASAN_BUILD    ?= build-asan
 TSAN_BUILD    ?= build-tsan
 RELEASE_BUILD ?= build-release
 FUZZ_BUILD    ?= build-fuzz
+PACKAGE_BUILD ?= build-package
 JOBS          ?= $(shell nproc)
 # The window needs Qt 6 (with its SVG plug-ins for the icons), an icon theme and a font.
 PACKAGES      := build-essential cmake pkg-config libgtest-dev libicu-dev nlohmann-json3-dev \
                  qt6-base-dev qt6-svg-dev qt6-qpa-plugins adwaita-icon-theme fonts-dejavu-core
-# Tools the end-to-end tests run: ncdu reads the export, python3 the JSON and CSV.
-TEST_PACKAGES := ncdu python3
 BENCH_PACKAGES := findutils ncdu tree
+# The tools the tests run: the desktop's validators and MIME tools, man, the
+# bash-completion framework the completions are run in (zsh and fish are optional),
+# and an X server with the tools that drive the real window and read its hints.
+# ncdu reads the reports' export, python3 their JSON and CSV.
+TEST_PACKAGES := appstream desktop-file-utils xdg-utils shared-mime-info libglib2.0-bin \
+                 bash-completion man-db xvfb xauth xdotool x11-utils ncdu python3
+# dpkg-shlibdeps (dpkg-dev, with file) finds the package's dependencies; lintian checks it.
+PACKAGE_PACKAGES := dpkg-dev file lintian
+# The package is built with the flags Debian builds its own with, hardening included.
+BUILDFLAGS    := DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get
 SUDO          := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 # Every build made here, and so CI, treats warnings as errors.
 CMAKE_FLAGS   := -DQVL_WERROR=ON
@@ -19,7 +28,7 @@ CMAKE_FLAGS   := -DQVL_WERROR=ON
 # qvl commands that run them (dupes reads catalogues on several threads).
 TSAN_TESTS    := ^(LinuxDirectory|WalkFixture|SearchFilesAhead|SearchCatalogueFile|SearchCatalogues|QvlFind|QvlSearch|QvlList|PlainListCommand|CatalogueAppend|QvlDupes|QvlUnique)\.
 
-.PHONY: all deps build build-asan build-tsan build-release run test bench fuzz screenshots clean
+.PHONY: all deps build build-asan build-tsan build-release run test package bench fuzz screenshots clean
 
 all: build
 
@@ -60,8 +69,7 @@ screenshots: build
 
 # Each build is made just before its tests, so a failure shows the build that has it.
 test:
-	$(MAKE) deps EXTRA_PACKAGES="$(TEST_PACKAGES)"
-	$(MAKE) build
+	$(MAKE) build EXTRA_PACKAGES="$(TEST_PACKAGES)"
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	$(MAKE) build-asan
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
@@ -71,6 +79,17 @@ test:
 	  ctest --output-on-failure -j $(JOBS) -R '$(TSAN_TESTS)'
 	$(MAKE) build-release
 	cd $(RELEASE_BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The Debian package, from a Release build of its own with the window:
+# $(PACKAGE_BUILD)/quorvalen_VERSION_ARCH.deb.
+package: EXTRA_PACKAGES = $(PACKAGE_PACKAGES)
+package: deps
+	cmake -S . -B $(PACKAGE_BUILD) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Release -DQVL_GUI=ON -DQVL_TESTS=OFF \
+	  -DCMAKE_CXX_FLAGS="$$($(BUILDFLAGS) CPPFLAGS) $$($(BUILDFLAGS) CXXFLAGS)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$$($(BUILDFLAGS) LDFLAGS)"
+	cmake --build $(PACKAGE_BUILD) -j $(JOBS)
+	@[ -x $(PACKAGE_BUILD)/bin/quorvalen ] || { echo "Qt 6 was not found: the package would have no window" >&2; exit 1; }
+	cd $(PACKAGE_BUILD) && cpack -G DEB
 
 bench: EXTRA_PACKAGES = $(BENCH_PACKAGES)
 bench: deps
@@ -84,4 +103,4 @@ fuzz: deps
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(RELEASE_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(RELEASE_BUILD) $(FUZZ_BUILD) $(PACKAGE_BUILD)

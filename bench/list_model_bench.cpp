@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
   for (const auto& path : paths) textBytes += path.size();
 
   qvl::app::ListModel model;
-  qvl::app::ListRowBatch batch;
+  qvl::StagedRows batch;
   QElapsedTimer clock;
   clock.start();
   for (long i = 0; i < rows; ++i) {

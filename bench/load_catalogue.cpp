@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
   int repeats = argc == 3 ? std::atoi(argv[2]) : 1;
   try {
     qvl::Collator collator;
-    qvl::Catalogue catalogue(collator);
+    qvl::Catalogue catalogue;
     qvl::Progress quiet;
     double best = 1e9;
     for (int i = 0; i < repeats; ++i) {

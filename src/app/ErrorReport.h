@@ -1,11 +1,18 @@
 #pragma once
 
+#include <QMessageBox>
 #include <QString>
 #include <exception>
 
 class QWidget;
 
 namespace qvl::app {
+
+// A message box whose text is shown as it stands: texts from catalogues and file
+// names are never read as rich text (no pictures loaded, no links followed).
+QMessageBox::StandardButton ShowMessage(QWidget* parent, QMessageBox::Icon icon, const QString& text,
+                                        QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+                                        const QString& details = {});
 
 // The program's standard error report: a message box with the error's text.
 void ShowError(QWidget* parent, const QString& text);

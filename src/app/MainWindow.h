@@ -8,13 +8,14 @@
 #include <QWidget>
 #include <string>
 
-#include "app/tabs/AboutTab.h"
+#include "app/WindowState.h"
 #include "app/model/ListModel.h"
+#include "app/tabs/AboutTab.h"
 #include "app/tabs/BrowseTab.h"
 #include "app/tabs/BrowseView.h"
-#include "app/RowStream.h"
 #include "app/tabs/SaveTab.h"
 #include "app/tabs/SearchTab.h"
+#include "app/work/RowFeed.h"
 #include "browse/Catalogue.h"
 #include "platform/Drives.h"
 #include "search/RowOrder.h"
@@ -60,7 +61,8 @@ class EvenTabWidget : public QTabWidget {
 };
 
 // The main window: five tabs above the browse area. It owns the settings, the
-// drive table and the history, and every control's enabled state.
+// drive table, the history and the window's state, and sets every control's
+// enabled state from that state in one place, UpdateActions.
 class MainWindow : public QWidget {
   Q_OBJECT
  public:
@@ -78,6 +80,7 @@ class MainWindow : public QWidget {
 
   // Sets every control's enabled state from what the program is doing.
   void UpdateActions();
+  const WindowState& State() const { return state_.State(); }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -90,22 +93,28 @@ class MainWindow : public QWidget {
   void TabChanged(int index);
   void AddToHistory(const std::string& name);
   bool ReleaseOutput(const std::string& output);
-  void OpenCatalogue(const std::string& name);
   void GrowWindow();
+  bool Working() const;
+  // Ends the program once the work it waits for is done.
+  void CloseWhenDone();
 
   WindowEnvironment environment_;
   Collator collator_;
   ProfileFile settingsFile_;
   WindowSettings settings_;
+  // A settings file that could not be read is never written over at exit.
+  bool settingsRead_ = true;
   DriveTable drives_;  // the machine's, with those of the settings file
+  StateKeeper state_{[this] { UpdateActions(); }};
   Catalogue catalogue_;  // the catalogue open for browsing
   RowOrder order_;
   ListModel model_;
-  RowFeeder feeder_{model_};
+  RowFeed feed_{model_};
   QString startUpError_;
   bool shownOnce_ = false;
   bool grown_ = false;
-  bool closeWhenListed_ = false;
+  bool closeWhenDone_ = false;
+  bool built_ = false;  // every control exists: UpdateActions may run
   int shownTab_ = SaveTabIndex;
 
   QVBoxLayout layout_{this};

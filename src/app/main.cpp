@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 
 #include "app/MainWindow.h"
 #include "app/QtText.h"
@@ -21,6 +22,11 @@ bool DisplayAvailable() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Answered before the display is looked for, so that it works anywhere.
+  if (argc == 2 && std::string_view(argv[1]) == "--version") {
+    std::fputs(qvl::VersionLine("quorvalen").c_str(), stdout);
+    return std::fflush(stdout) == 0 ? 0 : 2;
+  }
   if (!DisplayAvailable()) {
     std::fputs("quorvalen: no display to open the window on; qvl does the same work from a terminal\n", stderr);
     return 2;

@@ -4,9 +4,11 @@
 #include <cmath>
 #include <memory>
 
+#include "catalogue/CatalogueHeader.h"
 #include "catalogue/FolderNesting.h"
 #include "catalogue/Tags.h"
 #include "platform/File.h"
+#include "platform/IoError.h"
 
 namespace qvl {
 namespace {
@@ -30,20 +32,29 @@ std::string FileTitleOf(std::string_view name) {
   return std::string(slash == std::string_view::npos ? name : name.substr(slash + 1));
 }
 
-bool Catalogue::LoadCatalogue(const std::string& name, bool useProgressBar, Progress& progress) {
+std::string NotACatalogueText(std::string_view name) { return "\"" + std::string(name) + "\" is not a catalogue"; }
+
+std::string CutShortText(std::string_view name) {
+  return "\"" + std::string(name) + "\" ends before its end mark; it may be cut short";
+}
+
+std::string ReplacedCatalogueText(std::string_view name) {
+  return "The catalogue \"" + std::string(name) +
+         "\" has been deleted or replaced since it was opened.\r\nOpen it again to browse it.";
+}
+
+bool Catalogue::LoadCatalogue(const std::string& name, bool useProgressBar, Progress& progress, LoadCheck check) {
   if (!FileExists(name)) return false;
-  auto loaded = std::make_unique<Loaded>(collator_);
+  auto loaded = std::make_unique<Loaded>();
   CatalogueReader& reader = loaded->reader;
   reader.OpenCatalogue(name);
 
-  reader.ReadByte();  // the header's SectionMark, not checked
-  loaded->beginsLikeCatalogue = reader.ReadPosition() == 1 && reader.CurrentTag() == tag::SectionMark;
+  CatalogueHeader header = ReadCatalogueHeader(reader, check == LoadCheck::CatalogueOnly);
+  if (check == LoadCheck::CatalogueOnly && !header.beginsLikeCatalogue) throw IoError(NotACatalogueText(name));
+  loaded->beginsLikeCatalogue = header.beginsLikeCatalogue;
   loaded->fileTitle = FileTitleOf(name);
-  loaded->caption = reader.ReadField();
-  // A SectionMark that is the last byte is the end mark of a catalogue cut short,
-  // not a comment block.
-  if (reader.CurrentTag() == tag::SectionMark && !EndsRecords(tag::SectionMark, reader.AtEnd()))
-    loaded->comment = reader.ReadField();
+  loaded->caption = std::move(header.caption);
+  loaded->comment = std::move(header.comment);
 
   std::string path = ReadFolders(*loaded, name, useProgressBar, progress);
   // The end mark is a SectionMark as the last byte; the first byte, the header's
@@ -75,7 +86,6 @@ std::string Catalogue::ReadFolders(Loaded& loaded, const std::string& name, bool
   const std::int64_t size = reader.CatalogueSize();
   std::int64_t nextReport = 0;
   do {
-    progress.Pump();
     reader.SkipWhileAbove(tag::FolderEnd);  // entry records are passed over unread
     if (OpensFolder(reader.CurrentTag(), reader.AtEnd())) {
       folderName.clear();
@@ -101,6 +111,11 @@ std::string Catalogue::ReadFolders(Loaded& loaded, const std::string& name, bool
   } while (!reader.AtEnd());
   // As after the records of a complete file, where the root's FolderEnd closed it.
   return nesting.AnyOpen() ? folders.Path(nesting.Innermost()) : std::string();
+}
+
+bool Catalogue::Unchanged() const {
+  const CatalogueReader& reader = loaded_->reader;
+  return reader.CatalogueOpen() && StateOf(reader.OpenCatalogueName()) == reader.OpenedState();
 }
 
 std::string Catalogue::OriginText() const {

@@ -16,14 +16,24 @@ namespace qvl {
 // Archive column show it.
 std::string FileTitleOf(std::string_view name);
 
+// What the programs say of a file that is plainly no catalogue (empty, or not
+// beginning with the header's mark), of one cut short before its end mark, and of
+// an open catalogue whose file has changed since it was loaded.
+std::string NotACatalogueText(std::string_view name);
+std::string CutShortText(std::string_view name);
+std::string ReplacedCatalogueText(std::string_view name);
+
+// Which files a load takes: any file, read by the catalogue's rules (the window
+// and the searches always could), or only what begins like a catalogue.
+enum class LoadCheck { AnyFile, CatalogueOnly };
+
 // An open catalogue: its reader, which stays open after the load, its folder index
 // and what its header says. The browser, the quick find and the merge work on one.
 // Threads: one operation at a time (load, show a folder, quick find, merge). It may
 // run on a worker thread while the window's thread leaves the catalogue alone.
 class Catalogue {
  public:
-  explicit Catalogue(const Collator& collator)
-      : collator_(collator), loaded_(std::make_unique<Loaded>(collator)) {}
+  Catalogue() : loaded_(std::make_unique<Loaded>()) {}
 
   // Reads the file `name` once from front to back and builds the folder index.
   // Returns false, changing nothing, when there is no such file. A file that
@@ -32,9 +42,14 @@ class Catalogue {
   // that is cut short or malformed loads up to where its data ends; what was read
   // stays usable. Its first byte is not checked.
   //
+  // With CatalogueOnly a file that is no catalogue throws IoError
+  // (NotACatalogueText) as soon as its first byte is read, and the catalogue that
+  // was open stays.
+  //
   // Progress: once per folder, either Percent (useProgressBar) or the status text
-  // "Loading file NAME, N% done"; Pump once per pass over the records.
-  bool LoadCatalogue(const std::string& name, bool useProgressBar, Progress& progress);
+  // "Loading file NAME, N% done".
+  bool LoadCatalogue(const std::string& name, bool useProgressBar, Progress& progress,
+                     LoadCheck check = LoadCheck::AnyFile);
   void CloseCatalogue() { loaded_->reader.CloseCatalogue(); }
 
   CatalogueReader& Reader() { return loaded_->reader; }
@@ -56,6 +71,10 @@ class Catalogue {
   bool BeginsLikeCatalogue() const { return loaded_->beginsLikeCatalogue; }
   // The data ended with the end mark as its last byte: false for a file cut short.
   bool Complete() const { return loaded_->complete; }
+  // The file is still the one loaded, as it was: not deleted, replaced by another,
+  // written over in place, cut short or added to. Reading a folder of a file that
+  // has changed would give rows of the wrong folder, or none.
+  bool Unchanged() const;
   // Where the catalogue came from, as the status bar's click shows it.
   std::string OriginText() const;
 
@@ -66,7 +85,6 @@ class Catalogue {
  private:
   // What a load reads, replaced as a whole.
   struct Loaded {
-    explicit Loaded(const Collator& collator) : folders(collator) {}
     CatalogueReader reader;
     FolderIndex folders;
     std::string caption;
@@ -79,7 +97,6 @@ class Catalogue {
   static std::string ReadFolders(Loaded& loaded, const std::string& name, bool useProgressBar,
                                  Progress& progress);
 
-  const Collator& collator_;
   std::unique_ptr<Loaded> loaded_;
   std::string currentPath_;
 };

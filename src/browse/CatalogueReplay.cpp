@@ -53,7 +53,6 @@ class Replay {
   }
 
   void Enter(std::string_view name) {
-    progress_.Pump();
     if (state_.ListDepth > 0) {
       state_.ListPath += name;
       state_.ListPath += '\\';

@@ -30,9 +30,8 @@ class FolderIndex {
  public:
   static constexpr std::size_t kRoot = 0;
 
-  // Names are matched by EqualIgnoringCase alone: the collation orders names, and
-  // names it holds equal may still differ in more than letter case.
-  explicit FolderIndex(const Collator& collator) { (void)collator; }
+  // Names are matched by EqualIgnoringCase alone, not by the collation: names it
+  // holds equal may still differ in more than letter case.
 
   void Clear();
   // Room for `folders` folders whose names take `nameBytes`, so that a load does

@@ -8,7 +8,7 @@
 
 namespace qvl {
 
-bool ShowFolder(Catalogue& catalogue, std::string_view path, ListRowSink& rows, Progress& progress) {
+bool ShowFolder(Catalogue& catalogue, std::string_view path, ListRowSink& rows) {
   auto folder = catalogue.Folders().Find(path);
   if (!folder) return false;
   CatalogueReader& reader = catalogue.Reader();
@@ -16,7 +16,6 @@ bool ShowFolder(Catalogue& catalogue, std::string_view path, ListRowSink& rows, 
     throw IoError("Cannot read \"" + reader.OpenCatalogueName() + "\": the catalogue has been closed");
   catalogue.SetCurrentPath(std::string(path));
   rows.ClearListView();
-  progress.Pump();
 
   if (!SeekFolderRecords(reader, catalogue.Folders().Position(*folder))) return true;
   for (;;) {

@@ -18,7 +18,7 @@ namespace qvl {
 // has no such folder; otherwise CurrentPath becomes `path` and `rows` holds the
 // folder's rows, FileCount its files. Throws IoError when the catalogue's file is
 // closed or cannot be read.
-bool ShowFolder(Catalogue& catalogue, std::string_view path, ListRowSink& rows, Progress& progress);
+bool ShowFolder(Catalogue& catalogue, std::string_view path, ListRowSink& rows);
 
 // The status text of a folder shown: "3 file(s) in folder \Docs\".
 std::string FolderText(std::int64_t fileCount, std::string_view path);

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <vector>
 
+#include "catalogue/CatalogueHeader.h"
 #include "catalogue/Fields.h"
 #include "catalogue/FolderNesting.h"
 #include "platform/ByteSink.h"
@@ -27,11 +28,10 @@ class Merge {
         progress_(progress) {}
 
   void Run(const std::optional<CommentLines>& comment) {
-    destination_.ReadByte();  // the header's SectionMark
-    Put(tag::SectionMark, destination_.ReadField());
-    // The destination's comment is dropped; the merged file gets the one given.
-    if (destination_.CurrentTag() == tag::SectionMark && !destination_.AtEnd()) destination_.ReadField();
-    if (comment) Put(tag::SectionMark, CommentBlockText(*comment));
+    // The destination's caption stays; its comment is dropped for the one given.
+    CatalogueHeader header = ReadCatalogueHeader(destination_);
+    out_.Write(CatalogueHeaderBytes(header.caption,
+                                    comment ? std::optional(CommentBlockText(*comment)) : std::nullopt));
 
     // The source root's records lead the root.
     mergePath_ = std::string(kRewriting) + "\\";
@@ -39,7 +39,6 @@ class Merge {
     CopyRecords(FolderIndex::kRoot);
 
     while (!destination_.AtEnd()) {
-      progress_.Pump();
       unsigned char current = destination_.CurrentTag();
       if (OpensFolder(current, destination_.AtEnd())) {
         ReportProgress();
@@ -173,12 +172,38 @@ bool SameCatalogueFile(const std::string& source, const std::string& destination
   return source == destination || SameFile(source, destination);
 }
 
+namespace {
+
+// A merge must not write a result that reads as whole from files that changed
+// under it: copied over, cut short or added to while it ran.
+void CheckUnchanged(Catalogue& source, const CatalogueReader& destination, const std::string& target) {
+  CatalogueReader& reader = source.Reader();
+  const std::string& sourceName = reader.OpenCatalogueName();
+  bool sourceWhole = source.Unchanged();
+  if (sourceWhole && source.Complete()) {
+    // The end mark where it was when the source was loaded.
+    reader.SeekCatalogue(reader.CatalogueSize() - 1);
+    reader.ReadByte();
+    sourceWhole = reader.CurrentTag() == tag::SectionMark && reader.ReadPosition() == reader.CatalogueSize();
+  }
+  if (!sourceWhole)
+    throw IoError("Cannot merge \"" + sourceName + "\": it was changed while it was being merged; \"" + target +
+                  "\" is left as it was");
+  auto now = StateOf(target);
+  if (!now) ThrowIoError("replace", target, ENOENT);
+  if (now->identity != destination.OpenedState().identity)
+    throw IoError("Cannot replace \"" + target + "\": it was replaced by another file during the import");
+  if (*now != destination.OpenedState())
+    throw IoError("Cannot replace \"" + target + "\": it was changed by another program during the import");
+}
+
+}  // namespace
+
 void ImportCatalogue(Catalogue& source, const std::string& destination, bool fromListing,
                      const std::optional<CommentLines>& comment, Progress& progress) {
   const std::string target = ReplacementTarget(destination);
   CatalogueReader reader;
   reader.OpenCatalogue(destination);
-  const auto identity = IdentityOf(target);
   // Whatever the destination is, it is replaced: a file that is plainly no
   // catalogue (a text file, an empty file) is refused rather than rewritten.
   reader.ReadByte();
@@ -186,8 +211,10 @@ void ImportCatalogue(Catalogue& source, const std::string& destination, bool fro
     throw IoError("Cannot import into \"" + destination + "\": it is not a catalogue");
   reader.SeekCatalogue(0);
 
+  // The name is fixed, so it is made anew: one that is there already (another
+  // user's link, or left by a merge that was stopped) is refused, never written through.
   const std::string temporary = target + ".imp.tmp";
-  File file = File::Create(temporary);
+  File file = File::CreateExclusive(temporary);
   try {
     file.TakePermissionsOf(target);
     BufferedSink out(file);
@@ -197,10 +224,7 @@ void ImportCatalogue(Catalogue& source, const std::string& destination, bool fro
     file.Close();
     // Renaming over a file that took the destination's place meanwhile would
     // throw that file away, and over none would bring back one that was removed.
-    auto now = IdentityOf(target);
-    if (!now) ThrowIoError("replace", target, ENOENT);
-    if (now != identity)
-      throw IoError("Cannot replace \"" + target + "\": it was replaced by another file during the import");
+    CheckUnchanged(source, reader, target);
     reader.CloseCatalogue();
     RenameFile(temporary, target);
   } catch (...) {
@@ -218,7 +242,10 @@ bool ImportCatalogueFile(Catalogue& catalogue, const std::string& source, const 
                          bool fromListing, const std::optional<CommentLines>& comment, Progress& progress) {
   if (!FileExists(source)) return false;
   if (SameCatalogueFile(source, destination)) throw SameFileError();
-  if (!catalogue.LoadCatalogue(source, !fromListing, progress)) return false;
+  // What is no catalogue, or only the first part of one, would be merged as
+  // folders of garbage or as a whole that it is not.
+  if (!catalogue.LoadCatalogue(source, !fromListing, progress, LoadCheck::CatalogueOnly)) return false;
+  if (!catalogue.Complete()) throw IoError(CutShortText(source) + ", and is not merged");
   ImportCatalogue(catalogue, destination, fromListing, comment, progress);
   return true;
 }

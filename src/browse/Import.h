@@ -31,8 +31,9 @@ bool SameCatalogueFile(const std::string& source, const std::string& destination
 // is `comment` (none: no comment block). Entries are copied as they stand.
 //
 // The temporary file replaces the destination only once it is complete and on the
-// medium; on any failure the destination is left as it was and the temporary file
-// is removed. Afterwards the source's folder positions read 0 for every folder
+// medium, and only when neither file changed meanwhile; on any failure the
+// destination is left as it was and the temporary file is removed. A temporary
+// file that is there already is refused (IoError naming it), never written through. Afterwards the source's folder positions read 0 for every folder
 // copied: the caller loads a catalogue again or closes it.
 //
 // Progress: "Importing to DESTINATION, N% done" when `fromListing`, else Percent;
@@ -42,7 +43,8 @@ void ImportCatalogue(Catalogue& source, const std::string& destination, bool fro
 
 // Loads the file `source` into `catalogue` and imports it into `destination`
 // (fromListing: the load reports its progress as text). A missing source, or one
-// that is the destination, changes nothing: false, or SameFileError.
+// that is the destination, changes nothing: false, or SameFileError. A source that
+// is no catalogue, or is cut short, is refused with IoError and changes nothing.
 bool ImportCatalogueFile(Catalogue& catalogue, const std::string& source, const std::string& destination,
                          bool fromListing, const std::optional<CommentLines>& comment, Progress& progress);
 

@@ -12,7 +12,8 @@ CatalogueReader::CatalogueReader(std::size_t blockSize)
 
 void CatalogueReader::OpenCatalogue(const std::string& name) {
   File file = File::OpenRead(name);
-  size_ = file.Size();
+  openedState_ = file.State();
+  size_ = openedState_.size;
   file_ = std::move(file);
   name_ = name;
   length_ = 0;  // the block read is of another file

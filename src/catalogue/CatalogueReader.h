@@ -31,6 +31,8 @@ class CatalogueReader {
   // The name as passed to OpenCatalogue; kept after the file is closed.
   const std::string& OpenCatalogueName() const { return name_; }
   std::int64_t CatalogueSize() const { return size_; }
+  // The file as it was opened: its size and time tell whether it has been changed.
+  const FileState& OpenedState() const { return openedState_; }
 
   // The next read starts at `position`; a position outside the file reads as its end.
   void SeekCatalogue(std::int64_t position);
@@ -65,6 +67,7 @@ class CatalogueReader {
   File file_;
   std::string name_;
   std::int64_t size_ = 0;
+  FileState openedState_;
   std::size_t blockSize_;
   std::vector<unsigned char> buffer_;
   std::int64_t blockStart_ = 0;    // file offset of buffer_[0]

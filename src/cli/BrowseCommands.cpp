@@ -114,7 +114,7 @@ int RunInfo(const std::vector<std::string>& args) {
   if (parsed.positional.size() != 1) throw UsageError("info takes one catalogue file");
   const std::string& name = parsed.positional[0];
   Collator collator;
-  Catalogue catalogue(collator);
+  Catalogue catalogue;
   TerminalProgress progress;
   Load(catalogue, name, progress);
   CatalogueTotals totals = CountCatalogue(catalogue, progress);
@@ -136,11 +136,11 @@ int RunLs(const std::vector<std::string>& args) {
   const std::string& name = parsed.positional[0];
   std::string path = parsed.positional.size() == 2 ? parsed.positional[1] : "\\";
   Collator collator;
-  Catalogue catalogue(collator);
+  Catalogue catalogue;
   TerminalProgress progress;
   Load(catalogue, name, progress);
   ListRows rows;
-  if (!ShowFolder(catalogue, path, rows, progress))
+  if (!ShowFolder(catalogue, path, rows))
     throw std::runtime_error("There is no folder " + path + " in \"" + name + "\"");
   progress.Clear();
   order.Sort(rows.rows);
@@ -157,7 +157,7 @@ int RunTree(const std::vector<std::string>& args) {
   std::uint8_t rightMargin = MarginFor(parsed.Value("--margin"));
   const std::string& name = parsed.positional[0];
   Collator collator;
-  Catalogue catalogue(collator);
+  Catalogue catalogue;
   TerminalProgress progress;
   Load(catalogue, name, progress);
 

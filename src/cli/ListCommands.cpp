@@ -92,7 +92,7 @@ struct LaterHistory final : CatalogueHistory {
 ImportListing ImportInto(const Collator& collator) {
   return [&collator](const std::string& listed, const std::string& destination,
                      const std::optional<CommentLines>& comment, Progress& progress) {
-    Catalogue catalogue(collator);
+    Catalogue catalogue;
     ImportCatalogueFile(catalogue, listed, destination, true, comment, progress);
   };
 }
@@ -104,9 +104,11 @@ std::string UsageText() {
 
 Quorvalen's command-line tool: catalogues drives and reads catalogues.
 
-  qvl drives          the drives, one per line: letter, type, caption, mount point
+  qvl drives [--map L=DIR]...
+                      the drives, one per line: letter, type, caption, mount point
   qvl list DRIVE -o FILE [options]
                       list a drive into a catalogue (.qvl) or a plain list
+      -o, --output FILE   the catalogue or plain list to write
       --method M          qvl (default) | collapsed | folders | filenames
       --no-sizes          catalogue entries without file sizes
       --comment TEXT      one comment line; up to four, in order
@@ -195,7 +197,8 @@ Quorvalen's command-line tool: catalogues drives and reads catalogues.
                       as the listing sorted them, but a merged folder holds
                       the merged-in entries first and the folders a merge
                       added last
-  qvl --help          this text
+  qvl --help, -h      this text
+  qvl --version       the program's name and version
 
 DRIVE is a drive letter, with or without ":". Sizes are whole byte counts, up
 to 64 bits; a negative stored size (written by programs that keep only the low
@@ -206,8 +209,8 @@ found nothing, diff when the catalogues differ. An empty dupes, unique or du
 report is a success.
 
 Quorvalen.ini holds the settings qvl shares with the window: beside qvl, or in
-$XDG_CONFIG_HOME/Quorvalen/ (~/.config/Quorvalen/) when qvl's folder cannot be
-written. Drives of its section [Drives] (T=/home/me/Music) join the drive table,
+$XDG_CONFIG_HOME/Quorvalen/ (~/.config/Quorvalen/) when qvl is installed or its
+folder cannot be written. Drives of its section [Drives] (T=/home/me/Music) join the drive table,
 and every catalogue qvl list writes joins its history list by its absolute path.
 )";
 }

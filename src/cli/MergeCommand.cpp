@@ -16,7 +16,7 @@ int RunMerge(const std::vector<std::string>& args) {
   const std::string& destination = parsed.positional[1];
   auto comment = CommentOption(parsed);
   Collator collator;
-  Catalogue catalogue(collator);
+  Catalogue catalogue;
   TerminalProgress progress;
   // The window ignores a missing source; a command line names it.
   if (!ImportCatalogueFile(catalogue, source, destination, false, comment, progress))

@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "browse/Catalogue.h"
+#include "catalogue/CatalogueHeader.h"
 #include "catalogue/CatalogueReader.h"
 #include "catalogue/Tags.h"
 #include "platform/File.h"
@@ -44,11 +45,10 @@ std::string NamedFileProblem(const std::string& name) {
 void ThrowNamedFileProblem(const std::string& name) { throw IoError(NamedFileProblem(name)); }
 
 void LoadNamedCatalogue(Catalogue& catalogue, const std::string& name, TerminalProgress& progress) {
-  if (!catalogue.LoadCatalogue(name, true, progress)) ThrowNamedFileProblem(name);
-  if (!catalogue.BeginsLikeCatalogue()) throw IoError("\"" + name + "\" is not a catalogue");
+  if (!catalogue.LoadCatalogue(name, true, progress, LoadCheck::CatalogueOnly)) ThrowNamedFileProblem(name);
   if (!catalogue.Complete()) {
     progress.Clear();
-    std::cerr << "qvl: warning: \"" << name << "\" ends before its end mark; it may be cut short\n";
+    std::cerr << "qvl: warning: " << CutShortText(name) << '\n';
   }
 }
 
@@ -56,14 +56,12 @@ void CheckNamedCatalogue(const std::string& name, TerminalProgress& progress) {
   if (!FileExists(name)) ThrowNamedFileProblem(name);
   CatalogueReader reader;
   reader.OpenCatalogue(name);
-  reader.ReadByte();
-  if (reader.CatalogueSize() == 0 || reader.CurrentTag() != tag::SectionMark)
-    throw IoError("\"" + name + "\" is not a catalogue");
+  if (!ReadCatalogueHeader(reader, true).beginsLikeCatalogue) throw IoError(NotACatalogueText(name));
   reader.SeekCatalogue(reader.CatalogueSize() - 1);
   reader.ReadByte();
   if (reader.CatalogueSize() < 2 || reader.CurrentTag() != tag::SectionMark) {
     progress.Clear();
-    std::cerr << "qvl: warning: \"" << name << "\" ends before its end mark; it may be cut short\n";
+    std::cerr << "qvl: warning: " << CutShortText(name) << '\n';
   }
 }
 

@@ -40,7 +40,7 @@ int RunFind(const std::vector<std::string>& args) {
   const std::string& name = parsed.positional[0];
   std::string text = SearchText(parsed.positional[1]);
   Collator collator;
-  Catalogue catalogue(collator);
+  Catalogue catalogue;
   TerminalProgress progress;
   LoadNamedCatalogue(catalogue, name, progress);
   QuickFindResult result;

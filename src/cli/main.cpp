@@ -8,6 +8,7 @@
 
 #include "cli/Args.h"
 #include "cli/Commands.h"
+#include "settings/Version.h"
 
 namespace {
 
@@ -35,8 +36,13 @@ int Dispatch(const std::vector<std::string>& args) {
     std::cout << UsageText();
     return kSuccess;
   }
+  if (args[0] == "--version") {
+    std::cout << qvl::VersionLine("qvl");
+    return kSuccess;
+  }
   auto command = kCommands.find(args[0]);
-  if (command == kCommands.end()) throw UsageError("unknown command " + args[0]);
+  if (command == kCommands.end())
+    throw UsageError((args[0].starts_with('-') ? "unknown option " : "unknown command ") + args[0]);
   return command->second(std::vector<std::string>(args.begin() + 1, args.end()));
 }
 
@@ -66,7 +72,8 @@ int main(int argc, char** argv) {
     }
     return status;
   } catch (const qvl::cli::UsageError& error) {
-    std::cerr << "qvl: " << error.what() << "\n\n" << qvl::cli::UsageText();
+    // The whole usage would bury the message; it is one option away.
+    std::cerr << "qvl: " << error.what() << "\nUsage: qvl COMMAND [ARGUMENTS]; 'qvl --help' lists the commands and their options\n";
   } catch (const std::exception& error) {
     std::cerr << TerminalLines(error.what());
   }

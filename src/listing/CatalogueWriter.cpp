@@ -1,5 +1,6 @@
 #include "listing/CatalogueWriter.h"
 
+#include "catalogue/CatalogueHeader.h"
 #include "catalogue/Fields.h"
 
 namespace qvl {
@@ -19,8 +20,7 @@ void CatalogueWriter::HandOver() {
 
 void CatalogueWriter::WriteCatalogueHeader(std::string_view caption,
                                            const std::optional<CommentLines>& comment) {
-  AppendRecord(tag::SectionMark, caption);
-  if (comment) AppendRecord(tag::SectionMark, CommentBlockText(*comment));
+  pending_ += CatalogueHeaderBytes(caption, comment ? std::optional(CommentBlockText(*comment)) : std::nullopt);
   HandOver();
 }
 

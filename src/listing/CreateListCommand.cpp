@@ -9,10 +9,12 @@
 namespace qvl {
 namespace {
 
-// Opens the output as the choice asks; any failure is the one fixed message.
+// Opens the output as the choice asks; any failure is the one fixed message. The
+// listing of a catalogue append is a file of our own: one that is there already
+// (another user's, or left by a run that was stopped) is not written through.
 File OpenOutput(const std::string& name, bool append, std::string& cutText) {
   try {
-    return append ? File::OpenAppendText(name, &cutText) : File::Create(name);
+    return append ? File::OpenAppendText(name, &cutText) : File::CreateExclusive(name);
   } catch (const IoError& error) {
     throw LockedOutputError(error.what());
   }
@@ -20,9 +22,10 @@ File OpenOutput(const std::string& name, bool append, std::string& cutText) {
 
 // A new or overwritten output is written under a temporary name beside it and
 // renamed into place once complete, so that a run that fails or is killed leaves
-// the old output as it was, not a part of a listing that reads as a whole one.
-// Meanwhile the old output stays locked: a second run to it is refused, as a second
-// writer of the file itself would be. A device or pipe is written in place.
+// the old output as it was, not a part of a listing that reads as a whole one. The
+// name is one no other user can guess and take first. Meanwhile the old output
+// stays locked: a second run to it is refused, as a second writer of the file
+// itself would be. A device or pipe is written in place.
 class NewOutput {
  public:
   NewOutput() = default;
@@ -40,7 +43,7 @@ class NewOutput {
       auto status = std::filesystem::status(target_, error);
       if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) return File::Create(name);
       if (std::filesystem::exists(status)) oldOutput_ = File::LockExisting(target_);
-      File file = File::CreateReplacement(name, target_ + ".new.tmp");
+      File file = File::CreateUnique(target_ + ".new-", ".tmp", name);
       temporary_ = file.Path();
       if (oldOutput_.IsOpen()) file.TakePermissionsOf(target_);
       return file;

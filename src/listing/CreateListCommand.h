@@ -64,15 +64,16 @@ enum class CreateListResult { Complete, Cancelled };
 // The create-list command without its window: settles what to do with an existing
 // output, asks for the comment, lists the drive into a new, overwritten or
 // appended plain list or catalogue, and records a catalogue in `history`. A
-// catalogue is appended to by listing into OUTPUT.tmp and importing that into the
+// catalogue is appended to by listing into OUTPUT.tmp (made anew: one that is
+// there already is refused, never written through) and importing that into the
 // output, which keeps its content until the merged file replaces it.
 //
-// A new or overwritten output is written to OUTPUT.new.tmp and renamed over the
-// output when complete; it keeps the old output's permissions and owner.
+// A new or overwritten output is written to OUTPUT.new-RANDOM.tmp and renamed over
+// the output when complete; it keeps the old output's permissions and owner.
 //
 // Throws LockedOutputError when the output cannot be created or opened (nothing is
 // written), IoError when writing fails later: a new or overwritten output is left
-// as it was (none when there was none) and OUTPUT.new.tmp removed, an appended
+// as it was (none when there was none) and its temporary file removed, an appended
 // plain list is cut back, and in a catalogue append the catalogue is left as it was
 // and OUTPUT.tmp removed. Ends with the status "Listing complete".
 //

@@ -2,12 +2,12 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <utility>
 
 #include "platform/IoError.h"
@@ -31,6 +31,37 @@ void LockForWriting(int fd, const std::string& path, std::string_view action) {
   ThrowIoError(action, path, err == EWOULDBLOCK ? EBUSY : err);
 }
 
+FileState StateFrom(const struct stat& st) {
+  return {{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)},
+          static_cast<std::int64_t>(st.st_size),
+          static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
+}
+
+// O_EXCL never follows a link and never takes a file that is there already.
+int CreateNew(const std::string& path) {
+  int fd;
+  do {
+    fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  } while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
+// Letters and digits no one else can guess.
+std::string RandomPart() {
+  constexpr std::string_view kDigits = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  unsigned char bytes[12];
+  std::size_t got = 0;
+  while (got < sizeof bytes) {
+    ssize_t n = ::getrandom(bytes + got, sizeof bytes - got, 0);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) throw IoError(std::string("Cannot make a temporary file name: ") + std::strerror(errno));
+    got += static_cast<std::size_t>(n);
+  }
+  std::string part;
+  for (unsigned char byte : bytes) part += kDigits[byte % kDigits.size()];
+  return part;
+}
+
 std::string FolderOf(const std::string& path) {
   auto slash = path.rfind('/');
   if (slash == std::string::npos) return ".";
@@ -51,16 +82,27 @@ File File::Create(const std::string& path) {
   return file;
 }
 
-File File::CreateReplacement(const std::string& path, const std::string& temporary) {
-  int fd;
-  do {
-    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
-  } while (fd < 0 && errno == EINTR);
+File File::CreateExclusive(const std::string& path) {
+  int fd = CreateNew(path);
+  if (fd < 0 && errno == EEXIST)
+    throw IoError("Cannot create \"" + path +
+                  "\": a file of that name is in the way, perhaps left by a run that was stopped; "
+                  "remove it if no program is writing it");
   if (fd < 0) ThrowIoError("create", path, errno);
   LockForWriting(fd, path, "create");
-  File file(fd, temporary);
-  if (::ftruncate(fd, 0) != 0) ThrowIoError("truncate", temporary, errno);
-  return file;
+  return File(fd, path);
+}
+
+File File::CreateUnique(const std::string& stem, std::string_view ending, const std::string& meant) {
+  for (int attempt = 0;; ++attempt) {
+    std::string path = stem + RandomPart() + std::string(ending);
+    int fd = CreateNew(path);
+    if (fd >= 0) {
+      LockForWriting(fd, meant, "create");
+      return File(fd, path);
+    }
+    if (errno != EEXIST || attempt == 20) ThrowIoError("create", meant, errno);
+  }
 }
 
 File File::LockExisting(const std::string& path) {
@@ -97,7 +139,15 @@ File File::OpenAppendText(const std::string& path, std::string* cutText) {
 }
 
 File File::OpenRead(const std::string& path) {
-  return File(OpenOrThrow(path, O_RDONLY, "open"), path);
+  // Without O_NONBLOCK, opening a pipe waits for a writer that may never come.
+  File file(OpenOrThrow(path, O_RDONLY | O_NONBLOCK, "open"), path);
+  struct stat st {};
+  if (::fstat(file.fd_, &st) != 0) ThrowIoError("open", path, errno);
+  if (S_ISDIR(st.st_mode)) ThrowIoError("open", path, EISDIR);
+  if (!S_ISREG(st.st_mode)) throw IoError("Cannot open \"" + path + "\": it is not a regular file");
+  int flags = ::fcntl(file.fd_, F_GETFL);
+  if (flags >= 0) (void)::fcntl(file.fd_, F_SETFL, flags & ~O_NONBLOCK);
+  return file;
 }
 
 File::File(File&& other) noexcept
@@ -117,6 +167,12 @@ File::~File() { Release(); }
 void File::Release() noexcept {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
+}
+
+FileState File::State() const {
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0) ThrowIoError("get the size of", path_, errno);
+  return StateFrom(st);
 }
 
 std::int64_t File::Size() const {
@@ -164,8 +220,10 @@ void File::TakePermissionsOf(const std::string& model) {
   // Owner first: a change of owner may clear the set-id bits that fchmod then sets.
   // Not being allowed to give the file away is no failure; its group may still be.
   if (::fchown(fd_, st.st_uid, st.st_gid) != 0) {
-    if (errno == EPERM) (void)::fchown(fd_, static_cast<uid_t>(-1), st.st_gid);
-    else if (errno != EINVAL && errno != EOPNOTSUPP) ThrowIoError("set the owner of", path_, errno);
+    if (errno == EPERM) {
+      // The group may be refused too; the file then keeps its creator's.
+      [[maybe_unused]] int groupSet = ::fchown(fd_, static_cast<uid_t>(-1), st.st_gid);
+    } else if (errno != EINVAL && errno != EOPNOTSUPP) ThrowIoError("set the owner of", path_, errno);
   }
   if (::fchmod(fd_, st.st_mode & 07777) != 0) ThrowIoError("set the permissions of", path_, errno);
 }
@@ -206,15 +264,47 @@ std::optional<FileIdentity> IdentityOf(const std::string& path) {
   return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
 }
 
-std::string ReplacementTarget(const std::string& path) {
-  std::string target = path;
+std::optional<FileState> StateOf(const std::string& path) {
   struct stat st {};
-  if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-    std::error_code error;
-    auto resolved = std::filesystem::weakly_canonical(path, error);
-    if (error) ThrowIoError("follow the link", path, error.value());
-    target = resolved.string();
+  if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+  return StateFrom(st);
+}
+
+namespace {
+
+// The kernel follows a link in a sticky folder that everyone may write only when
+// the link is the follower's or the folder owner's (fs.protected_symlinks); a name
+// resolved here and then renamed over gets the same rule, whatever that setting.
+void CheckLinkMayBeFollowed(const std::string& link, const struct stat& linkStat) {
+  struct stat folder {};
+  if (::stat(FolderOf(link).c_str(), &folder) != 0) return;
+  const bool shared = (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & S_IWOTH) != 0;
+  if (shared && linkStat.st_uid != ::geteuid() && linkStat.st_uid != folder.st_uid)
+    throw IoError("Cannot write through the link \"" + link +
+                  "\": it belongs to another user, in a folder everyone may write");
+}
+
+// The name a chain of symbolic links ends in, whether or not a file is there.
+std::string FollowLinks(const std::string& path) {
+  std::string current = path;
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st {};
+    if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
+    CheckLinkMayBeFollowed(current, st);
+    std::string target(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 255) + 1, '\0');
+    ssize_t length = ::readlink(current.c_str(), target.data(), target.size());
+    if (length < 0) ThrowIoError("follow the link", current, errno);
+    target.resize(static_cast<std::size_t>(length));
+    current = target.starts_with('/') ? target : FolderOf(current) + "/" + target;
   }
+  ThrowIoError("follow the link", path, ELOOP);
+}
+
+}  // namespace
+
+std::string ReplacementTarget(const std::string& path) {
+  std::string target = FollowLinks(path);
+  struct stat st {};
   if (::stat(target.c_str(), &st) == 0) {
     if (S_ISDIR(st.st_mode)) ThrowIoError("write to", target, EISDIR);
     if (::access(target.c_str(), W_OK) != 0) ThrowIoError("write to", target, errno);
@@ -234,15 +324,9 @@ void ReplaceFile(const std::string& path, std::string_view content) {
   std::string target = ReplacementTarget(path);
   bool existed = FileExists(target);
 
-  // A name of this process's own, so two programs saving at once never share one.
-  std::string temp;
-  int fd = -1;
-  for (int attempt = 0; fd < 0; ++attempt) {
-    temp = target + "." + std::to_string(::getpid()) + "-" + std::to_string(attempt) + ".tmp";
-    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && (errno != EEXIST || attempt == 99)) ThrowIoError("create", temp, errno);
-  }
-  File file(fd, temp);
+  // A name of its own, so two programs saving at once never share one.
+  File file = File::CreateUnique(target + ".", ".tmp", target);
+  const std::string temp = file.Path();
   try {
     if (existed) file.TakePermissionsOf(target);
     file.Write(content);

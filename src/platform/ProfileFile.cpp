@@ -1,7 +1,15 @@
 #include "platform/ProfileFile.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "platform/File.h"
 #include "platform/HexDigits.h"
@@ -89,39 +97,138 @@ std::string_view LineBreakOf(std::string_view content) {
   return newline != std::string_view::npos && newline > 0 && content[newline - 1] == '\r' ? "\r\n" : "\n";
 }
 
-void Apply(std::string& content, const ProfileEntry& entry, std::string_view eol) {
-  auto lines = ParseLines(content);
-  auto span = FindSection(lines, entry.section);
-  std::string keyLine = entry.key + "=" + entry.value;
-  if (!span) {
-    if (!content.empty() && content.back() != '\n') content += eol;
-    content += "[" + entry.section + "]";
-    content.append(eol).append(keyLine).append(eol);
-    return;
-  }
-  std::size_t after = span->header;
-  for (std::size_t i = span->header + 1; i < span->end; ++i) {
-    if (lines[i].kind != Line::Kind::Key) continue;
-    if (SameName(lines[i].name, entry.key)) {
-      content.replace(lines[i].valueBegin, lines[i].textEnd - lines[i].valueBegin, entry.value);
-      return;
-    }
-    after = i;
-  }
-  // A new key goes after the section's last key, before any blank lines that follow.
-  std::string added = keyLine;
-  added += eol;
-  if (lines[after].textEnd == lines[after].end) added.insert(0, eol);
-  content.insert(lines[after].end, added);
+std::string LowerName(std::string_view name) {
+  std::string lower(name);
+  for (char& c : lower) c = AsciiLower(c);
+  return lower;
 }
+
+// The entries applied to the content in one pass over its lines: a settings file
+// with a history of thousands of keys is written in one go, not parsed per key.
+std::string ApplyAll(std::string_view content, const std::vector<ProfileEntry>& entries) {
+  const auto lines = ParseLines(content);
+  const std::string eol(LineBreakOf(content));
+
+  struct Section {
+    std::size_t anchor;  // the line new keys go after: the last key, else the header
+    std::unordered_map<std::string, std::size_t> keys;  // the first line of each key
+  };
+  std::unordered_map<std::string, Section> sections;  // the first section of each name
+  for (std::size_t i = 0, current = SIZE_MAX; i < lines.size(); ++i) {
+    if (lines[i].kind == Line::Kind::Section) {
+      auto [found, added] = sections.try_emplace(LowerName(lines[i].name), Section{i, {}});
+      current = added ? i : SIZE_MAX;
+      (void)found;
+    } else if (lines[i].kind == Line::Kind::Key && current != SIZE_MAX) {
+      Section& section = sections.at(LowerName(lines[current].name));
+      section.keys.try_emplace(LowerName(lines[i].name), i);
+      section.anchor = i;
+    }
+  }
+
+  // New keys, in the order first written: after a section's last key, or in a
+  // section added at the end.
+  struct NewKeys {
+    std::vector<std::string> keys, values;
+    std::unordered_map<std::string, std::size_t> index;
+    void Put(const ProfileEntry& entry) {
+      auto [at, added] = index.try_emplace(LowerName(entry.key), keys.size());
+      if (added) {
+        keys.push_back(entry.key);
+        values.push_back(entry.value);
+      } else {
+        values[at->second] = entry.value;
+      }
+    }
+  };
+  std::unordered_map<std::size_t, std::string> replaced;  // line: its new value
+  std::unordered_map<std::size_t, NewKeys> inserted;      // line: the keys after it
+  std::vector<std::pair<std::string, NewKeys>> newSections;
+  for (const auto& entry : entries) {
+    if (auto section = sections.find(LowerName(entry.section)); section != sections.end()) {
+      auto key = section->second.keys.find(LowerName(entry.key));
+      if (key != section->second.keys.end())
+        replaced[key->second] = entry.value;
+      else
+        inserted[section->second.anchor].Put(entry);
+      continue;
+    }
+    auto added = std::find_if(newSections.begin(), newSections.end(),
+                              [&](const auto& known) { return SameName(known.first, entry.section); });
+    if (added == newSections.end()) added = newSections.insert(newSections.end(), {entry.section, NewKeys{}});
+    added->second.Put(entry);
+  }
+
+  std::string out;
+  out.reserve(content.size() + entries.size() * 48);
+  std::size_t begin = 0;
+  for (std::size_t i = 0; i < lines.size(); begin = lines[i].end, ++i) {
+    const Line& line = lines[i];
+    if (auto value = replaced.find(i); value != replaced.end()) {
+      out.append(content.substr(begin, line.valueBegin - begin)).append(value->second);
+      out.append(content.substr(line.textEnd, line.end - line.textEnd));
+    } else {
+      out.append(content.substr(begin, line.end - begin));
+    }
+    if (auto keys = inserted.find(i); keys != inserted.end()) {
+      // A new key goes after the section's last key, before any blank lines that follow.
+      if (line.textEnd == line.end) out += eol;
+      for (std::size_t k = 0; k < keys->second.keys.size(); ++k)
+        out.append(keys->second.keys[k]).append("=").append(keys->second.values[k]).append(eol);
+    }
+  }
+  for (const auto& [name, keys] : newSections) {
+    if (!out.empty() && out.back() != '\n') out += eol;
+    out.append("[").append(name).append("]").append(eol);
+    for (std::size_t k = 0; k < keys.keys.size(); ++k) out.append(keys.keys[k]).append("=").append(keys.values[k]).append(eol);
+  }
+  return out;
+}
+
+// Held while the file is read and written anew, so that two programs sharing it
+// never lose each other's writes. The lock is on the folder: the file itself is
+// replaced by a new one at every write. A folder that cannot be opened gets none,
+// and the write then fails or not as it would have.
+class FolderLock {
+ public:
+  explicit FolderLock(const std::string& file) {
+    auto slash = file.rfind('/');
+    std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : file.substr(0, slash);
+    fd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd_ < 0) return;
+    while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+    }
+  }
+  ~FolderLock() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  FolderLock(const FolderLock&) = delete;
+  FolderLock& operator=(const FolderLock&) = delete;
+
+ private:
+  int fd_ = -1;
+};
 
 }  // namespace
 
 std::string ProfileFile::ReadContent() const {
+  // A missing file reads as empty; one that is there but cannot be read is said so,
+  // never taken for empty (and then written over with defaults).
+  struct stat st {};
+  if (::stat(path_.c_str(), &st) != 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return {};
+    ThrowIoError("read", path_, errno);
+  }
+  if (S_ISDIR(st.st_mode)) return {};
+  return ReadFileBytes(path_);
+}
+
+bool ProfileFile::Readable() const {
   try {
-    return FileExists(path_) ? ReadFileBytes(path_) : std::string();
+    ReadContent();
+    return true;
   } catch (const IoError&) {
-    return {};
+    return false;
   }
 }
 
@@ -146,12 +253,11 @@ std::vector<std::pair<std::string, std::string>> ProfileFile::ReadSection(std::s
   std::string content = ReadContent();
   auto lines = ParseLines(content);
   std::vector<std::pair<std::string, std::string>> keys;
+  std::unordered_set<std::string> seen;  // a history section holds thousands
   if (auto span = FindSection(lines, section)) {
     for (std::size_t i = span->header + 1; i < span->end; ++i) {
-      if (lines[i].kind != Line::Kind::Key) continue;
-      bool repeated = false;
-      for (const auto& known : keys) repeated = repeated || SameName(known.first, lines[i].name);
-      if (!repeated) keys.emplace_back(lines[i].name, lines[i].value.substr(0, kMaxValueLength));
+      if (lines[i].kind != Line::Kind::Key || !seen.insert(LowerName(lines[i].name)).second) continue;
+      keys.emplace_back(lines[i].name, lines[i].value.substr(0, kMaxValueLength));
     }
   }
   return keys;
@@ -166,15 +272,20 @@ void ProfileFile::WriteInteger(std::string_view section, std::string_view key, i
 }
 
 void ProfileFile::Write(const std::vector<ProfileEntry>& entries) {
-  std::string failure = "Unable to write to " + path_;
+  Update([&entries] { return entries; });
+}
+
+void ProfileFile::Update(const std::function<std::vector<ProfileEntry>()>& entriesNow) {
+  const std::string failure = "Unable to write to " + path_;
+  FolderLock lock(path_);
+  const std::vector<ProfileEntry> entries = entriesNow();
+  if (entries.empty()) return;
   for (const auto& entry : entries) {
     if (entry.value.find_first_of("\r\n") != std::string::npos)
       throw IoError(failure + ": the value of " + entry.key + " holds a line break");
   }
+  std::string content = ApplyAll(ReadContent(), entries);
   try {
-    std::string content = FileExists(path_) ? ReadFileBytes(path_) : std::string();
-    std::string eol(LineBreakOf(content));
-    for (const auto& entry : entries) Apply(content, entry, eol);
     ReplaceFile(path_, content);
   } catch (const IoError&) {
     throw IoError(failure);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,15 +21,19 @@ struct ProfileEntry {
 // line, or adds the key (and its section, and the file); no key is ever removed and
 // every other line (comments, unknown keys, blank lines, odd spacing) stays byte for
 // byte. Each call reads the file anew, so programs sharing it see each other's writes.
+// A file that is there but cannot be read throws IoError: it is not taken for an
+// empty one.
 class ProfileFile {
  public:
   static constexpr std::size_t kMaxValueLength = 2047;
 
   explicit ProfileFile(std::string path) : path_(std::move(path)) {}
   const std::string& Path() const { return path_; }
+  // False when the file is there but cannot be read.
+  bool Readable() const;
 
   // The value without the blanks around it, cut at 2047 bytes; the default when the
-  // file, the section or the key is missing, or the file cannot be read.
+  // file, the section or the key is missing.
   std::string ReadString(std::string_view section, std::string_view key, std::string_view defaultValue) const;
   // The value read by ParseProfileInteger; the default when it is not a whole number.
   int ReadInteger(std::string_view section, std::string_view key, int defaultValue) const;
@@ -42,6 +47,10 @@ class ProfileFile {
   void WriteInteger(std::string_view section, std::string_view key, int value);
   // Several keys in one replacement of the file: all of them or none.
   void Write(const std::vector<ProfileEntry>& entries);
+  // Write, with the entries chosen while the file is locked against the writes of
+  // other programs: `entriesNow` may read the file and merge with what it holds, and
+  // nothing written meanwhile is lost. No entries, no write.
+  void Update(const std::function<std::vector<ProfileEntry>()>& entriesNow);
 
  private:
   std::string ReadContent() const;

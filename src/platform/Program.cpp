@@ -29,13 +29,28 @@ std::string ProgramFolder() {
   return path.substr(0, path.rfind('/') + 1);
 }
 
+namespace {
+
+bool IsOfType(const std::string& path, mode_t type) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && (st.st_mode & S_IFMT) == type;
+}
+
+// The package's documentation folder as seen from the installed bin folder.
+std::string InstalledDocuments(const std::string& folder) { return folder + "../share/doc/quorvalen/"; }
+
+}  // namespace
+
 std::string ReadmePath() {
   std::string folder = ProgramFolder();
   std::string beside = folder + "Readme.txt";
-  struct stat st {};
-  if (::stat(beside.c_str(), &st) == 0 && S_ISREG(st.st_mode)) return beside;
-  // CMAKE_INSTALL_DOCDIR as seen from CMAKE_INSTALL_BINDIR.
-  return folder + "../share/doc/Quorvalen/Readme.txt";
+  return IsOfType(beside, S_IFREG) ? beside : InstalledDocuments(folder) + "Readme.txt";
+}
+
+// The folder, not the read-me: a system may install packages without their
+// documents, but keeps the folder for the copyright file.
+bool InstalledProgramFolder(const std::string& folder) {
+  return !IsOfType(folder + "Readme.txt", S_IFREG) && IsOfType(InstalledDocuments(folder), S_IFDIR);
 }
 
 std::string FindProgram(const std::string& name, const std::string& searchPath) {

@@ -13,6 +13,9 @@ std::string ProgramFolder();
 // The user's guide: Readme.txt beside the program (a build, a portable copy), else
 // where `cmake --install` puts it relative to the program's bin folder.
 std::string ReadmePath();
+// Whether a program's folder (with its trailing "/") is laid out as `cmake --install`
+// leaves it: no Readme.txt beside the program, the folder of ReadmePath()'s there.
+bool InstalledProgramFolder(const std::string& folder);
 
 // The program of that name in the first folder of a PATH-style list ("/usr/bin:/bin")
 // that holds it; empty when none does.

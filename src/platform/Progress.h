@@ -5,8 +5,8 @@
 namespace qvl {
 
 // How long operations of the core report to whoever started them. The window shows
-// these in its progress bars and status lines and lets pending events run in Pump;
-// the command-line tool draws a progress line on a terminal.
+// these in its progress bars and status lines; the command-line tool draws a
+// progress line on a terminal.
 //
 // Threads: called on the thread that runs the operation. A window that runs it on a
 // worker thread forwards the calls as queued signals.
@@ -19,8 +19,6 @@ class Progress {
   virtual void Percent(int percent) { (void)percent; }
   // Progress over several files, 0 to 100.
   virtual void TotalPercent(int percent) { (void)percent; }
-  // A point at which the window may process pending events.
-  virtual void Pump() {}
   // The walk could not read the folder `listPath` ("C:\Docs\Old\") and lists it as
   // empty; `reason` is the system's, such as "Permission denied".
   virtual void FolderUnreadable(std::string_view listPath, std::string_view reason) {

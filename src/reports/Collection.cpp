@@ -181,10 +181,9 @@ void ForEachFile(const std::vector<CollectionFile>& files, Progress& progress, W
 
 DuplicateCounts FindDuplicates(const std::vector<CollectionFile>& catalogues, std::int64_t minSize,
                                DuplicateRows& rows, Progress& progress) {
-  Collator collator;
   minSize = std::max<std::int64_t>(minSize, 0);
   std::vector<std::unique_ptr<FolderIndex>> folders;
-  for (std::size_t i = 0; i < catalogues.size(); ++i) folders.push_back(std::make_unique<FolderIndex>(collator));
+  for (std::size_t i = 0; i < catalogues.size(); ++i) folders.push_back(std::make_unique<FolderIndex>());
 
   // The first reading keys names cheaply (CaseBlindKey); the second makes the full
   // fold key of the files that pass.
@@ -392,12 +391,11 @@ DuplicateCounts FindDuplicates(const std::vector<CollectionFile>& catalogues, st
 
 UniqueCounts FindUnique(const CollectionFile& catalogue, const std::vector<CollectionFile>& others,
                         std::int64_t minSize, UniqueRows& rows, Progress& progress) {
-  Collator collator;
-  FolderIndex folders(collator);
+  FolderIndex folders;
   CopyFinder finder(minSize);
   ReadFiles(catalogue, folders, progress, [&](const StreamedEntry& streamed) { finder.Add(streamed.entry); });
   for (const CollectionFile& other : others) {
-    FolderIndex otherFolders(collator);
+    FolderIndex otherFolders;
     ReadFiles(other, otherFolders, progress, [&](const StreamedEntry& streamed) { finder.Offer(streamed.entry); });
   }
   UniqueCounts counts;

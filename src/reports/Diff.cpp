@@ -17,8 +17,6 @@ constexpr std::uint32_t kNone = UINT32_MAX;
 // What a diff keeps of one catalogue: its folder index, where each folder's runs of
 // entries stand, and which folders share a path.
 struct Side {
-  explicit Side(const Collator& collator) : folders(collator) {}
-
   struct Run {
     std::int64_t position;
     std::uint64_t firstOrdinal;
@@ -314,8 +312,7 @@ std::string_view DiffKindName(DiffKind kind) {
 
 DiffCounts DiffCatalogues(const std::string& oldName, const std::string& newName, DiffRows& rows,
                           Progress& progress, const DiffSources& sources) {
-  Collator collator;
-  Side oldSide(collator), newSide(collator);
+  Side oldSide, newSide;
   oldSide.facts = sources.oldFacts;
   newSide.facts = sources.newFacts;
   ReadSide(oldSide, oldName, progress);

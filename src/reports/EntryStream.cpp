@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "catalogue/CatalogueHeader.h"
 #include "catalogue/FolderNesting.h"
 
 namespace qvl {
@@ -10,11 +11,9 @@ EntryStream::EntryStream(const std::string& name, FolderIndex& folders, Progress
                          const EntryStreamOptions& options)
     : reader_(std::size_t{1} << 16), folders_(folders), progress_(progress), options_(options) {
   reader_.OpenCatalogue(name);
-  reader_.ReadByte();  // the header's SectionMark, not checked
-  caption_ = reader_.ReadField();
-  // A SectionMark that is the last byte is the end mark of a file cut short.
-  if (reader_.CurrentTag() == tag::SectionMark && !EndsRecords(tag::SectionMark, reader_.AtEnd()))
-    comment_ = reader_.ReadField();
+  CatalogueHeader header = ReadCatalogueHeader(reader_);
+  caption_ = std::move(header.caption);
+  comment_ = std::move(header.comment);
 }
 
 void EntryStream::ReportProgress() {

@@ -265,8 +265,7 @@ std::string HexText(std::string_view bytes) {
 
 std::uint64_t ExportCatalogue(const std::string& name, ByteSink& out, const ExportOptions& options,
                               Progress& progress) {
-  Collator collator;
-  FolderIndex folders(collator);
+  FolderIndex folders;
   EntryStream stream(name, folders, progress, {.facts = options.facts});
   switch (options.format) {
     case ExportFormat::JsonLines: {

@@ -42,8 +42,7 @@ class Totaller final : public EntryVisitor {
 
 std::optional<std::vector<FolderTotal>> FolderTotals(const std::string& name, std::string_view path,
                                                      std::optional<std::size_t> depth, Progress& progress) {
-  Collator collator;
-  FolderIndex folders(collator);
+  FolderIndex folders;
   EntryStream stream(name, folders, progress);
   Totaller totaller;
   stream.Run(totaller);

@@ -1,7 +1,6 @@
 #include "search/CatalogueScan.h"
 
 #include "browse/Catalogue.h"
-#include "catalogue/Fields.h"
 #include "catalogue/Tags.h"
 #include "platform/File.h"
 #include "search/SearchPattern.h"
@@ -23,14 +22,9 @@ CatalogueSearch ScanCatalogueFile(std::string_view text, const std::string& file
       watcher.Block(scan.Percent());
       continue;
     }
-    EntryParts parts = SplitEntryText(scan.Text());
-    bool isFolder = scan.Tag() == tag::SubfolderEntry;
-    rows.AddListRow({.isFolder = isFolder,
-                     .caption = parts.name,
-                     .fileSize = parts.sizeText,
-                     .path = scan.Path(),
-                     .archive = archive});
-    ++(isFolder ? result.folderHits : result.fileCount);
+    const ListRowView row = HitRow(scan, scan.Path(), archive);
+    rows.AddListRow(row);
+    ++(row.isFolder ? result.folderHits : result.fileCount);
   }
   return result;
 }

@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstring>
 
+#include "catalogue/Fields.h"
 #include "catalogue/FolderNesting.h"
 #include "catalogue/TagScan.h"
 #include "catalogue/Tags.h"
@@ -40,8 +41,9 @@ EntryScan::EntryScan(const std::string& name, const SearchPattern& pattern, bool
       wideVectors_(options.wideVectors && HasWideVectors()),
       followFolders_(followFolders),
       blockSize_(std::max<std::size_t>(options.blockSize, 1)),
-      file_(File::OpenRead(name)) {
-  size_ = file_.Size();
+      file_(File::OpenRead(name)),
+      openedState_(file_.State()) {
+  size_ = openedState_.size;
   buffer_.assign(blockSize_ + Padding(), 0);
   Fill();
   buffer_[0] = tag::SectionMark;  // the header's mark: no text lies before it
@@ -250,6 +252,15 @@ std::string_view EntryScan::RereadField(std::int64_t from, std::int64_t to) {
   reread_.resize(got);
   file_.Seek(read_);
   return reread_;
+}
+
+ListRowView HitRow(const EntryScan& scan, std::string_view path, std::string_view archive) {
+  EntryParts parts = SplitEntryText(scan.Text());
+  return {.isFolder = scan.Tag() == tag::SubfolderEntry,
+          .caption = parts.name,
+          .fileSize = parts.sizeText,
+          .path = path,
+          .archive = archive};
 }
 
 }  // namespace qvl

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "catalogue/FolderNesting.h"
+#include "catalogue/ListRow.h"
 #include "platform/File.h"
 #include "platform/Progress.h"
 #include "search/SearchPattern.h"
@@ -67,6 +68,7 @@ class EntryScan {
   // How far the scan has come, and the size of the file when it was opened.
   std::int64_t Position() const;
   std::int64_t Size() const { return size_; }
+  const FileState& OpenedState() const { return openedState_; }
   int Percent() const { return PercentOf(static_cast<double>(Position()), static_cast<double>(size_)); }
 
  private:
@@ -95,6 +97,7 @@ class EntryScan {
   bool followFolders_;
   std::size_t blockSize_;
   File file_;
+  FileState openedState_;
   std::int64_t size_ = 0;
   std::int64_t read_ = 0;  // bytes read from the file
   bool dataEnded_ = false;
@@ -132,5 +135,9 @@ class EntryScan {
   std::int64_t endPosition_ = 0;
   std::string reread_;
 };
+
+// The row of the scan's hit: its name and size text, the folder `path` that holds
+// it, and `archive` (a search across catalogues names the catalogue there).
+ListRowView HitRow(const EntryScan& scan, std::string_view path, std::string_view archive = {});
 
 }  // namespace qvl

@@ -1,6 +1,5 @@
 #include "search/QuickFind.h"
 
-#include "catalogue/Fields.h"
 #include "catalogue/Tags.h"
 #include "platform/IoError.h"
 #include "search/SearchPattern.h"
@@ -29,22 +28,20 @@ QuickFindResult FindEntries(Catalogue& catalogue, std::string_view text, ListRow
   rows.ClearListView();
   progress.Status("Searching...");
   progress.Percent(0);
-  CatalogueReader& reader = catalogue.Reader();
-  const std::string name = reader.OpenCatalogueName();
+  const CatalogueReader& reader = catalogue.Reader();
+  const std::string& name = reader.OpenCatalogueName();
   if (name.empty()) throw IoError("There is no catalogue to search: none has been opened");
-  // From the first byte of the file as it is now.
-  reader.CloseCatalogue();
-  reader.OpenCatalogue(name);
 
   SearchPattern pattern(text);
   EntryScan scan(name, pattern, false, options);
+  // The folders of the hits come from the index of the file as it was loaded.
+  if (scan.OpenedState() != reader.OpenedState()) throw IoError(ReplacedCatalogueText(name));
   const FolderIndex& folders = catalogue.Folders();
   // Hits come in runs from one folder: its path is made once per run.
   std::size_t pathFolder = SIZE_MAX;
   std::string path;
   for (auto event = scan.Next(); event != EntryScan::Event::End; event = scan.Next()) {
     if (event == EntryScan::Event::Block) {
-      progress.Pump();
       progress.Percent(scan.Percent());
       continue;
     }
@@ -55,14 +52,9 @@ QuickFindResult FindEntries(Catalogue& catalogue, std::string_view text, ListRow
         pathFolder = folder;
       }
     }
-    EntryParts parts = SplitEntryText(scan.Text());
-    if (scan.Tag() == tag::FileEntry) {
-      ++result.fileCount;
-      rows.AddListRow({.caption = parts.name, .fileSize = parts.sizeText, .path = path});
-    } else {
-      ++result.folderHits;
-      rows.AddListRow({.isFolder = true, .caption = parts.name, .path = path});
-    }
+    const ListRowView row = HitRow(scan, path);
+    rows.AddListRow(row);
+    ++(row.isFolder ? result.folderHits : result.fileCount);
   }
   return result;
 }

@@ -26,7 +26,8 @@ struct QuickFindResult {
 //
 // The file is opened again by the catalogue's name and read from its first byte;
 // the folder of each hit comes from the folder index. Throws IoError when no
-// catalogue has been loaded or its file cannot be opened or read.
+// catalogue has been loaded, its file cannot be opened or read, or it is no longer
+// the file as loaded (ReplacedCatalogueText).
 std::optional<QuickFindResult> QuickFind(Catalogue& catalogue, std::string_view text, ListRowSink& rows,
                                          Progress& progress);
 

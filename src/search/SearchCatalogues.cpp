@@ -27,7 +27,6 @@ class ProgressWatcher final : public ScanWatcher {
   void Starting(const std::string& fileName) override { progress_.FileLabel("Progress of " + fileName); }
   void Opened() override { progress_.Status("Searching..."); }
   void Block(int percent) override {
-    progress_.Pump();
     progress_.Percent(percent);
   }
 

@@ -13,19 +13,19 @@ namespace {
 
 constexpr std::string_view kIconName = "quorvalen";
 
-std::string MimePackage() {
-  std::string xml =
-      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-      "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-      "  <mime-type type=\"";
-  xml += kMimeType;
-  xml += "\">\n    <comment>";
-  xml += kFileTypeDescription;
-  xml += "</comment>\n    <icon name=\"";
-  xml += kIconName;
-  // Globs match without regard to letter case unless told otherwise.
-  xml += "\"/>\n    <glob pattern=\"*.qvl\"/>\n  </mime-type>\n</mime-info>\n";
-  return xml;
+// A desktop entry's string value: what the format reserves, escaped.
+std::string StringValue(std::string_view text) {
+  std::string value;
+  for (char c : text) {
+    switch (c) {
+      case '\\': value += "\\\\"; break;
+      case '\n': value += "\\n"; break;
+      case '\t': value += "\\t"; break;
+      case '\r': value += "\\r"; break;
+      default: value += c;
+    }
+  }
+  return value;
 }
 
 // The program as the first word of a desktop entry's Exec key: quoted, with what the
@@ -38,27 +38,26 @@ std::string ExecProgram(std::string_view path) {
     if (c == '%') quoted += '%';
   }
   quoted += '"';
-  std::string value;
-  for (char c : quoted) {
-    switch (c) {
-      case '\\': value += "\\\\"; break;
-      case '\n': value += "\\n"; break;
-      case '\t': value += "\\t"; break;
-      case '\r': value += "\\r"; break;
-      default: value += c;
-    }
-  }
-  return value;
+  return StringValue(quoted);
 }
 
+// The installed entry, with this program named in full. It has the installed entry's
+// desktop id and so hides that one: everything else must stay the same.
 std::string DesktopEntry(const std::string& programPath) {
-  std::string entry = "[Desktop Entry]\nType=Application\nName=Quorvalen\nExec=";
-  entry += ExecProgram(programPath) + " %f\nIcon=";
-  entry += kIconName;
-  entry += "\nMimeType=";
-  entry += kMimeType;
-  // Opens catalogue files; it is not a menu entry of its own.
-  entry += ";\nNoDisplay=true\nTerminal=false\n";
+  std::string_view installed = InstalledDesktopEntry();
+  std::string entry;
+  for (std::size_t start = 0; start < installed.size();) {
+    std::size_t end = installed.find('\n', start);
+    end = end == std::string_view::npos ? installed.size() : end + 1;
+    std::string_view line = installed.substr(start, end - start);
+    if (line.starts_with("Exec="))
+      entry += "Exec=" + ExecProgram(programPath) + " %f\n";
+    else if (line.starts_with("TryExec="))
+      entry += "TryExec=" + StringValue(programPath) + "\n";
+    else
+      entry += line;
+    start = end;
+  }
   return entry;
 }
 
@@ -98,8 +97,8 @@ void RegisterFileType(ProfileFile& settingsFile, const Desktop& desktop) {
     throw IoError("Cannot register the catalogue file type: neither XDG_DATA_HOME nor HOME is set");
   const std::string& home = desktop.dataHome;
   WriteInFolder(home + "/icons/hicolor/scalable/apps", std::string(kIconName) + ".svg", ProgramIconSvg());
-  WriteInFolder(home + "/mime/packages", "quorvalen.xml", MimePackage());
-  WriteInFolder(home + "/applications", "quorvalen.desktop", DesktopEntry(desktop.programPath));
+  WriteInFolder(home + "/mime/packages", "quorvalen.xml", MimePackageXml());
+  WriteInFolder(home + "/applications", std::string(kDesktopId) + ".desktop", DesktopEntry(desktop.programPath));
   RunUpdateTool("update-mime-database", home + "/mime", desktop.toolPath);
   RunUpdateTool("update-desktop-database", home + "/applications", desktop.toolPath);
   MakeSettingsFolder(settingsFile);

@@ -11,6 +11,8 @@ namespace qvl {
 // as a MIME type name, and its description.
 inline constexpr std::string_view kMimeType = "application/x-quorvalen-file";
 inline constexpr std::string_view kFileTypeDescription = "Quorvalen Drive Image File";
+// The program as the desktop knows it: the name of its desktop entry and metadata.
+inline constexpr std::string_view kDesktopId = "io.github.quorvalen.Quorvalen";
 
 // Where the file type is registered.
 struct Desktop {
@@ -24,9 +26,9 @@ struct Desktop {
 Desktop ThisDesktop();
 
 // Makes the desktop open *.qvl files, in any letter case, with the program and the
-// file as its one argument: a shared-mime-info package with the type's description
-// and icon, the program icon and a desktop entry, then update-mime-database and
-// update-desktop-database where present. Then writes ReggedFileTypes=1 into section
+// file as its one argument: the shared-mime-info package, the program icon and the
+// desktop entry an install has, with this program named in full, then
+// update-mime-database and update-desktop-database where present. Then writes ReggedFileTypes=1 into section
 // Main. A failure throws, and ReggedFileTypes stays unwritten so that the next start
 // tries again.
 void RegisterFileType(ProfileFile& settingsFile, const Desktop& desktop);
@@ -36,7 +38,10 @@ void RegisterFileType(ProfileFile& settingsFile, const Desktop& desktop);
 // registration and still has every setting. True when it registered now.
 bool RegisterFileTypeIfNeeded(ProfileFile& settingsFile, const Desktop& desktop);
 
-// The program's icon, an SVG picture.
+// The files an install puts on the desktop: the program's icon (an SVG picture), the
+// shared-mime-info package, and the desktop entry, which runs "quorvalen" by name.
 std::string_view ProgramIconSvg();
+std::string_view MimePackageXml();
+std::string_view InstalledDesktopEntry();
 
 }  // namespace qvl

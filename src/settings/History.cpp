@@ -51,13 +51,15 @@ std::vector<std::string> ReadHistory(const ProfileFile& file, const Collator& co
 }
 
 void StoredHistory::AddCatalogue(const std::string& name) {
-  // Read at the time of adding: the window may have saved its history meanwhile.
-  auto values = ReadHistoryKeys(file_);
-  std::string key = CatalogueKey(name);
-  if (std::any_of(values.begin(), values.end(), [&](const auto& known) { return CatalogueKey(known) == key; }))
-    return;
   MakeSettingsFolder(file_);
-  file_.WriteString(kHistory, ItemKey(values.size() + 1), name);
+  // Read under the lock: another program may write its history meanwhile.
+  file_.Update([&]() -> std::vector<ProfileEntry> {
+    auto values = ReadHistoryKeys(file_);
+    std::string key = CatalogueKey(name);
+    if (std::any_of(values.begin(), values.end(), [&](const auto& known) { return CatalogueKey(known) == key; }))
+      return {};
+    return {{std::string(kHistory), ItemKey(values.size() + 1), name}};
+  });
 }
 
 }  // namespace qvl

@@ -27,7 +27,9 @@ std::string SettingsFilePathFor(const std::string& programFolder, const Settings
   std::string folder = programFolder;
   if (folder.empty() || folder.back() != '/') folder += '/';
   // The file is written by replacing it, so it is the folder that must take writes.
-  if (::access(folder.c_str(), W_OK) == 0) return folder + std::string(kFileName);
+  // An installed program keeps its settings with the user even where it could
+  // write beside itself: root in /usr/bin, a user in ~/.local/bin.
+  if (::access(folder.c_str(), W_OK) == 0 && !InstalledProgramFolder(folder)) return folder + std::string(kFileName);
   std::string config;
   if (environment.configHome.starts_with('/'))
     config = environment.configHome;
@@ -55,26 +57,31 @@ void LoadSettings(const ProfileFile& file, WindowSettings& settings) {
   // An empty value, possible only by editing the file, keeps drive C.
   std::string drive = file.ReadString(kMain, "LastDrive", "C");
   settings.lastDrive = drive.empty() ? 'C' : drive[0];
-  SelectMethod(settings, std::clamp(file.ReadInteger(kMain, "Method", 3), -1, 3));
+  SelectMethod(settings, MethodOfSetting(file.ReadInteger(kMain, "Method", 3)));
   settings.rightMargin = ReadRightMargin(file);
   settings.skipComment = file.ReadInteger(kMain, "SkipComment", 0) == 1;
   for (auto& name : ReadHistoryKeys(file)) AddToHistory(settings, name);
 }
 
 void SaveSettings(ProfileFile& file, WindowSettings& settings) {
-  std::vector<ProfileEntry> entries{
-      {std::string(kMain), "LastOutPut", settings.lastOutPut},
-      {std::string(kMain), "LastDrive", std::string(1, AsciiUpper(settings.lastDrive))},
-      {std::string(kMain), "LastBrowsed", settings.lastBrowsed},
-      {std::string(kMain), "Method", std::to_string(std::clamp(settings.method, -1, 3))},
-      {std::string(kMain), "RightMargin", std::to_string(settings.rightMargin)},
-      {std::string(kMain), "SkipComment", settings.skipComment ? "1" : "0"},
-  };
-  settings.history.Sort();
-  for (int i = 0; i < settings.history.Count(); ++i)
-    entries.push_back({std::string(kHistory), ItemKey(static_cast<std::size_t>(i) + 1), settings.history.Entry(i)});
   MakeSettingsFolder(file);
-  file.Write(entries);
+  file.Update([&] {
+    std::vector<ProfileEntry> entries{
+        {std::string(kMain), "LastOutPut", settings.lastOutPut},
+        {std::string(kMain), "LastDrive", std::string(1, AsciiUpper(settings.lastDrive))},
+        {std::string(kMain), "LastBrowsed", settings.lastBrowsed},
+        {std::string(kMain), "Method", std::to_string(SettingOfMethod(settings.method))},
+        {std::string(kMain), "RightMargin", std::to_string(settings.rightMargin)},
+        {std::string(kMain), "SkipComment", settings.skipComment ? "1" : "0"},
+    };
+    // Catalogues that other programs (another window, qvl list) recorded since
+    // this one started stay in the history.
+    for (auto& name : ReadHistoryKeys(file)) settings.history.Add(std::move(name));
+    settings.history.Sort();
+    for (int i = 0; i < settings.history.Count(); ++i)
+      entries.push_back({std::string(kHistory), ItemKey(static_cast<std::size_t>(i) + 1), settings.history.Entry(i)});
+    return entries;
+  });
 }
 
 bool AddToHistory(WindowSettings& settings, const std::string& name) {
@@ -83,11 +90,19 @@ bool AddToHistory(WindowSettings& settings, const std::string& name) {
   return true;
 }
 
-void SelectMethod(WindowSettings& settings, int item) {
+void SelectMethod(WindowSettings& settings, std::optional<ListMethod> item) {
   if (item == settings.method) return;
   settings.method = item;
-  if (item >= 0) settings.lastOutPut = ReplaceExtension(settings.lastOutPut, item == 3 ? ".qvl" : ".txt");
+  if (item)
+    settings.lastOutPut = ReplaceExtension(settings.lastOutPut, item == ListMethod::Catalogue ? ".qvl" : ".txt");
 }
+
+std::optional<ListMethod> MethodOfSetting(int value) {
+  if (value < 0) return std::nullopt;
+  return static_cast<ListMethod>(std::min(value, static_cast<int>(ListMethod::Catalogue)));
+}
+
+int SettingOfMethod(std::optional<ListMethod> method) { return method ? static_cast<int>(*method) : -1; }
 
 std::string ReplaceExtension(std::string_view name, std::string_view extension) {
   auto dot = name.rfind('.');

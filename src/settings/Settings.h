@@ -1,11 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "listing/CatalogueHistory.h"
+#include "listing/ListMethod.h"
 #include "listing/PlainListWriters.h"
 #include "platform/Drives.h"
 #include "platform/Locale.h"
@@ -16,8 +18,8 @@
 namespace qvl {
 
 // Where the settings file of a program lives: "Quorvalen.ini" in the program's folder
-// when that folder can be written (the build folder, a folder on a stick), else, for a
-// program installed where its user may not write, in "Quorvalen/" of the user's
+// when that folder can be written (the build folder, a folder on a stick), else, for an
+// installed program or one where its user may not write, in "Quorvalen/" of the user's
 // configuration folder: $XDG_CONFIG_HOME when it names a folder from the root, else
 // ~/.config. With neither, the file stays beside the program.
 struct SettingsEnvironment {
@@ -44,7 +46,9 @@ struct WindowSettings {
   std::string lastOutPut;    // the output file box of the Save tab
   std::string lastBrowsed;   // the catalogue file box of the Browse tab
   char lastDrive = 'C';      // the drive selector's letter
-  int method = 0;            // the method choice: -1 (none) to 3; the layout selects 0
+  // The method choice; none when the settings choose no item. The layout selects
+  // the first item.
+  std::optional<ListMethod> method = ListMethod::Collapsed;
   std::uint8_t rightMargin = kDefaultRightMargin;
   bool skipComment = false;  // Skip Comment
   HistoryList history;
@@ -59,7 +63,9 @@ struct WindowSettings {
 void LoadSettings(const ProfileFile& file, WindowSettings& settings);
 
 // Writes section Main and the history, sorted, as Item1 to ItemN in one replacement
-// of the file; keys above ItemN stay as they are.
+// of the file; keys above ItemN stay as they are. The history written is this one
+// merged with what the file holds now, under the file's lock, so that no catalogue
+// another program recorded meanwhile is lost.
 void SaveSettings(ProfileFile& file, WindowSettings& settings);
 
 // Adds a catalogue to the history unless it names a file there already, and then at
@@ -78,8 +84,13 @@ class SessionHistory : public CatalogueHistory {
 
 // The method-change rule: selects the item, and when the selection changes to an
 // item, gives the output name the method's extension (".qvl" for the catalogue, else
-// ".txt"). Selecting none (-1) leaves the name alone.
-void SelectMethod(WindowSettings& settings, int item);
+// ".txt"). Selecting none leaves the name alone.
+void SelectMethod(WindowSettings& settings, std::optional<ListMethod> item);
+
+// The settings file's "Method": the item's number, -1 for none; a number out of
+// range is taken as the nearest (7 is the catalogue, -5 none).
+std::optional<ListMethod> MethodOfSetting(int value);
+int SettingOfMethod(std::optional<ListMethod> method);
 
 // The name with the extension replaced: from its last "." after the last "/", "\" or
 // ":" on; appended when there is none; an empty name becomes the extension alone.

@@ -4,6 +4,10 @@
 
 namespace qvl {
 
+std::string VersionLine(std::string_view program) {
+  return std::string(program) + " (Quorvalen) " + std::string(kVersionNumber) + "\n";
+}
+
 std::string CommentStamp(std::time_t when) {
   return "Created " + ShortDateText(when) + "," + LongTimeText(when) + " using " + std::string(kVersionText);
 }

@@ -14,9 +14,12 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <fstream>
+
 #include "app/WindowHarness.h"
 #include "app/WindowTests.h"
 #include "app/tabs/BrowseView.h"
+#include "app/tabs/OneLineLabel.h"
 #include "support/Bytes.h"
 
 using namespace qvl;
@@ -126,10 +129,10 @@ class BrowseTest : public QObject {
     WindowHarness harness;
     auto& views = harness.Find<QStackedWidget>("browseViews");
     QCOMPARE(views.currentWidget()->objectName(), QStringLiteral("reportView"));
-    harness.Find<QToolButton>("listButton").click();
+    harness.StyleButton("navigationBar", "listAction").click();
     QCOMPARE(views.currentWidget()->objectName(), QStringLiteral("listView"));
-    QVERIFY(harness.Find<QToolButton>("listButton").isChecked());
-    QVERIFY(!harness.Find<QToolButton>("reportButton").isChecked());
+    QVERIFY(harness.StyleButton("navigationBar", "listAction").isChecked());
+    QVERIFY(!harness.StyleButton("navigationBar", "reportAction").isChecked());
   }
 
   void ImportMergesIntoTheOpenCatalogue() {
@@ -142,7 +145,7 @@ class BrowseTest : public QObject {
     QCOMPARE(NextMessage([&] { browse.ImportFrom(harness.Folder() / "./disk.qvl"); }),
              QStringLiteral("Source and destination is the same!\nAborting,"));
     browse.ImportFrom(harness.Folder() / "other.qvl");
-    QTRY_VERIFY(!browse.Busy());
+    QVERIFY(harness.WaitUntilIdle());
     // The folder shown before is shown again, with the other catalogue's entries.
     QCOMPARE(harness.ListTexts(0), (QStringList{"new.txt", "a.txt"}));
     std::string merged = test::ReadFile(harness.Folder() / "disk.qvl");
@@ -194,6 +197,82 @@ class BrowseTest : public QObject {
     QCOMPARE(harness.ListTexts(0).size(), 0);
   }
 
+  // A path typed is taken as typed: the box never completes it into another one.
+  void APathTypedIsTakenAsTyped() {
+    WindowHarness harness;
+    test::WriteFile(harness.Folder() / "disk.qvl", kDisk);
+    harness.OpenCatalogue(harness.Folder() / "disk.qvl");
+    DoubleClickRow(harness, QStringLiteral("Docs"));
+    harness.Find<QToolButton>("backButton").click();
+    auto& paths = harness.Find<QComboBox>("pathCombo");
+    paths.lineEdit()->clear();
+    QTest::keyClicks(paths.lineEdit(), QStringLiteral("\\D"));
+    test::PressKey(*paths.lineEdit(), Qt::Key_Return);
+    QCOMPARE(paths.lineEdit()->text(), QStringLiteral("\\D"));
+    QCOMPARE(harness.PanelText("folderPanel"), QStringLiteral("2 file(s) in folder \\"));
+  }
+
+  // Texts from a catalogue are shown as they stand, on one line: markup is no
+  // markup (a picture of a pipe would hang the window), and a caption of thousands
+  // of lines does not make the window grow.
+  void CatalogueTextsAreShownAsTheyStand() {
+    WindowHarness harness;
+    std::string caption = "c: [<b>bold</b><img src=\"/dev/zero\">";
+    for (int i = 0; i < 5000; ++i) caption += "\r\n";
+    caption += "]";
+    test::WriteFile(harness.Folder() / "odd.qvl", std::string(1, '\0') + caption + test::Bytes("\x02\x00"));
+    harness.Window().show();
+    harness.OpenCatalogue(harness.Folder() / "odd.qvl");
+    QVERIFY(harness.Window().minimumSizeHint().height() <= 517);
+    auto& drive = harness.Find<QLabel>("drivePanel");
+    QCOMPARE(drive.textFormat(), Qt::PlainText);
+    QVERIFY(drive.x() > harness.Find<QLabel>("catalogueNamePanel").geometry().right());  // side by side
+    QVERIFY(!drive.text().contains(QLatin1Char('\n')));
+    Qt::TextFormat format = Qt::AutoText;
+    QString shown;
+    test::WhenDialogOpens([&](QWidget& dialog) {
+      format = static_cast<QMessageBox&>(dialog).textFormat();
+      shown = static_cast<QMessageBox&>(dialog).text();
+      static_cast<QMessageBox&>(dialog).accept();
+    });
+    QTest::mouseClick(&harness.Find<QWidget>("browseStatusBar"), Qt::LeftButton);
+    QTRY_VERIFY(!shown.isEmpty());
+    QCOMPARE(format, Qt::PlainText);
+    QVERIFY(shown.startsWith(QStringLiteral("Created from c: [<b>bold</b><img")));
+  }
+
+  // A file that is no catalogue is refused as qvl refuses it, and the catalogue
+  // open stays; one cut short opens with qvl's warning.
+  void FilesThatAreNoCatalogueAndCutShortOnes() {
+    WindowHarness harness;
+    const std::string disk = harness.Folder() / "disk.qvl", text = harness.Folder() / "notes.qvl",
+                      cut = harness.Folder() / "cut.qvl";
+    test::WriteFile(disk, kDisk);
+    test::WriteFile(text, "notes\n");
+    test::WriteFile(cut, kDisk.substr(0, kDisk.size() - 2));
+    harness.OpenCatalogue(disk);
+    QCOMPARE(NextMessage([&] { harness.OpenCatalogue(text); }),
+             QStringLiteral("\"%1\" is not a catalogue").arg(QString::fromStdString(text)));
+    QCOMPARE(harness.PanelText("catalogueNamePanel"), QStringLiteral("disk.qvl"));
+    QCOMPARE(harness.ListTexts(0).size(), 4);
+    QCOMPARE(NextMessage([&] { harness.OpenCatalogue(cut); }),
+             QStringLiteral("\"%1\" ends before its end mark; it may be cut short").arg(QString::fromStdString(cut)));
+    QCOMPARE(harness.PanelText("catalogueNamePanel"), QStringLiteral("cut.qvl"));
+  }
+
+  // Written over in place (the same file, another content): its folders are not
+  // read through the index of what it was.
+  void ACatalogueRewrittenInPlace() {
+    WindowHarness harness;
+    const std::string disk = harness.Folder() / "disk.qvl";
+    test::WriteFile(disk, kDisk);
+    harness.OpenCatalogue(disk);
+    std::ofstream(disk, std::ios::binary | std::ios::trunc) << kOther;
+    QVERIFY(NextMessage([&] { DoubleClickRow(harness, QStringLiteral("Docs")); })
+                .contains(QStringLiteral("has been deleted or replaced")));
+    QCOMPARE(harness.ListTexts(0).size(), 0);
+  }
+
   void OpensTheFileOfTheCommandLineOnce() {
     test::TempDir folder;
     test::WriteFile(folder / "disk.qvl", kDisk);
@@ -203,7 +282,7 @@ class BrowseTest : public QObject {
     environment.arguments = QStringList{QString::fromStdString(folder / "disk.qvl")};
     app::MainWindow window(environment);
     window.show();
-    QTRY_COMPARE(window.findChild<QLabel*>("catalogueNamePanel")->text(), QStringLiteral("disk.qvl"));
+    QTRY_COMPARE(window.findChild<app::OneLineLabel*>("catalogueNamePanel")->FullText(), QStringLiteral("disk.qvl"));
     QCOMPARE(window.findChild<QTabWidget*>("tabs")->currentIndex(), int(app::MainWindow::BrowseTabIndex));
     QCOMPARE(window.height(), 517);
     QVERIFY(window.findChild<QToolButton*>("backButton")->isEnabled());

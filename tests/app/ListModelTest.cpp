@@ -2,7 +2,6 @@
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
 #include <QTest>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -65,17 +64,13 @@ class ListModelTest : public QObject {
     QCOMPARE(file.row(), 2);
     QCOMPARE(file.column(), 2);
 
-    ListRowBatch batch;
+    StagedRows batch;
     batch.AddListRow(FileRow("c.txt", "1", "\\Docs\\"));
     batch.AddListRow(FolderRow("Sub"));
     model.TakeBatch(batch);
     QCOMPARE(batch.Size(), std::size_t{0});
     QCOMPARE(model.rowCount(), 5);
     QCOMPARE(model.FileCount(), 2);
-    batch.AddListRow(FileRow("d.txt"));
-    model.ReplaceRows(batch);
-    QCOMPARE(Captions(model), (Strings{"d.txt"}));
-    QCOMPARE(model.FileCount(), 1);
     model.ClearListView();
     QCOMPARE(model.rowCount(), 0);
     QCOMPARE(model.FileCount(), 0);
@@ -128,29 +123,6 @@ class ListModelTest : public QObject {
     QVERIFY(model.ImageOf(1) >= FileTypeImages::kFirstExtension);
   }
 
-  void SharedTextsAreStoredOnce() {
-    const std::string folder = "\\" + std::string(300, 'p') + "\\";
-    const std::string catalogue(200, 'c');
-    ListModel model;
-    model.AddListRow(FileRow("x", "", folder, catalogue));
-    std::size_t before = model.MemoryBytes(), textsBefore = model.TextBytes();
-    for (int i = 0; i < 1000; ++i) model.AddListRow(FileRow("name" + std::to_string(i % 10), "12", folder, catalogue));
-    // The arena grew by the names and sizes only; the rest is the rows' fixed part.
-    QCOMPARE(model.TextBytes() - textsBefore, std::size_t{1000 * 7});
-    QVERIFY2(model.MemoryBytes() - before < 1000 * 100, qPrintable(QString::number(model.MemoryBytes() - before)));
-
-    // Batches made apart share the model's one copy too.
-    ListRowBatch batch;
-    before = model.MemoryBytes();
-    for (int round = 0; round < 10; ++round) {
-      for (int i = 0; i < 100; ++i) batch.AddListRow(FileRow("y", "", folder, catalogue));
-      model.TakeBatch(batch);
-    }
-    QVERIFY2(model.MemoryBytes() - before < 1000 * 100, qPrintable(QString::number(model.MemoryBytes() - before)));
-    QCOMPARE(model.data(model.index(1500, 2)).toString(), QString::fromStdString(folder));
-    QCOMPARE(model.Row(1500).archive, std::string_view(catalogue));
-  }
-
   void ShowsNamesInTheirCodePage() {
     ListModel model;
     model.AddListRow(FileRow("\xE9t\xE9.txt", "", "\\\xE9t\xE9\\"));
@@ -161,123 +133,45 @@ class ListModelTest : public QObject {
     QCOMPARE(model.Caption(0), std::string("\xE9t\xE9.txt"));
   }
 
-  void IconsAreNumberedOncePerExtension() {
+  // The numbering is the core's (FileTypeImages); here: the pictures behind the numbers.
+  void IconsComeFromTheDesktopOncePerExtension() {
     ListModel model;
     const FileTypeIcons& icons = model.Icons();
-    Fill(model, {FolderRow("Docs"), FileRow("a.exe", "", "\\Docs\\"), FileRow("B.EXE"), FileRow("readme"),
-                 FileRow("archive."), FileRow("LICENSE"), FileRow("backup."), FileRow("setup.ini"),
-                 FileRow("x.dll"), FileRow("SETUP.INI")});
-    QCOMPARE(model.ImageOf(0), 0);
-    QCOMPARE(model.ImageOf(1), 5);
-    QCOMPARE(model.ImageOf(2), 5);
-    QCOMPARE(model.ImageOf(3), 6);
-    QCOMPARE(model.ImageOf(4), 7);
-    QCOMPARE(model.ImageOf(5), 6);
-    QCOMPARE(model.ImageOf(6), 7);
-    QCOMPARE(model.ImageOf(7), 8);
-    QCOMPARE(model.ImageOf(8), 9);
-    QCOMPARE(model.ImageOf(9), 8);
-    QCOMPARE(icons.ImageCount(), 10);
-    // The settings file and the library show copies of the built-in pictures.
-    QCOMPARE(icons.Icon(8).cacheKey(), icons.Icon(1).cacheKey());
-    QCOMPARE(icons.Icon(9).cacheKey(), icons.Icon(2).cacheKey());
-    QCOMPARE(icons.Icon(6).cacheKey(), icons.Icon(4).cacheKey());  // no extension: the generic page
+    Fill(model, {FolderRow("Docs"), FileRow("a.exe", "", "\\Docs\\"), FileRow("readme"), FileRow("setup.ini"),
+                 FileRow("x.dll"), FileRow("notes.txt"), FileRow("photo.png")});
+    for (int row = 0; row < model.RowCountFast(); ++row) model.ImageOf(row);
+    // The settings file and the library show copies of the built-in pictures; no
+    // extension shows the generic page.
+    QCOMPARE(icons.Icon(model.ImageOf(3)).cacheKey(), icons.Icon(FileTypeImages::kIni).cacheKey());
+    QCOMPARE(icons.Icon(model.ImageOf(4)).cacheKey(), icons.Icon(FileTypeImages::kDll).cacheKey());
+    QCOMPARE(icons.Icon(model.ImageOf(2)).cacheKey(), icons.Icon(FileTypeImages::kGeneric).cacheKey());
     for (int image : {0, 1, 2, 4}) QVERIFY(!icons.Icon(image).pixmap(16).isNull());
-
-    // The images outlive the rows: a later list reuses them.
-    Fill(model, {FileRow("other.EXE"), FileRow("new.ini")});
-    QCOMPARE(model.ImageOf(0), 5);
-    QCOMPARE(model.ImageOf(1), 8);
-    QCOMPARE(icons.ImageCount(), 10);
+    // Without a desktop's icon theme, types still get pictures of their own.
+    const qint64 text = icons.Icon(model.ImageOf(5)).cacheKey(), picture = icons.Icon(model.ImageOf(6)).cacheKey();
+    QVERIFY(text != icons.Icon(FileTypeImages::kGeneric).cacheKey());
+    QVERIFY(text != picture);
 
     auto decoration = [&](int row, int column) {
       return qvariant_cast<QIcon>(model.data(model.index(row, column), Qt::DecorationRole)).cacheKey();
     };
-    Fill(model, {FolderRow("Docs"), FileRow("a.exe", "", "\\Docs\\"), FileRow("b.exe")});
     QCOMPARE(decoration(0, 0), icons.Icon(0).cacheKey());
-    QCOMPARE(decoration(1, 0), icons.Icon(5).cacheKey());
     QCOMPARE(decoration(1, 2), icons.Icon(0).cacheKey());  // a hit's folder shows the folder
     QVERIFY(model.data(model.index(2, 2), Qt::DecorationRole).isNull());
   }
 
-  void OrdersRowsAsTheHeaderClicksSay() {
+  void ViewsHearOfRowsInParts() {
     ListModel model;
-    RowOrder order;
-    // Start-up: descending, folders first.
-    Fill(model, {FileRow("b.txt"), FolderRow("Alpha"), FileRow("A.txt"), FolderRow("zeta")});
-    model.Sort(order);
-    QCOMPARE(Captions(model), (Strings{"zeta", "Alpha", "b.txt", "A.txt"}));
-    order.ColumnClick(Column::Filename);
-    model.Sort(order);
-    QCOMPARE(Captions(model), (Strings{"Alpha", "zeta", "A.txt", "b.txt"}));
-
-    // Sizes sort as text; folders (no size) first ascending, last descending.
-    Fill(model, {FileRow("nine", "9"), FolderRow("dir"), FileRow("hundred", "100"), FileRow("ten", "10")});
-    order.ColumnClick(Column::FileSize);
-    model.Sort(order);
-    QCOMPARE(Captions(model), (Strings{"dir", "ten", "hundred", "nine"}));
-    order.ColumnClick(Column::FileSize);
-    model.Sort(order);
-    QCOMPARE(Captions(model), (Strings{"nine", "hundred", "ten", "dir"}));
-
-    // Each column keeps its own direction: Filename was left ascending above, so
-    // Path and then Filename again give Filename descending.
-    Fill(model, {FileRow("a", "", "\\B\\"), FileRow("c", "", "\\a\\"), FileRow("b", "", "\\C\\")});
-    order.ColumnClick(Column::Path);
-    model.Sort(order);
-    QCOMPARE(Captions(model), (Strings{"c", "a", "b"}));
-    order.ColumnClick(Column::Filename);
-    model.Sort(order);
-    QCOMPARE(Captions(model), (Strings{"c", "b", "a"}));
-
-    // Underscores after letters and digits before them; case alone is no difference.
-    Fill(model, {FileRow("_under"), FileRow("letter"), FileRow("9digit"), FileRow("SAME"), FileRow("same"),
-                 FileRow("Same")});
-    order.ColumnClick(Column::Filename);  // ascending
-    model.Sort(order);
-    QCOMPARE(Captions(model), (Strings{"9digit", "letter", "SAME", "same", "Same", "_under"}));
-  }
-
-  void SortsAsTheCoreDoes() {
-    // The model's shortcut on the first bytes must agree with the core's comparison:
-    // short names, names equal in their first eight or sixteen bytes, bytes that fold, zero bytes.
-    std::mt19937 random(7);
-    const std::string alphabet("aAbB_z9.\xE9\0", 10);
-    auto text = [&](std::size_t most) {
-      std::string made(random() % (most + 1), ' ');
-      for (char& c : made) c = alphabet[random() % alphabet.size()];
-      return made;
-    };
-    std::vector<ListRow> rows;
-    for (int i = 0; i < 600; ++i) {
-      bool folder = random() % 4 == 0;
-      rows.push_back({folder, "a_common_prefix" + text(6), folder ? "" : text(3), text(20), text(2)});
-      if (i % 5 == 0) rows.back().caption = text(3);
-    }
-    ListModel model;
-    RowOrder order;
-    std::vector<ListRow> expected = rows;
-    for (Column column : {Column::Filename, Column::FileSize, Column::Path, Column::Archive, Column::Filename,
-                          Column::Path, Column::FileSize, Column::Archive}) {
-      model.BeginReset();
-      model.ClearListView();
-      for (const auto& row : rows) {
-        model.AddListRow({.isFolder = row.isFolder, .caption = row.caption, .fileSize = row.fileSize,
-                          .path = row.path, .archive = row.archive});
-      }
-      model.EndReset();
-      order.ColumnClick(column);
-      model.Sort(order);
-      expected = rows;
-      order.Sort(expected);
-      for (int i = 0; i < model.RowCountFast(); ++i) {
-        ListRowView row = model.Row(i);
-        QVERIFY2(row.caption == expected[static_cast<std::size_t>(i)].caption &&
-                     row.path == expected[static_cast<std::size_t>(i)].path &&
-                     row.archive == expected[static_cast<std::size_t>(i)].archive,
-                 qPrintable(QStringLiteral("row %1 by column %2").arg(i).arg(static_cast<int>(column))));
-      }
-    }
+    StagedRows batch;
+    for (int i = 0; i < 10; ++i) batch.AddListRow(FileRow("x", "1", "\\D\\"));
+    model.StoreBatch(batch);
+    QCOMPARE(model.RowCountFast(), 0);  // stored, not shown yet
+    QSignalSpy inserts(&model, &QAbstractItemModel::rowsInserted);
+    model.ShowStoredRows(4);
+    model.ShowStoredRows();
+    QCOMPARE(inserts.count(), 2);
+    QCOMPARE(inserts[1][1].toInt(), 4);
+    QCOMPARE(inserts[1][2].toInt(), 9);
+    QCOMPARE(model.RowsWaiting(), std::size_t{0});
   }
 };
 

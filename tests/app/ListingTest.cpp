@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QWindow>
 
 #include "app/WindowHarness.h"
 #include "app/WindowTests.h"
@@ -39,7 +40,7 @@ class ListingTest : public QObject {
     button.click();
     QTRY_VERIFY_WITH_TIMEOUT(button.isEnabled(), 30000);
   }
-  static QString Status(WindowHarness& harness) { return harness.Find<QLabel>("saveStatusLine").text(); }
+  static QString Status(WindowHarness& harness) { return harness.PanelText("saveStatusLine"); }
 
  private slots:
   void PlainListThenAppend() {
@@ -61,9 +62,16 @@ class ListingTest : public QObject {
 
   void CatalogueWithCommentOverwriteAndImport() {
     WindowHarness harness("LastDrive=T\nMethod=3\n");
+    harness.Window().show();
     const std::string output = harness.Folder() / "disk.qvl";
-    test::WhenDialogOpens([](QWidget& dialog) { AddComment(dialog, QStringLiteral("Backup")); });
+    QWindow* transientParent = nullptr;
+    test::WhenDialogOpens([&](QWidget& dialog) {
+      // The window manager keeps the dialog above the window it blocks.
+      transientParent = dialog.windowHandle()->transientParent();
+      AddComment(dialog, QStringLiteral("Backup"));
+    });
     CreateList(harness, output);
+    QCOMPARE(transientParent, harness.Window().windowHandle());
     std::string catalogue = test::ReadFile(output);
     QCOMPARE(catalogue.substr(0, 4), std::string("\0t: ", 4));
     QVERIFY(catalogue.find(std::string("\0Backup\r\n", 9)) != std::string::npos);

@@ -12,7 +12,6 @@
 #include <cstdio>
 
 #include "app/WindowHarness.h"
-#include "app/tabs/SearchTab.h"
 #include "support/Bytes.h"
 
 namespace {
@@ -61,27 +60,26 @@ int main(int argc, char** argv) {
   auto& box = harness.Find<QLineEdit>("catalogueFileEdit");
   box.setText(QString::fromStdString(photos));
   QTest::keyClick(&box, Qt::Key_Return);
-  ok = QTest::qWaitFor([&] { return box.isEnabled(); }) && ok;
+  ok = harness.WaitUntilIdle() && ok;
   ok = Shoot(window, folder, "browse-report") && ok;
-  harness.Find<QToolButton>("listButton").click();
+  harness.StyleButton("navigationBar", "listAction").click();
   ok = Shoot(window, folder, "browse-list") && ok;
-  harness.Find<QToolButton>("smallIconsButton").click();
+  harness.StyleButton("navigationBar", "smallIconsAction").click();
   ok = Shoot(window, folder, "browse-small-icons") && ok;
-  harness.Find<QToolButton>("reportButton").click();
+  harness.StyleButton("navigationBar", "reportAction").click();
 
   harness.Find<QToolButton>("searchModeButton").click();
   auto& find = harness.Find<QComboBox>("quickFindCombo");
   find.setEditText(QStringLiteral("t"));
   QTest::keyClick(find.lineEdit(), Qt::Key_Return);
-  ok = QTest::qWaitFor([&] { return harness.Find<QToolButton>("endSearchButton").isEnabled(); }) && ok;
+  ok = harness.WaitUntilIdle() && ok;
   ok = Shoot(window, folder, "search-mode") && ok;
   harness.Find<QToolButton>("endSearchButton").click();
 
   tabs.setCurrentIndex(2);
   harness.Find<QLineEdit>("searchTextEdit").setText(QStringLiteral("pdf"));
   harness.Find<QPushButton>("startSearchButton").click();
-  auto& searchTab = *window.findChild<qvl::app::SearchTab*>("searchTab");
-  ok = QTest::qWaitFor([&] { return !searchTab.Searching(); }) && ok;
+  ok = harness.WaitUntilIdle() && ok;
   ok = Shoot(window, folder, "search-results") && ok;
   return ok ? 0 : 1;
 }

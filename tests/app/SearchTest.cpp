@@ -10,6 +10,7 @@
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
+#include <filesystem>
 #include <QTableView>
 
 #include "app/WindowHarness.h"
@@ -30,8 +31,7 @@ void Find(WindowHarness& harness, const QString& text) {
   auto& box = harness.Find<QComboBox>("quickFindCombo");
   box.setEditText(text);
   test::PressKey(*box.lineEdit(), Qt::Key_Return);
-  QTRY_VERIFY(harness.Find<QToolButton>("endSearchButton").isEnabled());
-  QTest::qWait(20);  // the last rows arrive queued behind the end
+  QVERIFY(harness.WaitUntilIdle());
 }
 
 }  // namespace
@@ -50,15 +50,15 @@ class SearchTest : public QObject {
     });
     searchMode.click();  // no catalogue yet
     QVERIFY(said.contains(QStringLiteral("No catalogue is open")));
-    QVERIFY(harness.Find<QToolBar>("navigationBar").isVisible());
+    QVERIFY(!harness.Find<QToolBar>("quickFindBar").isVisibleTo(&harness.Find<QWidget>("browseView")));
 
     test::WriteFile(harness.Folder() / "find.qvl", kFind);
     harness.OpenCatalogue(harness.Folder() / "find.qvl");
-    harness.Find<QToolButton>("listButton").click();
+    harness.StyleButton("navigationBar", "listAction").click();
     searchMode.click();
     QVERIFY(!harness.Find<QToolBar>("navigationBar").isVisible());
     QVERIFY(harness.Find<QToolBar>("quickFindBar").isVisible());
-    QVERIFY(harness.Find<QToolButton>("listButton2").isChecked());
+    QVERIFY(harness.StyleButton("quickFindBar", "listAction").isChecked());
     QCOMPARE(harness.PanelText("folderPanel"), QStringLiteral("Search Mode"));
     QCOMPARE(harness.ListTexts(0).size(), 0);
 
@@ -102,6 +102,49 @@ class SearchTest : public QObject {
     QCOMPARE(harness.ListTexts(0), (QStringList{"notes.txt"}));
   }
 
+  // Search mode takes the keyboard to its box; typed text is searched as typed,
+  // never completed from the texts searched before.
+  void TheFindBoxTakesTextAsTyped() {
+    WindowHarness harness;
+    test::WriteFile(harness.Folder() / "find.qvl", kFind);
+    harness.Window().show();
+    QVERIFY(QTest::qWaitForWindowActive(&harness.Window()));
+    harness.OpenCatalogue(harness.Folder() / "find.qvl");
+    harness.Find<QToolButton>("searchModeButton").click();
+    auto& box = harness.Find<QComboBox>("quickFindCombo");
+    QTRY_VERIFY(box.hasFocus());
+    Find(harness, QStringLiteral("readme"));
+    box.lineEdit()->clear();
+    QTest::keyClicks(box.lineEdit(), QStringLiteral("rea"));
+    test::PressKey(*box.lineEdit(), Qt::Key_Return);
+    QVERIFY(harness.WaitUntilIdle());
+    QCOMPARE(harness.PanelText("folderPanel"), QStringLiteral("Found 2 matching files and 1 folders"));
+    QCOMPARE(box.itemText(0), QStringLiteral("rea"));
+    // Each button of the two tool bars shows a picture of its own.
+    const QImage list = harness.StyleButton("navigationBar", "listAction").icon().pixmap(16).toImage();
+    QVERIFY(list != harness.Find<QToolButton>("searchModeButton").icon().pixmap(16).toImage());
+    QVERIFY(list != harness.StyleButton("navigationBar", "smallIconsAction").icon().pixmap(16).toImage());
+  }
+
+  // The catalogue replaced since it was opened: its index would name every hit's
+  // folder wrongly.
+  void QuickFindInACatalogueReplaced() {
+    WindowHarness harness;
+    const std::string name = harness.Folder() / "find.qvl";
+    test::WriteFile(name, kFind);
+    harness.OpenCatalogue(name);
+    harness.Find<QToolButton>("searchModeButton").click();
+    test::WriteFile(harness.Folder() / "new.qvl", test::Bytes("\x00" "c:" "\x01" "x" "\x03" "readme" "\x02\x02\x00"));
+    std::filesystem::rename(harness.Folder() / "new.qvl", name);
+    QString said;
+    test::WhenDialogOpens([&](QWidget& dialog) {
+      said = static_cast<QMessageBox&>(dialog).text();
+      static_cast<QMessageBox&>(dialog).accept();
+    });
+    Find(harness, QStringLiteral("readme"));
+    QTRY_VERIFY(said.contains(QStringLiteral("has been deleted or replaced")));
+  }
+
   void SearchTabOverFilesAndHistory() {
     test::TempDir catalogues;
     const std::string a = catalogues / "a.qvl", b = catalogues / "b.qvl";
@@ -110,11 +153,9 @@ class SearchTest : public QObject {
     WindowHarness harness("[History]\nItem1=" + a + "\nItem2=" + (catalogues / "gone.qvl") + "\nItem3=" + b + "\n");
     auto& text = harness.Find<QLineEdit>("searchTextEdit");
     auto& files = harness.Find<QComboBox>("searchFileCombo");
-    auto& tab = *harness.Window().findChild<app::SearchTab*>("searchTab");
     auto run = [&] {
       harness.Find<QPushButton>("startSearchButton").click();
-      QTRY_VERIFY(!tab.Searching());
-      QTest::qWait(20);  // the last rows arrive queued behind the end
+      QVERIFY(harness.WaitUntilIdle());
       QCOMPARE(harness.PanelText("catalogueNamePanel"), QStringLiteral("Search complete"));
     };
 
@@ -154,8 +195,7 @@ class SearchTest : public QObject {
     harness.Find<QComboBox>("searchFileCombo").setEditText(QStringLiteral("All Files"));
     QSignalSpy steps(&harness.Find<QProgressBar>("totalProgress"), &QProgressBar::valueChanged);
     harness.Find<QPushButton>("startSearchButton").click();
-    auto& tab = *harness.Window().findChild<app::SearchTab*>("searchTab");
-    QTRY_VERIFY(!tab.Searching());
+    QVERIFY(harness.WaitUntilIdle());
     QList<int> values;
     for (const auto& signal : steps) values << signal.at(0).toInt();
     QCOMPARE(values, (QList<int>{100}));

@@ -1,8 +1,11 @@
 #include "app/WindowHarness.h"
 
+#include "app/tabs/OneLineLabel.h"
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QTableView>
+#include <QToolBar>
 #include <QTest>
 
 namespace qvl::test {
@@ -28,13 +31,24 @@ QStringList WindowHarness::ListTexts(int column) {
   return texts;
 }
 
-QString WindowHarness::PanelText(const char* name) { return Find<QLabel>(name).text(); }
+QString WindowHarness::PanelText(const char* name) { return Find<app::OneLineLabel>(name).FullText(); }
+
+QToolButton& WindowHarness::StyleButton(const char* bar, const char* action) {
+  auto* button = qobject_cast<QToolButton*>(Find<QToolBar>(bar).widgetForAction(&Find<QAction>(action)));
+  if (button == nullptr) throw std::runtime_error(std::string("no button for ") + action + " on " + bar);
+  return *button;
+}
 
 void WindowHarness::OpenCatalogue(const std::string& name) {
   auto& box = Find<QLineEdit>("catalogueFileEdit");
   box.setText(QString::fromStdString(name));
   PressKey(box, Qt::Key_Return);
-  QTRY_VERIFY(box.isEnabled());
+  QVERIFY(WaitUntilIdle());
+}
+
+bool WindowHarness::WaitUntilIdle(int timeoutMs) {
+  return QTest::qWaitFor(
+      [this] { return window_->State().activity == app::Activity::Idle && !window_->State().listing; }, timeoutMs);
 }
 
 std::string WindowHarness::SettingsText() const { return ReadFile(folder_ / "Quorvalen.ini"); }

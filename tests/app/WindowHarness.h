@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QStringList>
 #include <QTimer>
+#include <QToolButton>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -28,10 +29,14 @@ class WindowHarness {
 
   // The texts of one column of the list, top to bottom.
   QStringList ListTexts(int column);
-  // The text of a status panel of the browse area.
+  // The whole text of a status panel of the browse area, or of a status line.
   QString PanelText(const char* name);
+  // The button that a tool bar shows for a view style's action.
+  QToolButton& StyleButton(const char* bar, const char* action);
   // Opens a catalogue from the Browse tab's box, as Enter there does, and waits for it.
   void OpenCatalogue(const std::string& name);
+  // Waits until no work fills the list (its last rows are in then) and no listing runs.
+  bool WaitUntilIdle(int timeoutMs = 30000);
 
   template <class Widget>
   Widget& Find(const char* name) {

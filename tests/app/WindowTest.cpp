@@ -9,10 +9,15 @@
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QTabWidget>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
+#include <filesystem>
+#include <sys/stat.h>
 
 #include "app/WindowHarness.h"
 #include "app/WindowTests.h"
+#include "app/tabs/OneLineLabel.h"
 
 using namespace qvl;
 using qvl::test::WindowHarness;
@@ -54,8 +59,6 @@ class WindowTest : public QObject {
   }
 
   void TabsShareTheWidth() {
-    QCOMPARE(app::MainWindow::TabWidthFor(577), 111);
-    QCOMPARE(app::MainWindow::TabWidthFor(300), 56);
     WindowHarness harness;
     harness.Window().show();
     // The rule takes the outer width, frame included.
@@ -100,6 +103,70 @@ class WindowTest : public QObject {
     auto& text = without.Find<QPlainTextEdit>("readmeText");
     QCOMPARE(text.toPlainText(), QStringLiteral("File Readme.txt not found!"));
     QVERIFY(!text.isEnabled());
+  }
+
+  // The window keeps its tab-area size until the list is needed, and its width
+  // whatever the texts it shows; a real X server holds a window to its least size.
+  void TheWindowKeepsItsSize() {
+    const std::string longName = "/catalogues/" + std::string(300, 'x') + ".qvl";
+    WindowHarness harness("[History]\nItem1=" + longName + "\n");
+    auto& window = harness.Window();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY2(window.minimumSizeHint().height() <= 225, qPrintable(QString::number(window.minimumSizeHint().height())));
+    QVERIFY(window.minimumSizeHint().width() <= 569);
+    // What each tab holds fits the tab: nothing is cut at its bottom.
+    auto& tabs = harness.Find<QTabWidget>("tabs");
+    for (int tab = 0; tab < 4; ++tab)
+      QVERIFY2(tabs.widget(tab)->minimumSizeHint().height() <= tabs.currentWidget()->height(), qPrintable(QString::number(tab)));
+    QVERIFY(!(window.windowFlags() & Qt::WindowMaximizeButtonHint));
+    QVERIFY(window.windowFlags() & Qt::WindowMinimizeButtonHint);
+    // A listing of long folder names: the status line elides, the window stays.
+    auto& status = harness.Find<app::OneLineLabel>("saveStatusLine");
+    status.SetText(QStringLiteral("Listing T:\\") + QString(400, QLatin1Char('f')));
+    QVERIFY(window.minimumSizeHint().width() <= 569);
+    QVERIFY(status.text().size() < 400);
+  }
+
+  // Yes to closing during a listing that ended while the question was open still
+  // closes the window.
+  void CloseWhenTheWorkIsDone() {
+    WindowHarness harness("LastDrive=T\nMethod=3\nSkipComment=1\n");
+    auto& window = harness.Window();
+    window.show();
+    harness.Find<QLineEdit>("outputFileEdit").setText(QString::fromStdString(harness.Folder() / "disk.qvl"));
+    harness.Find<QPushButton>("createListButton").click();
+    bool asked = false;
+    test::WhenDialogOpens([&](QWidget& dialog) {
+      asked = true;
+      QVERIFY(harness.WaitUntilIdle());
+      static_cast<QMessageBox&>(dialog).button(QMessageBox::Yes)->click();
+    });
+    window.close();
+    QTRY_VERIFY(asked);
+    QTRY_VERIFY(!window.isVisible());
+    QVERIFY(harness.SettingsText().find("LastOutPut=" + (harness.Folder() / "disk.qvl")) != std::string::npos);
+  }
+
+  // A settings file that cannot be read is said so at the start and left alone at exit.
+  void AnUnreadableSettingsFileIsNotWrittenOver() {
+    test::TempDir folder;
+    QCOMPARE(::mkfifo((folder / "Quorvalen.ini").c_str(), 0600), 0);
+    app::WindowEnvironment environment;
+    environment.settingsPath = folder / "Quorvalen.ini";
+    app::MainWindow window(environment);
+    QString said;
+    test::WhenDialogOpens([&](QWidget& dialog) {
+      said = static_cast<QMessageBox&>(dialog).text();
+      static_cast<QMessageBox&>(dialog).accept();
+    });
+    window.show();
+    QTRY_VERIFY(!said.isEmpty());
+    QVERIFY2(said.contains(QStringLiteral("Quorvalen.ini")) && said.contains(QStringLiteral("not a regular file")),
+             qPrintable(said));
+    window.close();
+    QVERIFY(!window.isVisible());
+    QVERIFY(std::filesystem::is_fifo(folder / "Quorvalen.ini"));
   }
 
   void ExitSavesTheSettings() {

@@ -22,7 +22,7 @@ namespace qvl::test {
 inline std::string CheckCatalogue(const std::string& path, const std::string& scratch, std::size_t maxShown = 100) {
   std::ostringstream problems;
   Collator collator("en_US");
-  Catalogue catalogue(collator);
+  Catalogue catalogue;
   Progress quiet;
   if (!catalogue.LoadCatalogue(path, true, quiet)) return "not loaded";
   const FolderIndex& folders = catalogue.Folders();
@@ -39,7 +39,7 @@ inline std::string CheckCatalogue(const std::string& path, const std::string& sc
     auto found = folders.Find(folder);
     if (!found || *found > i) problems << "not found: " << folder << "; ";
     ListRows rows;
-    if (!ShowFolder(catalogue, folder, rows, quiet)) problems << "not shown: " << folder << "; ";
+    if (!ShowFolder(catalogue, folder, rows)) problems << "not shown: " << folder << "; ";
     std::int64_t files = 0;
     for (const ListRow& row : rows.rows) files += row.isFolder ? 0 : 1;
     if (files != rows.FileCount) problems << "file count; ";
@@ -71,7 +71,7 @@ inline std::string CheckCatalogue(const std::string& path, const std::string& sc
   if (checked.begun != folders.Count()) problems << "replay has " << checked.begun << " folders; ";
 
   std::ofstream(scratch, std::ios::binary | std::ios::trunc) << replayed.text;
-  Catalogue again(collator);
+  Catalogue again;
   again.LoadCatalogue(scratch, true, quiet);
   if (again.Folders().Count() != folders.Count()) problems << "replay loads other folders; ";
   for (std::size_t i = 0; !backslashInName && i < std::min(folders.Count(), maxShown); ++i)
@@ -81,10 +81,10 @@ inline std::string CheckCatalogue(const std::string& path, const std::string& sc
   // parent in order: the loader finds the same folders there.
   const std::string merged = scratch + ".merged.qvl";
   std::ofstream(merged, std::ios::binary | std::ios::trunc) << std::string("\0m:\2\0", 5);
-  Catalogue source(collator);
+  Catalogue source;
   source.LoadCatalogue(path, true, quiet);
   ImportCatalogue(source, merged, false, std::nullopt, quiet);
-  Catalogue reloaded(collator);
+  Catalogue reloaded;
   reloaded.LoadCatalogue(merged, true, quiet);
   if (reloaded.Folders().Count() != folders.Count())
     problems << "merge loads " << reloaded.Folders().Count() << " folders; ";

@@ -52,7 +52,7 @@ struct CatalogueFile {
   TempDir dir;
   std::string path;
   Collator collator{"en_US"};
-  Catalogue catalogue{collator};
+  Catalogue catalogue;
 };
 
 }  // namespace qvl::test

@@ -1,10 +1,12 @@
 // Reading a catalogue and building its folder index.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <cstring>
+#include <filesystem>
 
 #include "browse/Catalogue.h"
 #include "browse/FolderView.h"
@@ -97,16 +99,13 @@ TEST(LoadCatalogue, ProgressIsTheTruncatedPercentAtEachNewValue) {
   struct Log : Progress {
     void Status(std::string_view text) override { statuses.emplace_back(text); }
     void Percent(int percent) override { percents.push_back(percent); }
-    void Pump() override { ++pumps; }
     Strings statuses;
     std::vector<int> percents;
-    int pumps = 0;
   } bar, text;
   CatalogueFile file(SampleDisk());
   file.catalogue.LoadCatalogue(file.path, true, bar);
   EXPECT_EQ(bar.percents, (std::vector<int>{86}));  // 70 / 81: 86.4
   EXPECT_TRUE(bar.statuses.empty());
-  EXPECT_GE(bar.pumps, 2);
   file.catalogue.LoadCatalogue(file.path, false, text);
   EXPECT_EQ(text.statuses, (Strings{"Loading file " + file.path + ", 86% done"}));
   EXPECT_TRUE(text.percents.empty());
@@ -161,7 +160,7 @@ TEST(LoadCatalogue, ALoadThatFailsLeavesTheOpenCatalogueAsItWas) {
   EXPECT_EQ(catalogue.CatalogueComment(), "Backup of data disk\r\n");
   EXPECT_EQ(catalogue.Reader().OpenCatalogueName(), file.path);
   ListRows rows;
-  ASSERT_TRUE(ShowFolder(catalogue, "\\Docs\\", rows, quiet));
+  ASSERT_TRUE(ShowFolder(catalogue, "\\Docs\\", rows));
   ASSERT_EQ(rows.rows.size(), 1u);
   EXPECT_EQ(rows.rows[0].caption, "a.txt");
 }
@@ -189,6 +188,37 @@ TEST(LoadCatalogue, TellsWhetherAFileBeginsLikeACatalogueAndIsComplete) {
     EXPECT_EQ(catalogue.BeginsLikeCatalogue(), c.begins) << c.bytes;
     EXPECT_EQ(catalogue.Complete(), c.complete) << c.bytes;
   }
+}
+
+// What a file is refused as, when only catalogues are taken, and what tells that
+// the file loaded has changed since: a pipe is refused at once, not waited on.
+TEST(LoadCatalogue, OnlyCataloguesWhenAskedAndChangesSinceTheLoadAreSeen) {
+  CatalogueFile file(SampleDisk());
+  Catalogue& catalogue = file.Load();
+  Progress quiet;
+  file.dir.MakeFile("notes.txt", "notes\r\n");
+  try {
+    catalogue.LoadCatalogue(file.dir / "notes.txt", true, quiet, LoadCheck::CatalogueOnly);
+    ADD_FAILURE();
+  } catch (const IoError& error) {
+    EXPECT_EQ(std::string(error.what()), "\"" + (file.dir / "notes.txt") + "\" is not a catalogue");
+  }
+  ASSERT_EQ(::mkfifo((file.dir / "pipe.qvl").c_str(), 0600), 0);
+  EXPECT_THROW(catalogue.LoadCatalogue(file.dir / "pipe.qvl", true, quiet), IoError);
+  EXPECT_EQ(catalogue.FileTitle(), "disk.qvl");
+
+  EXPECT_TRUE(catalogue.Unchanged());
+  // Written over in place: the same file, other bytes, the same length.
+  std::string other = SampleDisk();
+  other[other.find("Docs")] = 'd';
+  test::WriteFile(file.path, other);
+  EXPECT_FALSE(catalogue.Unchanged());
+  catalogue.LoadCatalogue(file.path, true, quiet);
+  EXPECT_TRUE(catalogue.Unchanged());
+  test::WriteFile(file.path, other.substr(0, 10));
+  EXPECT_FALSE(catalogue.Unchanged());
+  std::filesystem::remove(file.path);
+  EXPECT_FALSE(catalogue.Unchanged());
 }
 
 // Every block size gives the same result, so no record is lost or doubled where

@@ -31,13 +31,13 @@ TEST(ShowFolder, ListsTheFolderOwnRecordsInFileOrder) {
   Catalogue& catalogue = file.Load();
   ListRows rows;
   Progress quiet;
-  ASSERT_TRUE(ShowFolder(catalogue, "\\", rows, quiet));
+  ASSERT_TRUE(ShowFolder(catalogue, "\\", rows));
   EXPECT_EQ(Shown(rows), (std::vector<Row>{{true, "Docs", ""}, {false, "readme.txt", "1234"}, {false, "zz.bin", "200"}}));
   EXPECT_EQ(rows.FileCount, 2);
   EXPECT_EQ(catalogue.CurrentPath(), "\\");
   EXPECT_EQ(FolderText(rows.FileCount, catalogue.CurrentPath()), "2 file(s) in folder \\");
 
-  ASSERT_TRUE(ShowFolder(catalogue, "\\docs\\", rows, quiet));
+  ASSERT_TRUE(ShowFolder(catalogue, "\\docs\\", rows));
   EXPECT_EQ(Shown(rows), (std::vector<Row>{{false, "a.txt", "12"}}));
   EXPECT_EQ(catalogue.CurrentPath(), "\\docs\\");  // as asked for, not as stored
   EXPECT_EQ(FolderText(rows.FileCount, catalogue.CurrentPath()), "1 file(s) in folder \\docs\\");
@@ -48,16 +48,16 @@ TEST(ShowFolder, UnknownPathChangesNothing) {
   Catalogue& catalogue = file.Load();
   ListRows rows;
   Progress quiet;
-  ASSERT_TRUE(ShowFolder(catalogue, "\\Docs\\", rows, quiet));
+  ASSERT_TRUE(ShowFolder(catalogue, "\\Docs\\", rows));
   for (const char* unknown : {"\\Docs", "Docs\\", "\\Nope\\", "", "\\Docs\\a.txt\\"})
-    EXPECT_FALSE(ShowFolder(catalogue, unknown, rows, quiet)) << unknown;
+    EXPECT_FALSE(ShowFolder(catalogue, unknown, rows)) << unknown;
   EXPECT_EQ(rows.rows.size(), 1u);
   EXPECT_EQ(catalogue.CurrentPath(), "\\Docs\\");
 
   // Before any load there are no folders at all.
   Collator collator("en_US");
-  Catalogue none(collator);
-  EXPECT_FALSE(ShowFolder(none, "\\", rows, quiet));
+  Catalogue none;
+  EXPECT_FALSE(ShowFolder(none, "\\", rows));
 }
 
 TEST(ShowFolder, EmptyFolderNoSizesAndCaseTwins) {
@@ -67,15 +67,15 @@ TEST(ShowFolder, EmptyFolderNoSizesAndCaseTwins) {
   Catalogue& catalogue = file.Load();
   ListRows rows;
   Progress quiet;
-  ASSERT_TRUE(ShowFolder(catalogue, "\\E\\", rows, quiet));
+  ASSERT_TRUE(ShowFolder(catalogue, "\\E\\", rows));
   EXPECT_TRUE(rows.rows.empty());
   EXPECT_EQ(FolderText(rows.FileCount, "\\E\\"), "0 file(s) in folder \\E\\");
 
-  ASSERT_TRUE(ShowFolder(catalogue, "\\TWO\\", rows, quiet));
+  ASSERT_TRUE(ShowFolder(catalogue, "\\TWO\\", rows));
   EXPECT_EQ(Shown(rows), (std::vector<Row>{{false, "first", ""}}));
 
   // Subfolders are listed but not counted; an entry splits at its first "/".
-  ASSERT_TRUE(ShowFolder(catalogue, "\\", rows, quiet));
+  ASSERT_TRUE(ShowFolder(catalogue, "\\", rows));
   EXPECT_EQ(rows.FileCount, 2);
   EXPECT_EQ(Shown(rows), (std::vector<Row>{{true, "E", ""}, {true, "Two", ""}, {true, "two", ""},
                                            {false, "plain", ""}, {false, "x", "y/z"}}));
@@ -87,12 +87,12 @@ TEST(ShowFolder, MergedFolderListsNothingAndAClosedCatalogueIsAnError) {
   ListRows rows;
   Progress quiet;
   catalogue.Folders().SetPosition(1, 0);
-  ASSERT_TRUE(ShowFolder(catalogue, "\\Docs\\", rows, quiet));
+  ASSERT_TRUE(ShowFolder(catalogue, "\\Docs\\", rows));
   EXPECT_TRUE(rows.rows.empty());
 
   catalogue.CloseCatalogue();
-  EXPECT_THROW(ShowFolder(catalogue, "\\", rows, quiet), IoError);
-  EXPECT_FALSE(ShowFolder(catalogue, "\\Gone\\", rows, quiet));
+  EXPECT_THROW(ShowFolder(catalogue, "\\", rows), IoError);
+  EXPECT_FALSE(ShowFolder(catalogue, "\\Gone\\", rows));
 }
 
 TEST(FolderPaths, BackGoesOneUpAndStopsAtTheRoot) {

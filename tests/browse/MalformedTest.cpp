@@ -58,7 +58,7 @@ TEST(MalformedCatalogue, WhatWasReadStaysUsable) {
   EXPECT_EQ(empty.catalogue.CatalogueComment(), "(none)");
   ListRows rows;
   Progress quiet;
-  EXPECT_TRUE(ShowFolder(empty.catalogue, "\\", rows, quiet));
+  EXPECT_TRUE(ShowFolder(empty.catalogue, "\\", rows));
   EXPECT_TRUE(rows.rows.empty());
 }
 

@@ -20,7 +20,7 @@ std::string Merged(const std::string& sourceBytes, const std::string& destinatio
   WriteFile(dir / "source.qvl", sourceBytes);
   WriteFile(dir / "dest.qvl", destinationBytes);
   Collator collator("en_US");
-  Catalogue catalogue(collator);
+  Catalogue catalogue;
   Progress quiet;
   EXPECT_TRUE(ImportCatalogueFile(catalogue, dir / "source.qvl", dir / "dest.qvl", false, std::nullopt, quiet));
   return ReadFile(dir / "dest.qvl");
@@ -57,7 +57,7 @@ TEST(MergeMatch, TheMergedFileKeepsTheDestinationsOwner) {
   ASSERT_EQ(::chown((dir / "dest.qvl").c_str(), 12345, 23456), 0);
   ASSERT_EQ(::chmod((dir / "dest.qvl").c_str(), 0604), 0);
   Collator collator("en_US");
-  Catalogue catalogue(collator);
+  Catalogue catalogue;
   Progress quiet;
   ASSERT_TRUE(ImportCatalogueFile(catalogue, dir / "source.qvl", dir / "dest.qvl", false, std::nullopt, quiet));
   struct stat st {};

@@ -85,6 +85,9 @@ TEST(QvlList, TreeDeeperThanAPathCanName) {
   EXPECT_EQ(catalogue.substr(catalogue.size() - 2), Bytes("\x02\x00"));
 }
 
+constexpr const char* kShortUsage =
+    "Usage: qvl COMMAND [ARGUMENTS]; 'qvl --help' lists the commands and their options\n";
+
 TEST(QvlList, UsageAndFailuresExitWithStatusTwo) {
   TempDir dir;
   for (const auto& args : std::vector<std::vector<std::string>>{
@@ -98,7 +101,7 @@ TEST(QvlList, UsageAndFailuresExitWithStatusTwo) {
        }) {
     auto result = RunQvl(args, dir.Path());
     EXPECT_EQ(result.status, 2) << args.size();
-    EXPECT_NE(result.err.find("Usage: qvl"), std::string::npos);
+    EXPECT_EQ(result.err.substr(result.err.find('\n') + 1), kShortUsage) << result.err;
   }
   auto noDrive = RunQvl({"list", "q", "-o", dir / "x.qvl"});
   EXPECT_EQ(noDrive.status, 2);
@@ -129,7 +132,7 @@ TEST(QvlList, AMapThatDoesNotNameTheListedDriveIsAUsageError) {
     EXPECT_EQ(result.status, 2);
     EXPECT_EQ(result.err.find("qvl: --map d=" + (dir / "tree") + " does not name the drive being listed, c:\n"), 0u)
         << result.err;
-    EXPECT_NE(result.err.find("Usage: qvl"), std::string::npos);
+    EXPECT_NE(result.err.find(kShortUsage), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(dir / "x.qvl"));
   }
   auto mapped = RunQvl({"list", "C:", "--map", "c:=" + (dir / "tree"), "--map", "C=" + (dir / "tree/Docs"), "-o",
@@ -147,9 +150,23 @@ TEST(QvlDrives, OneTabSeparatedLinePerDrive) {
   EXPECT_EQ(result.out.substr(0, 3), "b:\t");
   EXPECT_NE(result.out.find("b:\tfixed\tb: ["), std::string::npos);
   EXPECT_NE(result.out.find("\nc:\t"), std::string::npos);
-  auto help = RunQvl({"--help"});
-  EXPECT_EQ(help.status, 0);
-  EXPECT_NE(help.out.find("qvl list DRIVE -o FILE"), std::string::npos);
+}
+
+// The help is asked for, so it goes to stdout; after a mistake, the message and one
+// line pointing at it go to stderr.
+TEST(QvlHelp, HelpOnStdoutAndAShortUsageAfterAMistake) {
+  for (const char* option : {"--help", "-h"}) {
+    auto help = RunQvl({option});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.err, "");
+    EXPECT_NE(help.out.find("qvl list DRIVE -o FILE"), std::string::npos);
+  }
+  auto option = RunQvl({"--frobnicate"});
+  EXPECT_EQ(option.status, 2);
+  EXPECT_EQ(option.out, "");
+  EXPECT_EQ(option.err, "qvl: unknown option --frobnicate\n" + std::string(kShortUsage));
+  auto listOption = RunQvl({"list", "c", "-o", "x.qvl", "--frobnicate"});
+  EXPECT_EQ(listOption.err, "qvl: unknown option --frobnicate\n" + std::string(kShortUsage));
 }
 
 }  // namespace

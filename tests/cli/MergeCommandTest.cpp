@@ -54,6 +54,19 @@ TEST(QvlMerge, RefusalsAndFailuresLeaveTheDestination) {
   EXPECT_EQ(full.err, "qvl: Cannot write to \"d.qvl.imp.tmp\": File too large\n");
   EXPECT_EQ(ReadFile(dir / "d.qvl"), kDestination);
   EXPECT_TRUE(NoTemporaryFiles(dir));
+
+  // A source that is no catalogue, or only the first part of one, is refused as
+  // info refuses it: merged, it would read as folders of garbage or as a whole.
+  for (const std::string& bytes : {std::string(), std::string("\x89PNG\r\n\x1a\n", 8), std::string("notes\n"),
+                                   kSource.substr(0, kSource.size() - 3)}) {
+    dir.MakeFile("s.qvl", bytes);
+    auto refused = RunQvl({"merge", "s.qvl", "d.qvl"}, dir.Path());
+    EXPECT_EQ(refused.status, 2) << bytes;
+    EXPECT_EQ(refused.err, bytes.size() > 9 ? "qvl: \"s.qvl\" ends before its end mark; it may be cut short, and is "
+                                              "not merged\n"
+                                            : "qvl: \"s.qvl\" is not a catalogue\n");
+    EXPECT_EQ(ReadFile(dir / "d.qvl"), kDestination);
+  }
 }
 
 struct CatalogueAppend : ::testing::Test {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -72,7 +73,7 @@ struct CreateList : ::testing::Test {
     ImportListing import = [this](const std::string& listed, const std::string& destination,
                                   const std::optional<CommentLines>& comment, Progress& shown) {
       if (importFails) throw IoError("Cannot write to \"" + destination + ".imp.tmp\": No space left on device");
-      Catalogue catalogue(collator);
+      Catalogue catalogue;
       ImportCatalogueFile(catalogue, listed, destination, true, comment, shown);
     };
     return RunCreateList(request, answers, drive, collator, history, import, progress);
@@ -207,13 +208,66 @@ TEST_F(CreateList, OverwriteKeepsPermissionsAndKeepsASecondWriterOut) {
     EXPECT_EQ(ReadFile(output), listed);
     EXPECT_EQ(Files(), (Strings{"disk.qvl"}));
   }
-  // A new output that another run is writing, under its temporary name.
-  std::filesystem::remove(output);
-  File writing = File::CreateReplacement(output, output + ".new.tmp");
-  writing.Write("theirs");
+}
+
+// In a folder others may write, names planted where a run writes its temporary
+// files (a link to a file of ours, a file of theirs) are never written through:
+// the catalogue append's OUTPUT.tmp is refused with nothing written, and a new
+// output goes to a name no one could have planted.
+TEST_F(CreateList, PlantedTemporaryNamesAreNeverWrittenThrough) {
+  const std::string victim = dir / "victim";
+  test::WriteFile(victim, "victim's");
+  const std::string catalogue = Bytes("\x00" "c: [old]" "\x03" "kept" "\x02\x00");
+  test::WriteFile(output, catalogue);
+  answers.choice = OutputChoice::Append;
+  for (bool link : {true, false}) {
+    if (link) {
+      std::filesystem::create_symlink(victim, output + ".tmp");
+    } else {
+      test::WriteFile(output + ".tmp", "theirs");
+      if (::geteuid() == 0) {
+        ASSERT_EQ(::chown((output + ".tmp").c_str(), 65534, 65534), 0);
+      }
+    }
+    try {
+      Run();
+      ADD_FAILURE();
+    } catch (const LockedOutputError& error) {
+      EXPECT_NE(error.Reason().find("disk.qvl.tmp\": a file of that name is in the way"), std::string::npos);
+    }
+    EXPECT_EQ(ReadFile(output), catalogue);
+    EXPECT_EQ(ReadFile(victim), "victim's");
+    EXPECT_EQ(ReadFile(output + ".tmp"), link ? "victim's" : "theirs");
+    std::filesystem::remove(output + ".tmp");
+  }
+  for (const char* planted : {".new.tmp", ".new-.tmp", ".0-0.tmp"})
+    std::filesystem::create_symlink(victim, output + planted);
+  answers.choice = OutputChoice::Overwrite;
+  ASSERT_EQ(Run(), CreateListResult::Complete);
+  EXPECT_NE(ReadFile(output).find("readme.txt"), std::string::npos);
+  EXPECT_EQ(ReadFile(victim), "victim's");
+  EXPECT_EQ(Files(), (Strings{"disk.qvl", "disk.qvl.0-0.tmp", "disk.qvl.new-.tmp", "disk.qvl.new.tmp", "victim"}));
+}
+
+// An output that is a link is written through to its target, which a dangling link
+// then gets; a link another user put in a folder everyone may write is not followed.
+TEST_F(CreateList, LinksAsOutputLeadToTheirTarget) {
+  const std::string target = dir / "real.qvl";
+  std::filesystem::create_symlink(target, output);
+  ASSERT_EQ(Run(), CreateListResult::Complete);
+  EXPECT_TRUE(std::filesystem::is_symlink(output));
+  EXPECT_NE(ReadFile(target).find("readme.txt"), std::string::npos);
+
+  if (::geteuid() != 0) GTEST_SKIP() << "giving a link to another user needs root";
+  test::TempDir shared;
+  ASSERT_EQ(::chmod(shared.Path().c_str(), 01777), 0);
+  output = shared / "disk.qvl";
+  std::filesystem::create_symlink(target, output);
+  ASSERT_EQ(::lchown(output.c_str(), 65534, 65534), 0);
+  const std::string before = ReadFile(target);
+  answers.choice = OutputChoice::Overwrite;
   EXPECT_THROW(Run(), LockedOutputError);
-  EXPECT_EQ(ReadFile(output + ".new.tmp"), "theirs");
-  EXPECT_EQ(Files(), (Strings{"disk.qvl.new.tmp"}));
+  EXPECT_EQ(ReadFile(target), before);
 }
 
 }  // namespace

@@ -34,8 +34,7 @@ TEST(EntryStream, NumbersEveryEntryAndFollowsTheNestingRule) {
   test::WriteFile(dir / "odd.qvl", Bytes("\x00" "c:" "\x00" "note\r\n" "\x04" "A" "\x03" "big/-2147483648"
                                          "\x01" "A" "\x03" "x/1" "\x02" "\x03" "late/2" "\x02"
                                          "\x01" "B" "\x03" "y" "\x01" "C" "\x03" "z/3"));
-  Collator collator("en_US");
-  FolderIndex folders(collator);
+  FolderIndex folders;
   Progress quiet;
   EntryStream stream(dir / "odd.qvl", folders, quiet);
   EXPECT_EQ(stream.Caption(), "c:");

@@ -131,8 +131,21 @@ TEST(QuickFind, ACatalogueFileThatIsGoneIsAnError) {
     EXPECT_NE(std::string(error.what()).find(file.path), std::string::npos) << error.what();
   }
   Collator collator("en_US");
-  Catalogue none(collator);
+  Catalogue none;
   EXPECT_THROW(QuickFind(none, "a", rows, quiet), IoError);
+
+  // Another catalogue in its place, or the file written over: the folder index is
+  // of the file loaded, and would name every hit's folder wrongly.
+  CatalogueFile replaced(SampleDisk());
+  Catalogue& loaded = replaced.Load();
+  test::WriteFile(replaced.dir / "other.qvl", Bytes("\x00" "c:" "\x01" "x" "\x03" "a.txt" "\x02\x02\x00"));
+  std::filesystem::rename(replaced.dir / "other.qvl", replaced.path);
+  try {
+    QuickFind(loaded, "a", rows, quiet);
+    ADD_FAILURE() << "no error";
+  } catch (const IoError& error) {
+    EXPECT_EQ(std::string(error.what()), ReplacedCatalogueText(replaced.path));
+  }
 }
 
 }  // namespace

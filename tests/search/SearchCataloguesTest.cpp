@@ -61,13 +61,13 @@ TEST(SearchCatalogueFile, HitsInACatalogueMergedHereLieInTheFoldersItsIndexKnows
                                          "\x03" "g1" "\x01" "Sub" "\x03" "g2" "\x02\x02" "\x01" "New" "\x03" "g3"
                                          "\x02\x02\x00"));
   Collator collator("en_US");
-  Catalogue source(collator);
+  Catalogue source;
   Progress quiet;
   ASSERT_TRUE(ImportCatalogueFile(source, dir / "src.qvl", dir / "dest.qvl", false, std::nullopt, quiet));
   const std::string expected = "F g0||\\|dest.qvl\nF g1||\\Docs\\|dest.qvl\nF g2||\\Docs\\Sub\\|dest.qvl\n"
                                "F g3||\\New\\|dest.qvl\n";
   EXPECT_EQ(Searched(dir / "dest.qvl", "g"), expected);
-  Catalogue merged(collator);
+  Catalogue merged;
   merged.LoadCatalogue(dir / "dest.qvl", true, quiet);
   ListRows quick;
   FindEntries(merged, "g", quick, quiet);

@@ -195,7 +195,7 @@ inline std::string RowsText(const ListRows& rows) {
 inline std::string CheckSearches(const std::string& file, const std::vector<std::string>& texts) {
   std::ostringstream problems;
   Collator collator("en_US");
-  Catalogue catalogue(collator);
+  Catalogue catalogue;
   SearchProgress quiet;
   catalogue.LoadCatalogue(file, true, quiet);
   problems << CheckScanFolders(file, catalogue.Folders());

@@ -62,9 +62,10 @@ TEST_F(FileTypeTest, TheFirstStartRegistersTheTypeOnce) {
   EXPECT_NE(mime.find("<icon name=\"quorvalen\"/>"), std::string::npos);
   EXPECT_EQ(mime.find("case-sensitive"), std::string::npos);
 
-  std::string entry = ReadFile(share + "/applications/quorvalen.desktop");
+  std::string entry = ReadFile(share + "/applications/io.github.quorvalen.Quorvalen.desktop");
   // Quoted as one word, "$" escaped for the Exec key and its backslash for the file.
   EXPECT_NE(entry.find("\nExec=\"/opt/My Tools/\\\\$HOME/quorvalen\" %f\n"), std::string::npos) << entry;
+  EXPECT_NE(entry.find("\nTryExec=/opt/My Tools/$HOME/quorvalen\n"), std::string::npos);
   EXPECT_NE(entry.find("\nMimeType=application/x-quorvalen-file;\n"), std::string::npos);
   EXPECT_NE(entry.find("\nIcon=quorvalen\n"), std::string::npos);
   EXPECT_EQ(ReadFile(share + "/icons/hicolor/scalable/apps/quorvalen.svg"), std::string(ProgramIconSvg()));

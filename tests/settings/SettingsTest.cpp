@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "platform/IoError.h"
 #include "support/TempDir.h"
@@ -51,7 +55,7 @@ TEST_F(SettingsTest, AMissingFileGivesTheDefaultsAndRegistersTheFileType) {
   EXPECT_EQ(settings.lastOutPut, ".qvl");
   EXPECT_EQ(settings.lastBrowsed, "");
   EXPECT_EQ(settings.lastDrive, 'C');
-  EXPECT_EQ(settings.method, 3);
+  EXPECT_EQ(settings.method, ListMethod::Catalogue);
   EXPECT_EQ(settings.rightMargin, 95);
   EXPECT_FALSE(settings.skipComment);
   EXPECT_EQ(settings.history.Count(), 0);
@@ -101,6 +105,57 @@ TEST_F(SettingsTest, TheHistoryIsSavedSortedAndHigherKeysAreLeftAlone) {
   EXPECT_EQ(LoadAgain().history.Count(), 1);
 }
 
+// Two windows and qvl list share one settings file: a save keeps the catalogues
+// the others recorded meanwhile, and writers at the same moment lose none.
+TEST_F(SettingsTest, SavingKeepsWhatOtherProgramsRecorded) {
+  auto first = Load(Items({"/a.qvl"}));
+  auto second = LoadAgain();
+  SessionHistory(first).AddCatalogue("/first.qvl");
+  SessionHistory(second).AddCatalogue("/second.qvl");
+  StoredHistory(file_).AddCatalogue("/listed.qvl");
+  Saved(first);
+  Saved(second);
+  EXPECT_EQ(LoadAgain().history.Entries(), (Strings{"/a.qvl", "/first.qvl", "/listed.qvl", "/second.qvl"}));
+
+  std::vector<std::thread> writers;
+  for (int writer = 0; writer < 4; ++writer) {
+    writers.emplace_back([this, writer] {
+      ProfileFile own(file_.Path());
+      for (int i = 0; i < 25; ++i)
+        StoredHistory(own).AddCatalogue("/w" + std::to_string(writer) + "-" + std::to_string(i) + ".qvl");
+    });
+  }
+  for (auto& writer : writers) writer.join();
+  EXPECT_EQ(LoadAgain().history.Count(), 104);
+}
+
+// The file is parsed once per write, not once per key: saving a long history once
+// took seconds that grew with its square.
+TEST_F(SettingsTest, ALongHistoryIsSavedInOneGo) {
+  auto settings = Load("[Main]\nMethod=3\n");
+  for (int i = 0; i < 20000; ++i) settings.history.Add("/cats/" + std::to_string(i) + ".qvl");
+  const auto start = std::chrono::steady_clock::now();
+  Saved(settings);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  EXPECT_EQ(LoadAgain().history.Count(), 20000);
+}
+
+// A settings file that is there but cannot be read is said so, not taken for an
+// empty one whose defaults then replace it.
+TEST_F(SettingsTest, AFileThatCannotBeReadIsSaidSoAndNotWrittenOver) {
+  ASSERT_EQ(::mkfifo(file_.Path().c_str(), 0600), 0);
+  WindowSettings settings(collator_);
+  try {
+    LoadSettings(file_, settings);
+    ADD_FAILURE();
+  } catch (const IoError& error) {
+    EXPECT_EQ(std::string(error.what()), "Cannot open \"" + file_.Path() + "\": it is not a regular file");
+  }
+  EXPECT_THROW(SaveSettings(file_, settings), IoError);
+  EXPECT_THROW(StoredHistory(file_).AddCatalogue("/a.qvl"), IoError);
+  EXPECT_TRUE(std::filesystem::is_fifo(file_.Path()));
+}
+
 TEST_F(SettingsTest, NumbersAreKeptInRangeAndWrittenBackSo) {
   struct Case {
     std::string ini;
@@ -117,7 +172,7 @@ TEST_F(SettingsTest, NumbersAreKeptInRangeAndWrittenBackSo) {
   };
   for (const auto& c : cases) {
     auto settings = Load("[Main]\n" + c.ini);
-    EXPECT_EQ(settings.method, c.method) << c.ini;
+    EXPECT_EQ(SettingOfMethod(settings.method), c.method) << c.ini;
     EXPECT_EQ(settings.rightMargin, c.margin) << c.ini;
     EXPECT_EQ(settings.skipComment, c.skip) << c.ini;
     dir_.MakeFile("Quorvalen.ini");
@@ -136,9 +191,9 @@ TEST_F(SettingsTest, TheOutputNameTakesTheExtensionOfTheMethod) {
 
   auto settings = Load("[Main]\nLastOutPut=/home/me/out.d/list\nMethod=3");
   EXPECT_EQ(settings.lastOutPut, "/home/me/out.d/list.qvl");
-  SelectMethod(settings, 0);
+  SelectMethod(settings, ListMethod::Collapsed);
   EXPECT_EQ(settings.lastOutPut, "/home/me/out.d/list.txt");
-  SelectMethod(settings, 0);
+  SelectMethod(settings, ListMethod::Collapsed);
   EXPECT_EQ(settings.lastOutPut, "/home/me/out.d/list.txt");
 
   EXPECT_EQ(ReplaceExtension("C:\\out.d\\list", ".qvl"), "C:\\out.d\\list.qvl");
@@ -196,6 +251,19 @@ TEST(SettingsPlace, BesideTheProgramUnlessItsFolderCannotBeWritten) {
   EXPECT_EQ(SettingsFilePathFor(installed, {"cfg", "/home/me"}), "/home/me/.config/Quorvalen/Quorvalen.ini");
   EXPECT_EQ(SettingsFilePathFor(installed, {"", "/home/me"}), "/home/me/.config/Quorvalen/Quorvalen.ini");
   EXPECT_EQ(SettingsFilePathFor(installed, {"", ""}), installed + "Quorvalen.ini");
+}
+
+// Root may write /usr/bin, and a user ~/.local/bin: neither is the place for a
+// user's settings. A copy with its read-me beside it is a portable one.
+TEST(SettingsPlace, AnInstalledProgramKeepsThemWithTheUserWhereverItMayWrite) {
+  TempDir dir;
+  dir.MakeFolder("usr/bin");
+  dir.MakeFolder("usr/share/doc/quorvalen");  // its read-me may be left out
+  const SettingsEnvironment environment{"/cfg", "/home/me"};
+  EXPECT_EQ(SettingsFilePathFor(dir / "usr/bin/", environment), "/cfg/Quorvalen/Quorvalen.ini");
+  EXPECT_EQ(SettingsFilePathFor(dir / "usr/bin", environment), "/cfg/Quorvalen/Quorvalen.ini");
+  dir.MakeFile("usr/bin/Readme.txt", "guide");
+  EXPECT_EQ(SettingsFilePathFor(dir / "usr/bin/", environment), dir / "usr/bin/Quorvalen.ini");
 }
 
 TEST(SettingsPlace, TheSettingsFolderIsMadeWhenTheFileIsFirstWritten) {

@@ -11,7 +11,9 @@ namespace qvl::app {
 
 CommentDialog::CommentDialog(std::time_t now, QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("Add file Comment"));
-  setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+  // A dialog of the main window (which it blocks), so that the window manager keeps
+  // it above that window, with the buttons of an ordinary window.
+  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                  Qt::WindowCloseButtonHint);
   commentEdit_.setObjectName(QStringLiteral("commentEdit"));
   addButton_.setObjectName(QStringLiteral("addButton"));

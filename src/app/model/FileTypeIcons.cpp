@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QStandardPaths>
 #include <cmath>
 #include <numbers>
 
@@ -111,9 +112,28 @@ QIcon BuiltIn(Picture picture) {
   return icon;
 }
 
+// A session without a desktop names no icon theme (or only hicolor, which holds no
+// file types), and may not even look where themes are installed: every type would
+// show the one generic page. The installed themes, with Adwaita (which the program
+// installs with itself) before hicolor, give them their pictures then.
+void UseInstalledIconThemes() {
+  QStringList paths = QIcon::themeSearchPaths();
+  QStringList dataFolders = QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation);
+  for (const QString& folder : dataFolders) {
+    const QString icons = folder + QStringLiteral("/icons");
+    if (!paths.contains(icons)) paths << icons;
+  }
+  QIcon::setThemeSearchPaths(paths);
+  const QString adwaita = QStringLiteral("Adwaita"), hicolor = QStringLiteral("hicolor");
+  if (QIcon::themeName().isEmpty() || QIcon::themeName() == hicolor) QIcon::setThemeName(adwaita);
+  if (QIcon::fallbackThemeName().isEmpty() || QIcon::fallbackThemeName() == hicolor)
+    QIcon::setFallbackThemeName(adwaita);
+}
+
 }  // namespace
 
 FileTypeIcons::FileTypeIcons() {
+  UseInstalledIconThemes();
   // Image 3 is never shown; it keeps the numbering of the images behind it.
   icons_ = {BuiltIn(Picture::Folder), BuiltIn(Picture::Settings), BuiltIn(Picture::Library), QIcon(),
             BuiltIn(Picture::Page)};

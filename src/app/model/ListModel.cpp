@@ -7,34 +7,11 @@
 #include <vector>
 
 #include "app/QtText.h"
-#include "platform/Locale.h"
 
 namespace qvl::app {
 namespace {
 
 constexpr int kColumns = 4;
-
-// Eight bytes of a key from `from` on, folded as CompareText folds them, big end
-// first, zeros behind a shorter key. Two different prefixes order their keys as
-// CompareText does; equal ones leave it to CompareText.
-std::uint64_t FoldedPrefix(std::string_view key, std::size_t from) {
-  std::uint64_t prefix = 0;
-  for (std::size_t i = from; i < from + 8; ++i) {
-    prefix <<= 8;
-    if (i < key.size()) prefix |= static_cast<unsigned char>(AsciiUpper(key[i]));
-  }
-  return prefix;
-}
-
-// A row's key as the sort reads it, without touching the row again.
-struct SortKey {
-  std::uint64_t prefix;  // the first sixteen bytes, which decide most comparisons
-  std::uint64_t prefix2;
-  const char* key;
-  std::uint32_t length;
-  std::uint32_t row;  // the top bit: a file row that goes after the folder rows
-};
-constexpr std::uint32_t kAfterFolders = 0x8000'0000u;
 
 }  // namespace
 
@@ -75,10 +52,9 @@ int ListModel::ImageOf(int row) const {
   return store_.At(index).image;
 }
 
-void ListModel::StoreBatch(ListRowBatch& batch) {
+void ListModel::StoreBatch(StagedRows& batch) {
   CheckRoomFor(batch.Size());
-  store_.Append(batch.rows_);
-  batch.ClearListView();
+  store_.Append(batch);
 }
 
 void ListModel::ShowStoredRows(std::size_t most) {
@@ -89,45 +65,16 @@ void ListModel::ShowStoredRows(std::size_t most) {
   endInsertRows();
 }
 
-void ListModel::TakeBatch(ListRowBatch& batch) {
+void ListModel::TakeBatch(StagedRows& batch) {
   StoreBatch(batch);
   ShowStoredRows();
 }
 
-void ListModel::ReplaceRows(ListRowBatch& batch) {
-  if (batch.Size() > static_cast<std::size_t>(std::numeric_limits<int>::max()))
-    throw std::length_error("The list holds as many rows as it can");
-  BeginReset();
-  store_.Clear();
-  store_.Append(batch.rows_);
-  EndReset();
-  batch.ClearListView();
-}
-
 void ListModel::Sort(const RowOrder& order) {
   ShowStoredRows();
-  std::size_t count = store_.Size();
+  const std::size_t count = store_.Size();
   if (count < 2) return;
-  std::vector<SortKey> keys(count);
-  store_.ForEachView([&](std::size_t i, const ListRowView& row) {
-    std::string_view key = order.KeyOf(row);
-    std::uint32_t group = order.FoldersFirst() && !row.isFolder ? kAfterFolders : 0;
-    keys[i] = {FoldedPrefix(key, 0), FoldedPrefix(key, 8), key.data(), static_cast<std::uint32_t>(key.size()),
-               static_cast<std::uint32_t>(i) | group};
-  });
-  // RowOrder::Compare on keys at hand: folder rows first, then the first bytes, then
-  // the whole keys.
-  bool ascending = order.SortAscending(order.SortColumn());
-  std::stable_sort(keys.begin(), keys.end(), [&](const SortKey& a, const SortKey& b) {
-    if ((a.row ^ b.row) & kAfterFolders) return (a.row & kAfterFolders) == 0;
-    if (a.prefix != b.prefix) return ascending ? a.prefix < b.prefix : a.prefix > b.prefix;
-    if (a.prefix2 != b.prefix2) return ascending ? a.prefix2 < b.prefix2 : a.prefix2 > b.prefix2;
-    return order.CompareKeys({a.key, a.length}, {b.key, b.length}) < 0;
-  });
-  std::vector<std::uint32_t> permutation(count);
-  for (std::size_t i = 0; i < count; ++i) permutation[i] = keys[i].row & ~kAfterFolders;
-  keys = {};
-
+  const std::vector<std::uint32_t> permutation = store_.SortedOrder(order);
   if (resetDepth_ > 0) {
     store_.Reorder(permutation);
     return;

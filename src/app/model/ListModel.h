@@ -1,38 +1,21 @@
 #pragma once
 
 #include <QAbstractTableModel>
-#include <cstdint>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "app/model/FileTypeIcons.h"
-#include "app/model/RowStore.h"
 #include "catalogue/ListRow.h"
 #include "search/RowOrder.h"
+#include "search/RowStore.h"
 
 namespace qvl::app {
 
-// Rows made on a worker thread for the list model: it stores them as the model
-// does, and leaves their icons to the model, which chooses them on its own thread.
-class ListRowBatch {
- public:
-  void AddListRow(const ListRowView& row) {
-    rows_.Add(row, row.isFolder ? FileTypeImages::kFolder : RowStore::kUnnumbered);
-  }
-  // Empties the batch; it keeps its buffers, to be filled again.
-  void ClearListView() { rows_.Clear(); }
-  void Prepare() { rows_.Prepare(); }
-  std::size_t Size() const { return rows_.Size(); }
-
- private:
-  friend class ListModel;
-  StagedRows rows_;
-};
-
-// The rows of the list view, for its three view styles: a folder of the open
-// catalogue or the hits of a search. It is the core's row sink, and takes rows one
-// by one or a batch at once.
-class ListModel : public QAbstractTableModel, public BatchedRowSinkOf<ListRowBatch> {
+// The list view's rows as Qt sees them, for its three view styles: a folder of the
+// open catalogue or the hits of a search, kept in the core's RowStore. It is the
+// core's row sink, and takes rows one by one or a batch at once.
+class ListModel : public QAbstractTableModel, public BatchedRowSinkOf<StagedRows> {
   Q_OBJECT
  public:
   explicit ListModel(QObject* parent = nullptr);
@@ -44,15 +27,13 @@ class ListModel : public QAbstractTableModel, public BatchedRowSinkOf<ListRowBat
   // Empties the list: FileCount starts from 0 again.
   void ClearListView() override;
   // Adds a batch's rows with one insert, and empties the batch.
-  void TakeBatch(ListRowBatch& batch) override;
+  void TakeBatch(StagedRows& batch) override;
   // Stores a batch's rows, and empties the batch; the views learn of them with the
   // next ShowStoredRows, so that rows arriving fast reach them in few inserts.
-  void StoreBatch(ListRowBatch& batch);
+  void StoreBatch(StagedRows& batch);
   void ShowStoredRows(std::size_t most = SIZE_MAX);
   // Rows stored that the views do not know of yet.
   std::size_t RowsWaiting() const { return resetDepth_ > 0 ? 0 : store_.Size() - shown_; }
-  // The batch's rows in place of all rows, with one reset; empties the batch.
-  void ReplaceRows(ListRowBatch& batch);
   // Orders the rows as `order` says; rows whose keys are equal keep their order.
   void Sort(const RowOrder& order);
 
@@ -78,7 +59,6 @@ class ListModel : public QAbstractTableModel, public BatchedRowSinkOf<ListRowBat
 
  private:
   void AddRow(const ListRowView& row) override;
-  // Chooses the icons of the rows from `first` on.
   void CheckRoomFor(std::size_t rows) const;
   static std::size_t Index(int row) { return static_cast<std::size_t>(row); }
 

@@ -4,6 +4,7 @@
 #include <QStyle>
 
 #include "app/QtText.h"
+#include "app/tabs/BrowseBars.h"
 
 namespace qvl::app {
 
@@ -12,8 +13,7 @@ BrowseTab::BrowseTab() {
   catalogueBrowseButton_.setObjectName(QStringLiteral("catalogueBrowseButton"));
   loadProgress_.setObjectName(QStringLiteral("loadProgress"));
   catalogueBrowseButton_.setToolTip(QStringLiteral("Browse for file"));
-  catalogueBrowseButton_.setIcon(QIcon::fromTheme(QStringLiteral("document-open-folder"),
-                                                  style()->standardIcon(QStyle::SP_DirOpenIcon)));
+  catalogueBrowseButton_.setIcon(ThemeIcon({"folder-open"}, QStyle::SP_DirOpenIcon, *this));
   loadProgress_.setRange(0, 100);
   loadProgress_.setVisible(false);
   layout_.addWidget(&loadLabel_, 0, 0);
@@ -40,11 +40,6 @@ void BrowseTab::BrowseForCatalogue() {
 void BrowseTab::ShowLoadProgress(int percent, bool visible) {
   loadProgress_.setValue(percent);
   loadProgress_.setVisible(visible);
-}
-
-void BrowseTab::SetBusy(bool busy) {
-  catalogueFileEdit_.setEnabled(!busy);
-  catalogueBrowseButton_.setEnabled(!busy);
 }
 
 }  // namespace qvl::app

@@ -17,9 +17,8 @@ class BrowseTab : public QWidget {
  public:
   BrowseTab();
   QLineEdit& CatalogueFileEdit() { return catalogueFileEdit_; }
+  QToolButton& CatalogueBrowseButton() { return catalogueBrowseButton_; }
   void ShowLoadProgress(int percent, bool visible);
-  // The box and its button wait while a catalogue loads.
-  void SetBusy(bool busy);
 
  signals:
   void OpenRequested(const std::string& name);

@@ -5,9 +5,11 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <filesystem>
+#include <memory>
 
 #include "app/ErrorReport.h"
 #include "app/QtText.h"
+#include "app/tabs/BrowseBars.h"
 #include "platform/File.h"
 #include "platform/Locale.h"
 #include "settings/Version.h"
@@ -28,9 +30,9 @@ std::string FullName(const std::string& name) {
 
 }  // namespace
 
-SaveTab::SaveTab(WindowSettings& settings, const DriveTable& drives, DialogAnswers::ReleaseCheck releaseOutput,
-                 QWidget* window)
-    : settings_(settings), drives_(drives), run_(window, std::move(releaseOutput)) {
+SaveTab::SaveTab(WindowSettings& settings, const DriveTable& drives, StateKeeper& state,
+                 DialogAnswers::ReleaseCheck releaseOutput, QWidget* window)
+    : settings_(settings), drives_(drives), state_(state), answers_(window, std::move(releaseOutput)) {
   BuildLayout();
   for (const Drive& drive : drives_.Drives())
     driveCombo_.addItem(FromCore(DriveCaption(drive)), QChar::fromLatin1(drive.letter));
@@ -41,8 +43,7 @@ SaveTab::SaveTab(WindowSettings& settings, const DriveTable& drives, DialogAnswe
   connect(&driveCombo_, &QComboBox::activated, this, [this](int index) {
     settings_.lastDrive = driveCombo_.itemData(index).toChar().toLatin1();
   });
-  connect(&run_, &ListingRun::Status, &statusLine_, &QLabel::setText);
-  connect(&run_, &ListingRun::Finished, this, &SaveTab::ListingFinished);
+  connect(&progress_, &WorkProgress::StatusChanged, &statusLine_, &OneLineLabel::SetText);
   outputFileEdit_.installEventFilter(this);
 }
 
@@ -60,8 +61,7 @@ void SaveTab::BuildLayout() {
   statusLine_.setObjectName(QStringLiteral("saveStatusLine"));
 
   outputBrowseButton_.setToolTip(QStringLiteral("Browse for File"));
-  outputBrowseButton_.setIcon(QIcon::fromTheme(QStringLiteral("document-open-folder"),
-                                               style()->standardIcon(QStyle::SP_DirOpenIcon)));
+  outputBrowseButton_.setIcon(ThemeIcon({"folder-open"}, QStyle::SP_DirOpenIcon, *this));
   fileLayout_.addWidget(&driveLabel_, 0, 0);
   fileLayout_.addWidget(&driveCombo_, 0, 1, 1, 2);
   fileLayout_.addWidget(&outputLabel_, 1, 0);
@@ -93,27 +93,30 @@ void SaveTab::BuildLayout() {
   includeStack_.addWidget(&includeGroup_);
   includeStack_.addWidget(&plainTextLabel_);
 
-  columns_.addWidget(&fileGroup_, 3);
-  columns_.addLayout(&rightColumn_, 2);
-  rightColumn_.addWidget(&methodGroup_);
-  rightColumn_.addWidget(&includeStack_);
+  // The command row goes below the file's group, beside the taller method column:
+  // below both, the tab would need more height than the window gives it.
   commandRow_.addWidget(&skipCommentCheck_);
   commandRow_.addStretch();
   commandRow_.addWidget(&createListButton_);
+  leftColumn_.addWidget(&fileGroup_, 1);
+  leftColumn_.addLayout(&commandRow_);
+  leftColumn_.setSpacing(2);
+  columns_.addLayout(&leftColumn_, 3);
+  columns_.addLayout(&rightColumn_, 2);
+  rightColumn_.addWidget(&methodGroup_);
+  rightColumn_.addWidget(&includeStack_);
   layout_.addLayout(&columns_);
-  layout_.addLayout(&commandRow_);
   layout_.addWidget(&statusLine_);
-  layout_.setContentsMargins(4, 4, 4, 0);
+  layout_.setContentsMargins(4, 2, 4, 3);
   layout_.setSpacing(2);
   statusLine_.setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  statusLine_.setTextFormat(Qt::PlainText);
 }
 
 void SaveTab::ShowSettings() {
   outputFileEdit_.setText(FromCore(settings_.lastOutPut));
   for (int i = 0; i < driveCombo_.count(); ++i)
     if (driveCombo_.itemData(i).toChar().toLatin1() == AsciiLower(settings_.lastDrive)) driveCombo_.setCurrentIndex(i);
-  if (settings_.method >= 0 && settings_.method <= 3) methodRadios_[settings_.method].setChecked(true);
+  if (settings_.method) methodRadios_[static_cast<std::size_t>(*settings_.method)].setChecked(true);
   ShowMethod(settings_.method);
   skipCommentCheck_.setChecked(settings_.skipComment);
 }
@@ -125,12 +128,14 @@ void SaveTab::KeepSettings() {
 
 void SaveTab::MethodClicked(int item) {
   settings_.lastOutPut = ToCore(outputFileEdit_.text());
-  SelectMethod(settings_, item);
+  SelectMethod(settings_, static_cast<ListMethod>(item));
   outputFileEdit_.setText(FromCore(settings_.lastOutPut));
-  ShowMethod(item);
+  ShowMethod(settings_.method);
 }
 
-void SaveTab::ShowMethod(int item) { includeStack_.setCurrentIndex(item == 3 ? 0 : 1); }
+void SaveTab::ShowMethod(std::optional<ListMethod> method) {
+  includeStack_.setCurrentIndex(method == ListMethod::Catalogue ? 0 : 1);
+}
 
 ListMethod SaveTab::Method() const {
   int item = methodButtons_.checkedId();
@@ -153,14 +158,8 @@ void SaveTab::CheckOutputExists() {
   foundFileLabel_.setText(FileExists(ToCore(outputFileEdit_.text())) ? QStringLiteral("Found file!") : QString());
 }
 
-void SaveTab::UpdateActions() {
-  const bool idle = !run_.Running();
-  createListButton_.setEnabled(idle);
-  methodGroup_.setEnabled(idle);
-}
-
 void SaveTab::CreateList() {
-  if (run_.Running()) return;
+  if (!state_.Controls().createList) return;
   KeepSettings();
   if (settings_.lastOutPut.empty()) {
     ShowError(this, QStringLiteral("Please enter the name of the output file."));
@@ -178,21 +177,26 @@ void SaveTab::CreateList() {
   request.list.rightMargin = settings_.rightMargin;
   request.output = settings_.lastOutPut;
   request.skipComment = settings_.skipComment;
-  if (!run_.Start(std::move(request))) return;
+  progress_.Reset();
+  auto outcome = std::make_shared<ListingOutcome>();
+  const bool started = worker_.Start([request = std::move(request), outcome, this] {
+    *outcome = RunListing(request, answers_, progress_);
+  },
+                                     [this, outcome](const QString&) { ListingFinished(*outcome); });
+  if (!started) return;
+  state_.SetListing(true);
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  emit ListingStarted();
 }
 
-void SaveTab::ListingFinished(const ListingRun::Outcome& outcome) {
+void SaveTab::ListingFinished(const ListingOutcome& outcome) {
   QApplication::restoreOverrideCursor();
-  emit ListingEnded();
+  state_.SetListing(false);
   if (outcome.catalogue) emit CatalogueWritten(FullName(*outcome.catalogue));
-  if (outcome.complete) statusLine_.setText(QStringLiteral("Listing complete"));
-  if (!outcome.unreadable.empty()) ShowUnreadable(outcome.unreadable);
+  if (outcome.complete) statusLine_.SetText(QStringLiteral("Listing complete"));
+  const auto unreadable = progress_.TakeUnreadable();
+  if (!unreadable.empty()) ShowUnreadable(unreadable);
   if (outcome.lockedOutput) {
-    QMessageBox box(QMessageBox::Critical, FromCore(kVersionText), MessageText(outcome.error), QMessageBox::Ok, this);
-    box.setInformativeText(MessageText(outcome.reason));
-    box.exec();
+    ShowMessage(this, QMessageBox::Critical, MessageText(outcome.error), QMessageBox::Ok, MessageText(outcome.reason));
   } else if (!outcome.error.empty()) {
     ShowCoreError(this, outcome.error.c_str());
   }
@@ -205,7 +209,7 @@ void SaveTab::ShowUnreadable(const std::vector<std::string>& folders) {
   QString text = QStringLiteral("%1 folder(s) could not be read and are listed as empty:").arg(folders.size());
   for (std::size_t i = 0; i < folders.size() && i < kShown; ++i) text += QLatin1Char('\n') + FromCore(folders[i]);
   if (folders.size() > kShown) text += QStringLiteral("\n... and %1 more").arg(folders.size() - kShown);
-  QMessageBox::warning(this, FromCore(kVersionText), text);
+  ShowMessage(this, QMessageBox::Warning, text);
 }
 
 }  // namespace qvl::app

@@ -16,7 +16,12 @@
 #include <QWidget>
 #include <array>
 
-#include "app/ListingRun.h"
+#include "app/WindowState.h"
+#include "app/dialogs/DialogAnswers.h"
+#include "app/tabs/OneLineLabel.h"
+#include "app/work/ListingTask.h"
+#include "app/work/WorkProgress.h"
+#include "app/work/Worker.h"
 #include "platform/Drives.h"
 #include "settings/Settings.h"
 
@@ -27,42 +32,44 @@ namespace qvl::app {
 class SaveTab : public QWidget {
   Q_OBJECT
  public:
-  SaveTab(WindowSettings& settings, const DriveTable& drives, DialogAnswers::ReleaseCheck releaseOutput,
-          QWidget* window);
+  SaveTab(WindowSettings& settings, const DriveTable& drives, StateKeeper& state,
+          DialogAnswers::ReleaseCheck releaseOutput, QWidget* window);
 
   // Shows what the settings say; the settings follow the controls from then on.
   void ShowSettings();
   // Puts what the controls show into the settings, for saving.
   void KeepSettings();
-  bool Listing() const { return run_.Running(); }
-  void UpdateActions();
+  QPushButton& CreateListButton() { return createListButton_; }
+  QGroupBox& MethodGroup() { return methodGroup_; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  signals:
-  void ListingStarted();
-  void ListingEnded();
   // A catalogue was written: the window adds it to the history.
   void CatalogueWritten(const std::string& name);
 
  private:
   void BuildLayout();
   void MethodClicked(int item);
-  void ShowMethod(int item);
+  void ShowMethod(std::optional<ListMethod> method);
   void BrowseForOutput();
   void CheckOutputExists();
   void CreateList();
-  void ListingFinished(const ListingRun::Outcome& outcome);
+  void ListingFinished(const ListingOutcome& outcome);
   void ShowUnreadable(const std::vector<std::string>& folders);
   ListMethod Method() const;
 
   WindowSettings& settings_;
   const DriveTable& drives_;
-  ListingRun run_;
+  StateKeeper& state_;
+  DialogAnswers answers_;
+  Worker worker_;
+  WorkProgress progress_;
 
   QVBoxLayout layout_{this};
   QHBoxLayout columns_;
+  QVBoxLayout leftColumn_;
   QVBoxLayout rightColumn_;
   QHBoxLayout commandRow_;
   QGroupBox fileGroup_{QStringLiteral("File Information")};
@@ -85,7 +92,7 @@ class SaveTab : public QWidget {
   QLabel plainTextLabel_{QStringLiteral("Plain Text File")};
   QCheckBox skipCommentCheck_{QStringLiteral("Skip Comment")};
   QPushButton createListButton_{QStringLiteral("Create &List")};
-  QLabel statusLine_;  // one text: the listing's progress, then "Listing complete"
+  OneLineLabel statusLine_;  // one text: the listing's progress, then "Listing complete"
 };
 
 }  // namespace qvl::app

@@ -5,31 +5,23 @@
 
 #include "app/ErrorReport.h"
 #include "app/QtText.h"
-#include "app/RowStream.h"
+#include "app/tabs/BrowseBars.h"
 #include "settings/Settings.h"
 
 namespace qvl::app {
 
-void SearchSignals::Status(std::string_view text) { emit StatusChanged(FromCore(text)); }
-void SearchSignals::Percent(int percent) { emit PercentChanged(percent); }
-void SearchSignals::TotalPercent(int percent) { emit TotalPercentChanged(percent); }
-void SearchSignals::FileLabel(std::string_view text) { emit FileLabelChanged(FromCore(text)); }
-void SearchSignals::TotalLabel(std::string_view text) { emit TotalLabelChanged(FromCore(text)); }
-
 SearchTab::SearchTab(Shared shared) : shared_(std::move(shared)) {
   setObjectName(QStringLiteral("searchTab"));
   searchTextEdit_.setObjectName(QStringLiteral("searchTextEdit"));
-  searchFileCombo_.setObjectName(QStringLiteral("searchFileCombo"));
   startSearchButton_.setObjectName(QStringLiteral("startSearchButton"));
   fileProgressLabel_.setObjectName(QStringLiteral("fileProgressLabel"));
   totalProgressLabel_.setObjectName(QStringLiteral("totalProgressLabel"));
   fileProgress_.setObjectName(QStringLiteral("fileProgress"));
   totalProgress_.setObjectName(QStringLiteral("totalProgress"));
-  searchFileCombo_.setEditable(true);
-  searchFileCombo_.setInsertPolicy(QComboBox::NoInsert);
+  // A long catalogue name in the history must not widen the window.
+  SetUpTypedBox(searchFileCombo_, "searchFileCombo", 20);
   startSearchButton_.setToolTip(QStringLiteral("Start Search"));
-  startSearchButton_.setIcon(QIcon::fromTheme(QStringLiteral("edit-find"),
-                                              style()->standardIcon(QStyle::SP_FileDialogContentsView)));
+  startSearchButton_.setIcon(ThemeIcon({"edit-find"}, QStyle::SP_FileDialogStart, *this));
   for (QProgressBar* bar : {&fileProgress_, &totalProgress_}) {
     bar->setRange(0, 100);
     bar->setValue(0);
@@ -48,11 +40,11 @@ SearchTab::SearchTab(Shared shared) : shared_(std::move(shared)) {
 
   connect(&startSearchButton_, &QPushButton::clicked, this, &SearchTab::StartSearch);
   connect(&searchTextEdit_, &QLineEdit::returnPressed, this, &SearchTab::StartSearch);
-  connect(&progress_, &SearchSignals::PercentChanged, &fileProgress_, &QProgressBar::setValue);
-  connect(&progress_, &SearchSignals::TotalPercentChanged, &totalProgress_, &QProgressBar::setValue);
-  connect(&progress_, &SearchSignals::FileLabelChanged, &fileProgressLabel_, &QLabel::setText);
-  connect(&progress_, &SearchSignals::TotalLabelChanged, &totalProgressLabel_, &QLabel::setText);
-  connect(&progress_, &SearchSignals::StatusChanged, this,
+  connect(&progress_, &WorkProgress::PercentChanged, &fileProgress_, &QProgressBar::setValue);
+  connect(&progress_, &WorkProgress::TotalPercentChanged, &totalProgress_, &QProgressBar::setValue);
+  connect(&progress_, &WorkProgress::FileLabelChanged, &fileProgressLabel_, &OneLineLabel::SetText);
+  connect(&progress_, &WorkProgress::TotalLabelChanged, &totalProgressLabel_, &OneLineLabel::SetText);
+  connect(&progress_, &WorkProgress::StatusChanged, this,
           [this](const QString& text) { shared_.showStatus(text, QString()); });
 }
 
@@ -69,45 +61,41 @@ void SearchTab::AddFileItem(const std::string& name) {
 }
 
 void SearchTab::StartSearch() {
-  // A second start while a search runs (or the quick find fills the list) is ignored.
-  if (task_.Running() || shared_.listBusy()) return;
-  totalProgressLabel_.setText(QStringLiteral("Total progress"));
-  totalProgress_.setValue(0);
-  shared_.model.ClearListView();
-  emit SearchStarted();
+  // A second start while anything fills the list is ignored.
+  if (!shared_.state.Controls().startSearch) return;
   const std::string text = ToCore(searchTextEdit_.text());
   const std::string choice = ToCore(searchFileCombo_.currentText());
   const bool allFiles = choice == kAllFiles;
   std::vector<std::string> files = allFiles ? shared_.history() : std::vector<std::string>{choice};
+  totalProgressLabel_.SetText(QStringLiteral("Total progress"));
+  totalProgress_.setValue(0);
+  shared_.model.ClearListView();
+  emit SearchStarted();
   if (allFiles && files.empty()) {
     ShowError(this, FromCore(kNoFilesToSearch));
-    emit SearchEnded();
     return;
   }
+  if (!shared_.state.Begin(Activity::Searching)) return;
+  progress_.Reset();
   auto outcome = std::make_shared<SearchOutcome>();
-  RowFeeder& feeder = shared_.feeder;
-  task_.Start([&feeder, text, files = std::move(files), allFiles, outcome, this] {
-    RowStream rows(feeder);
-    *outcome = allFiles ? SearchCatalogues(text, files, rows, progress_)
-                        : SearchNamedCatalogue(text, files.front(), rows, progress_);
-    rows.Flush();
-  });
-  connect(
-      &task_, &BackgroundTask::Finished, this,
+  RowFeed& feed = shared_.feed;
+  worker_.Start(
+      [&feed, text, files = std::move(files), allFiles, outcome, this] {
+        RowFeed::Writer rows(feed);
+        *outcome = allFiles ? SearchCatalogues(text, files, rows, progress_)
+                            : SearchNamedCatalogue(text, files.front(), rows, progress_);
+      },
       [this, outcome](const QString& error) {
         // The closing texts once the last rows are in.
-        finishing_ = true;
-        shared_.feeder.WhenIdle([this, outcome, error] {
-          finishing_ = false;
+        shared_.feed.WhenIdle([this, outcome, error] {
+          shared_.state.End(Activity::Searching);
           if (!error.isEmpty()) {
             ShowError(this, error);
           } else {
             shared_.showStatus(FromCore(kSearchComplete), FromCore(SearchResultText(*outcome)));
           }
-          emit SearchEnded();
         });
-      },
-      Qt::SingleShotConnection);
+      });
 }
 
 }  // namespace qvl::app

@@ -11,30 +11,14 @@
 #include <string>
 #include <vector>
 
-#include "app/BackgroundTask.h"
-#include "app/RowStream.h"
-#include "app/model/ListModel.h"
+#include "app/WindowState.h"
+#include "app/tabs/OneLineLabel.h"
+#include "app/work/RowFeed.h"
+#include "app/work/WorkProgress.h"
+#include "app/work/Worker.h"
 #include "search/SearchCatalogues.h"
 
 namespace qvl::app {
-
-// The search's reports as signals, queued to the window's thread.
-class SearchSignals : public QObject, public SearchProgress {
-  Q_OBJECT
- public:
-  void Status(std::string_view text) override;
-  void Percent(int percent) override;
-  void TotalPercent(int percent) override;
-  void FileLabel(std::string_view text) override;
-  void TotalLabel(std::string_view text) override;
-
- signals:
-  void StatusChanged(const QString& text);
-  void PercentChanged(int percent);
-  void TotalPercentChanged(int percent);
-  void FileLabelChanged(const QString& text);
-  void TotalLabelChanged(const QString& text);
-};
 
 // The Search tab: a text, and the catalogue file to search or "All Files" (every
 // catalogue of the history list, in its order), with a bar for the file being
@@ -44,9 +28,9 @@ class SearchTab : public QWidget {
  public:
   struct Shared {
     ListModel& model;
-    RowFeeder& feeder;
+    RowFeed& feed;
+    StateKeeper& state;
     std::function<std::vector<std::string>()> history;  // the history list, in its order
-    std::function<bool()> listBusy;                     // another search fills the list
     std::function<void(const QString& status, const QString& result)> showStatus;
   };
   explicit SearchTab(Shared shared);
@@ -54,29 +38,27 @@ class SearchTab : public QWidget {
   void ShowFileItems(const std::vector<std::string>& items);
   // A catalogue that has joined the history goes to the top of the list.
   void AddFileItem(const std::string& name);
-  bool Searching() const { return task_.Running() || finishing_; }
+  QPushButton& StartButton() { return startSearchButton_; }
 
  signals:
-  // A search begins (the window grows to show the list) or ends.
+  // A search begins: the window grows to show the list.
   void SearchStarted();
-  void SearchEnded();
 
  private:
   void StartSearch();
 
   Shared shared_;
-  bool finishing_ = false;  // the search has ended; its last rows are going in
-  BackgroundTask task_;
-  SearchSignals progress_;
+  Worker worker_;
+  WorkProgress progress_;
   QGridLayout layout_{this};
   QLabel searchTextLabel_{QStringLiteral("Search for:")};
   QLineEdit searchTextEdit_;
   QLabel searchFileLabel_{QStringLiteral("in file(s):")};
   QComboBox searchFileCombo_;
   QPushButton startSearchButton_;
-  QLabel fileProgressLabel_;
+  OneLineLabel fileProgressLabel_;
   QProgressBar fileProgress_;
-  QLabel totalProgressLabel_;
+  OneLineLabel totalProgressLabel_;
   QProgressBar totalProgress_;
 };
 

@@ -1,11 +1,14 @@
-#include "app/model/RowStore.h"
+#include "search/RowStore.h"
 
 #include <algorithm>
 #include <functional>
 #include <limits>
 #include <stdexcept>
 
-namespace qvl::app {
+#include "browse/FileTypeImages.h"
+#include "platform/Locale.h"
+
+namespace qvl {
 namespace {
 
 constexpr std::size_t kMax32 = std::numeric_limits<std::uint32_t>::max();
@@ -17,6 +20,28 @@ std::uint32_t Size32(std::size_t size, const char* what) {
   if (size > kMax32) throw std::length_error(what);
   return static_cast<std::uint32_t>(size);
 }
+
+// Eight bytes of a key from `from` on, folded as CompareText folds them, big end
+// first, zeros behind a shorter key. Two different prefixes order their keys as
+// CompareText does; equal ones leave it to CompareText.
+std::uint64_t FoldedPrefix(std::string_view key, std::size_t from) {
+  std::uint64_t prefix = 0;
+  for (std::size_t i = from; i < from + 8; ++i) {
+    prefix <<= 8;
+    if (i < key.size()) prefix |= static_cast<unsigned char>(AsciiUpper(key[i]));
+  }
+  return prefix;
+}
+
+// A row's key as the sort reads it, without touching the row again.
+struct SortKey {
+  std::uint64_t prefix;  // the first sixteen bytes, which decide most comparisons
+  std::uint64_t prefix2;
+  const char* key;
+  std::uint32_t length;
+  std::uint32_t row;  // the top bit: a file row that goes after the folder rows
+};
+constexpr std::uint32_t kAfterFolders = 0x8000'0000u;
 
 }  // namespace
 
@@ -51,6 +76,10 @@ std::uint32_t StagedRows::SharedIndex(std::uint32_t last, std::string_view text)
                      Size32(text.size(), "A folder name is longer than 4 GB"), std::hash<std::string_view>{}(text)});
   sharedTexts_.append(text);
   return Size32(shared_.size() - 1, "Too many folders in a batch of rows");
+}
+
+void StagedRows::AddListRow(const ListRowView& row) {
+  Add(row, row.isFolder ? FileTypeImages::kFolder : RowStore::kUnnumbered);
 }
 
 void StagedRows::Add(const ListRowView& row, std::int32_t image) {
@@ -261,6 +290,30 @@ ListRowView RowStore::View(const Row& row) const {
           .archive = shared_.Text(row.archive)};
 }
 
+std::vector<std::uint32_t> RowStore::SortedOrder(const RowOrder& order) const {
+  const std::size_t count = Size();
+  if (count >= kAfterFolders) throw std::length_error("The list holds more rows than it can sort");
+  std::vector<SortKey> keys(count);
+  ForEachView([&](std::size_t i, const ListRowView& row) {
+    std::string_view key = order.KeyOf(row);
+    std::uint32_t group = order.FoldersFirst() && !row.isFolder ? kAfterFolders : 0;
+    keys[i] = {FoldedPrefix(key, 0), FoldedPrefix(key, 8), key.data(), static_cast<std::uint32_t>(key.size()),
+               static_cast<std::uint32_t>(i) | group};
+  });
+  // RowOrder::Compare on keys at hand: folder rows first, then the first bytes, then
+  // the whole keys.
+  const bool ascending = order.SortAscending(order.SortColumn());
+  std::stable_sort(keys.begin(), keys.end(), [&](const SortKey& a, const SortKey& b) {
+    if ((a.row ^ b.row) & kAfterFolders) return (a.row & kAfterFolders) == 0;
+    if (a.prefix != b.prefix) return ascending ? a.prefix < b.prefix : a.prefix > b.prefix;
+    if (a.prefix2 != b.prefix2) return ascending ? a.prefix2 < b.prefix2 : a.prefix2 > b.prefix2;
+    return order.CompareKeys({a.key, a.length}, {b.key, b.length}) < 0;
+  });
+  std::vector<std::uint32_t> sorted(count);
+  for (std::size_t i = 0; i < count; ++i) sorted[i] = keys[i].row & ~kAfterFolders;
+  return sorted;
+}
+
 void RowStore::Reorder(const std::vector<std::uint32_t>& order) {
   std::vector<Row>& rows = rows_.Flatten();
   // In place, cycle by cycle: a list of millions is not copied again (fresh memory
@@ -283,4 +336,4 @@ std::size_t RowStore::MemoryBytes() const {
   return sizeof(*this) + rows_.MemoryBytes() + names_.MemoryBytes() + shared_.MemoryBytes();
 }
 
-}  // namespace qvl::app
+}  // namespace qvl

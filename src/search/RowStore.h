@@ -8,8 +8,9 @@
 #include <vector>
 
 #include "catalogue/ListRow.h"
+#include "search/RowOrder.h"
 
-namespace qvl::app {
+namespace qvl {
 
 // Texts kept in big blocks that never move, so views into them stay valid and a
 // list of millions grows without copying what it holds.
@@ -44,13 +45,18 @@ struct StoredRow {
   bool isFolder;
 };
 
-// Rows gathered on a worker thread for a RowStore. The folder and catalogue of a
-// run of rows are kept once, hashed here, so the store finds its own copy fast.
+// Rows gathered on a worker thread for a RowStore, in the store's own form: a
+// batch the store takes without copying its rows. The folder and catalogue of a run
+// of rows are kept once, hashed here, so the store finds its own copy fast. Icons
+// are left to the store's owner: a folder row gets the folder image, a file row
+// none yet (RowStore::kUnnumbered).
 class StagedRows {
  public:
+  void AddListRow(const ListRowView& row);
   void Add(const ListRowView& row, std::int32_t image);
   // Empties it, keeping its buffers for the next rows.
   void Clear();
+  void ClearListView() { Clear(); }
   // Makes the buffers of an emptied batch ready for as much as it held before,
   // touching their memory here rather than on the thread that fills it.
   void Prepare();
@@ -136,7 +142,6 @@ class RowStore {
   void Clear();
 
   std::size_t Size() const { return rows_.Size(); }
-  bool Empty() const { return rows_.Size() == 0; }
   const Row& At(std::size_t row) const { return rows_[row]; }
   ListRowView View(std::size_t row) const;
   // visit(index, view) for every row in order, without looking each one up.
@@ -146,6 +151,11 @@ class RowStore {
     rows_.ForEach([&](const Row& row) { visit(index++, View(row)); });
   }
   void SetImage(std::size_t row, std::int32_t image) { rows_[row].image = image; }
+  // The order `order` puts the rows in, as RowOrder::Compare has it (rows whose
+  // keys are equal keep their order): row i of it is the row that is now
+  // order[i]. Most comparisons are decided on sixteen folded bytes of each key,
+  // taken once: a million rows sort in a fraction of a second.
+  std::vector<std::uint32_t> SortedOrder(const RowOrder& order) const;
   // The rows in a new order: row i becomes the row that was order[i].
   void Reorder(const std::vector<std::uint32_t>& order);
 
@@ -197,4 +207,4 @@ class RowStore {
   std::int64_t fileCount_ = 0;
 };
 
-}  // namespace qvl::app
+}  // namespace qvl

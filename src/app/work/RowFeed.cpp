@@ -1,4 +1,4 @@
-#include "app/RowStream.h"
+#include "app/work/RowFeed.h"
 
 #include <QThread>
 #include <QTimer>
@@ -28,14 +28,14 @@ constexpr std::size_t kMostShownAtOnce = 100'000;
 
 }  // namespace
 
-RowFeeder::RowFeeder(ListModel& model) : model_(model) {
+RowFeed::RowFeed(ListModel& model) : model_(model) {
   showTimer_.setSingleShot(true);
   connect(&showTimer_, &QTimer::timeout, this, [this] {
     if (!ShowIfDue()) showTimer_.start(kShowPoll);
   });
 }
 
-void RowFeeder::Push(ListRowBatch&& batch) {
+void RowFeed::Push(StagedRows&& batch) {
   std::unique_lock lock(mutex_);
   if (QThread::currentThread() != thread())
     roomForRows_.wait(lock, [this] { return abandoned_ || queue_.size() < kMaxWaiting; });
@@ -44,26 +44,26 @@ void RowFeeder::Push(ListRowBatch&& batch) {
   Schedule();
 }
 
-void RowFeeder::Abandon() {
+void RowFeed::Abandon() {
   std::lock_guard lock(mutex_);
   abandoned_ = true;
   queue_.clear();
   roomForRows_.notify_all();
 }
 
-void RowFeeder::PushClear() {
+void RowFeed::PushClear() {
   std::lock_guard lock(mutex_);
   if (abandoned_) return;
   queue_.emplace_back(std::nullopt);
   Schedule();
 }
 
-void RowFeeder::Schedule() {
+void RowFeed::Schedule() {
   if (std::exchange(scheduled_, true)) return;
-  QMetaObject::invokeMethod(this, &RowFeeder::Drain, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(this, &RowFeed::Drain, Qt::QueuedConnection);
 }
 
-void RowFeeder::WhenIdle(std::function<void()> then) {
+void RowFeed::WhenIdle(std::function<void()> then) {
   {
     std::lock_guard lock(mutex_);
     if (!queue_.empty()) {
@@ -77,17 +77,17 @@ void RowFeeder::WhenIdle(std::function<void()> then) {
   then();
 }
 
-void RowFeeder::Drain() {
+void RowFeed::Drain() {
   // Telling the views of rows takes a turn of the event loop of its own, so that
   // the window answers between it and taking more rows.
   if (std::exchange(showFirst_, false)) {
     ShowIfDue();
-    QTimer::singleShot(1, this, &RowFeeder::Drain);
+    QTimer::singleShot(1, this, &RowFeed::Drain);
     return;
   }
   const auto start = std::chrono::steady_clock::now();
   for (;;) {
-    std::optional<ListRowBatch> next;
+    std::optional<StagedRows> next;
     {
       std::lock_guard lock(mutex_);
       if (queue_.empty()) {
@@ -97,7 +97,7 @@ void RowFeeder::Drain() {
       if (std::chrono::steady_clock::now() - start >= kDrainSlice) {
         // The rest after the window has had its turn (timers included).
         showFirst_ = true;
-        QTimer::singleShot(1, this, &RowFeeder::Drain);
+        QTimer::singleShot(1, this, &RowFeed::Drain);
         return;
       }
       next = std::move(queue_.front());
@@ -120,7 +120,7 @@ void RowFeeder::Drain() {
   }
 }
 
-bool RowFeeder::ShowIfDue() {
+bool RowFeed::ShowIfDue() {
   if (model_.RowsWaiting() == 0) return true;
   if (model_.RowsWaiting() > kMostShownAtOnce) {
     // The views take long over many rows: they get them a part at a time.
@@ -133,15 +133,15 @@ bool RowFeeder::ShowIfDue() {
   return true;
 }
 
-ListRowBatch RowFeeder::SpareBatch() {
+StagedRows RowFeed::SpareBatch() {
   std::lock_guard lock(mutex_);
   if (spares_.empty()) return {};
-  ListRowBatch spare = std::move(spares_.back());
+  StagedRows spare = std::move(spares_.back());
   spares_.pop_back();
   return spare;
 }
 
-void RowFeeder::Recycle(ListRowBatch&& batch) {
+void RowFeed::Recycle(StagedRows&& batch) {
   bool behind = false;
   {
     std::lock_guard lock(mutex_);
@@ -155,39 +155,39 @@ void RowFeeder::Recycle(ListRowBatch&& batch) {
   spares_.push_back(std::move(batch));
 }
 
-void RowFeeder::ReleaseSpares() {
+void RowFeed::ReleaseSpares() {
   std::lock_guard lock(mutex_);
   // A few stay for the next search, whose first rows then need no fresh memory.
   if (spares_.size() > kKeptSpares) spares_.resize(kKeptSpares);
 }
 
-void RowFeeder::Show() {
+void RowFeed::Show() {
   model_.ShowStoredRows();
   lastShown_ = std::chrono::steady_clock::now();
 }
 
-void RowStream::ClearListView() {
+void RowFeed::Writer::ClearListView() {
   pending_.ClearListView();
-  feeder_.PushClear();
+  feed_.PushClear();
 }
 
-void RowStream::AddRow(const ListRowView& row) {
+void RowFeed::Writer::AddRow(const ListRowView& row) {
   pending_.AddListRow(row);
   if (pending_.Size() >= kBatchRows || std::chrono::steady_clock::now() - lastSent_ >= kBatchInterval) Flush();
 }
 
-void RowStream::TakeBatch(ListRowBatch& batch) {
+void RowFeed::Writer::TakeBatch(StagedRows& batch) {
   Flush();
   lastSent_ = std::chrono::steady_clock::now();
-  feeder_.Push(std::move(batch));
-  batch = feeder_.SpareBatch();
+  feed_.Push(std::move(batch));
+  batch = feed_.SpareBatch();
 }
 
-void RowStream::Flush() {
+void RowFeed::Writer::Flush() {
   if (pending_.Size() == 0) return;
   lastSent_ = std::chrono::steady_clock::now();
-  feeder_.Push(std::move(pending_));
-  pending_ = feeder_.SpareBatch();
+  feed_.Push(std::move(pending_));
+  pending_ = feed_.SpareBatch();
 }
 
 }  // namespace qvl::app
