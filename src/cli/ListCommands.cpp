@@ -184,8 +184,8 @@ Quorvalen's command-line tool: catalogues drives and reads catalogues.
                       order: path (its folder), name, kind (folder or file),
                       size, and date and hash where known, as JSON Lines, as
                       CSV (RFC 4180, a header row) or
-                      in ncdu's JSON export format (ncdu -f FILE browses it;
-                      sizes as both apparent size and disk usage). Names and
+                      in ncdu's JSON export format, which ncdu browses and reads
+                      (sizes as both apparent size and disk usage). Names and
                       paths that are not UTF-8 are written as Windows-1252 text,
                       as the window shows them, with their bytes in hexadecimal
                       beside them (name_hex, path_hex)

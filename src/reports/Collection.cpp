@@ -369,7 +369,6 @@ DuplicateCounts FindDuplicates(const std::vector<CollectionFile>& catalogues, st
   for (int turn = 0; batches[turn].first < batches[turn].end; turn = 1 - turn) {
     const PathBatch& batch = batches[turn];
     std::future<void> next = std::async(std::launch::async, makeBatch, std::ref(batches[1 - turn]), batch.end);
-    progress.Pump();
     progress.Percent(PercentOf(static_cast<double>(batch.first), static_cast<double>(order.size())));
     std::size_t copy = 0;
     for (std::size_t n = batch.first; n < batch.end; ++n) {

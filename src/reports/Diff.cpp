@@ -159,7 +159,6 @@ class Differ {
     std::vector<std::uint32_t> oldClass(count, kNone);
     for (std::size_t folder = 0; folder < count; ++folder) {
       if (folder % 1024 == 0) {
-        progress.Pump();
         progress.Percent(PercentOf(static_cast<double>(folder), static_cast<double>(count)));
       }
       std::optional<std::uint32_t> pathClass = FolderIndex::kRootClass;

@@ -17,7 +17,6 @@ EntryStream::EntryStream(const std::string& name, FolderIndex& folders, Progress
 }
 
 void EntryStream::ReportProgress() {
-  progress_.Pump();
   int percent = PercentOf(static_cast<double>(reader_.ReadPosition()), static_cast<double>(reader_.CatalogueSize()));
   if (percent == lastPercent_) return;
   lastPercent_ = percent;

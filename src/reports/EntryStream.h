@@ -44,7 +44,7 @@ struct EntryStreamOptions {
 // below the root, a file cut short ends where its data does. Entries after a
 // folder's subfolders still belong to it.
 //
-// Progress: Percent as the position grows, Pump once per folder. Throws IoError
+// Progress: Percent as the position grows. Throws IoError
 // when the file cannot be opened or read.
 class EntryStream {
  public:
