@@ -198,3 +198,52 @@ TEST(QvlExport, NcduReadsTheNcduExport) {
 
 }  // namespace
 }  // namespace qvl
+
+namespace qvl {
+namespace {
+
+// More catalogues than threads: the groups and their copies come in one order
+// whatever thread read which catalogue.
+TEST(QvlDupes, ManyCataloguesGiveOneOrder) {
+  TempDir dir;
+  std::vector<std::string> args{"dupes"};
+  for (int i = 0; i < 9; ++i) {
+    std::string records = Bytes("\x01" "Disk") + std::to_string(i);
+    for (int f = 0; f <= i; ++f) records += Bytes("\x03") + "file" + std::to_string(f) + "/" + std::to_string(100 + f);
+    records += Bytes("\x02");
+    const std::string name = dir / ("c" + std::to_string(i) + ".qvl");
+    test::WriteFile(name, Catalogue(records));
+    args.push_back(name);
+  }
+  auto first = RunQvl(args);
+  ASSERT_EQ(first.status, 0) << first.err;
+  // file0 is on all nine disks and wastes 8 * 100 bytes; file7 is on two and wastes 107.
+  EXPECT_EQ(first.out.substr(0, first.out.find('\n')), "100\t9\t800");
+  EXPECT_NE(first.out.find("107\t2\t107\n\t" + (dir / "c7.qvl") + "\t\\Disk7\\file7\n\t" + (dir / "c8.qvl") +
+                           "\t\\Disk8\\file7\n"),
+            std::string::npos);
+  EXPECT_EQ(first.err, "8 groups of copies, 44 files, 3684 bytes in the copies beyond the first of each\n");
+  for (int run = 0; run < 3; ++run) EXPECT_EQ(RunQvl(args).out, first.out);
+}
+
+// A catalogue cut short with folders open still gives a whole ncdu document and
+// JSON Lines with every entry; paths that are not UTF-8 keep their bytes.
+TEST(QvlExport, ACatalogueCutShortStillGivesWholeDocuments) {
+  TempDir dir;
+  test::WriteFile(dir / "cut.qvl", Bytes("\x00" "c:" "\x01" "D\xE9j\xE0" "\x03" "a/1" "\x01" "In" "\x03" "b/2"));
+  auto ncdu = RunQvl({"export", dir / "cut.qvl", "--format", "ncdu"});
+  ASSERT_EQ(ncdu.status, 0) << ncdu.err;
+  EXPECT_NE(ncdu.err.find("ends before its end mark"), std::string::npos);
+  EXPECT_EQ(ncdu.out.substr(ncdu.out.find("\n[{\"name\":\"c:\"}")),
+            "\n[{\"name\":\"c:\"},\n[{\"name\":\"D\xC3\xA9j\xC3\xA0\",\"name_hex\":\"44e96ae0\"},\n"
+            "{\"name\":\"a\",\"asize\":1,\"dsize\":1},\n[{\"name\":\"In\"},\n{\"name\":\"b\",\"asize\":2,\"dsize\":2}]]]]\n");
+  auto jsonl = RunQvl({"export", dir / "cut.qvl", "--format", "jsonl"});
+  EXPECT_EQ(jsonl.out,
+            "{\"path\":\"\\\\D\xC3\xA9j\xC3\xA0\\\\\",\"name\":\"a\",\"kind\":\"file\",\"size\":1,"
+            "\"path_hex\":\"5c44e96ae05c\"}\n"
+            "{\"path\":\"\\\\D\xC3\xA9j\xC3\xA0\\\\In\\\\\",\"name\":\"b\",\"kind\":\"file\",\"size\":2,"
+            "\"path_hex\":\"5c44e96ae05c496e5c\"}\n");
+}
+
+}  // namespace
+}  // namespace qvl

@@ -122,3 +122,52 @@ TEST(FolderTotals, AddUpPastFourGibibytesAndKeepToTheDepth) {
 
 }  // namespace
 }  // namespace qvl
+
+namespace qvl {
+namespace {
+
+struct Places final : EntryVisitor {
+  void EntryRead(const StreamedEntry& streamed) override {
+    if (streamed.runStart) runs.push_back({streamed.position, streamed.entry.ordinal});
+    names.emplace_back(streamed.entry.name);
+  }
+  std::vector<std::pair<std::int64_t, std::uint64_t>> runs;
+  std::vector<std::string> names;
+};
+
+// The diff finds its entries again by seeking to the runs a reading without texts
+// found: both must agree on every entry, odd files included.
+TEST(EntryStream, RunsFoundWithoutTextsReadBackAsTheEntries) {
+  test::TempDir dir;
+  const std::string files[] = {
+      Bytes("\x00" "c:" "\x04" "A" "\x03" "a/1" "\x01" "A" "\x03" "" "\x03" "b/2" "\x02" "\x03" "late" "\x02\x00"),
+      Bytes("\x00" "c:" "\x03" "x/1" "\x00" "\x03" "y/2" "\x02" "\x01" "After" "\x04" "S" "\x02\x00"),
+      Bytes("\x00" "c:" "\x03" "cut/1" "\x01" "F" "\x03" "z"),
+      Bytes("\x00" "c:" "\x03" "w/1" "\x03"),
+  };
+  for (const std::string& bytes : files) {
+    test::WriteFile(dir / "odd.qvl", bytes);
+    Progress quiet;
+    FolderIndex withTexts, without;
+    Places all, places;
+    EntryStream(dir / "odd.qvl", withTexts, quiet).Run(all);
+    EntryStream(dir / "odd.qvl", without, quiet, {.texts = false}).Run(places);
+    ASSERT_EQ(places.names.size(), all.names.size());
+    std::vector<std::string> reread;
+    CatalogueReader reader;
+    reader.OpenCatalogue(dir / "odd.qvl");
+    std::string text;
+    std::uint64_t next = 0;
+    for (auto [position, ordinal] : places.runs) {
+      EXPECT_EQ(ordinal, next);
+      ReadEntryRun(reader, position, ordinal, nullptr, text, [&](const ReportEntry& entry) {
+        EXPECT_EQ(entry.ordinal, next++);
+        reread.emplace_back(entry.name);
+      });
+    }
+    EXPECT_EQ(reread, all.names) << test::ReadFile(dir / "odd.qvl").size();
+  }
+}
+
+}  // namespace
+}  // namespace qvl
