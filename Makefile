@@ -8,15 +8,16 @@ FUZZ_BUILD    ?= build-fuzz
 PACKAGE_BUILD ?= build-package
 JOBS          ?= $(shell nproc)
 # The window needs Qt 6 (with its SVG plug-ins for the icons), an icon theme and a font.
-PACKAGES      := build-essential cmake pkg-config libgtest-dev libicu-dev \
+PACKAGES      := build-essential cmake pkg-config libgtest-dev libicu-dev nlohmann-json3-dev \
                  qt6-base-dev qt6-svg-dev qt6-qpa-plugins qt6-tools-dev qt6-l10n-tools \
                  adwaita-icon-theme fonts-dejavu-core
 BENCH_PACKAGES := findutils ncdu tree
 # The tools the tests run: the desktop's validators and MIME tools, man, the
 # bash-completion framework the completions are run in (zsh and fish are optional),
 # and an X server with the tools that drive the real window and read its hints.
+# ncdu reads the reports' export, python3 their JSON and CSV.
 TEST_PACKAGES := appstream desktop-file-utils xdg-utils shared-mime-info libglib2.0-bin \
-                 bash-completion man-db xvfb xauth xdotool x11-utils
+                 bash-completion man-db xvfb xauth xdotool x11-utils ncdu python3
 # dpkg-shlibdeps (dpkg-dev, with file) finds the package's dependencies; lintian checks it.
 PACKAGE_PACKAGES := dpkg-dev file lintian
 # The package is built with the flags Debian builds its own with, hardening included.
@@ -25,8 +26,8 @@ SUDO          := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 # Every build made here, and so CI, treats warnings as errors.
 CMAKE_FLAGS   := -DQVL_WERROR=ON
 # The tests that start threads: the walk's read-ahead, the search workers, and the
-# qvl commands that run them.
-TSAN_TESTS    := ^(LinuxDirectory|WalkFixture|SearchFilesAhead|SearchCatalogueFile|SearchCatalogues|QvlFind|QvlSearch|QvlList|PlainListCommand|CatalogueAppend)\.
+# qvl commands that run them (dupes reads catalogues on several threads).
+TSAN_TESTS    := ^(LinuxDirectory|WalkFixture|SearchFilesAhead|SearchCatalogueFile|SearchCatalogues|QvlFind|QvlSearch|QvlList|PlainListCommand|CatalogueAppend|QvlDupes|QvlUnique)\.
 
 .PHONY: all deps build build-asan build-tsan build-release run test package bench fuzz screenshots clean
 

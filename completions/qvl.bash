@@ -10,9 +10,13 @@ _qvl_options() {
         merge) echo "--comment" ;;
         ls) echo "--sort" ;;
         tree) echo "--method --margin" ;;
+        dupes) echo "--min-size" ;;
+        unique) echo "--against --min-size" ;;
+        du) echo "--depth" ;;
+        export) echo "--format" ;;
     esac
 }
-_qvl_valued='@(-o|--output|--method|--comment|--margin|--map|--label|--if-exists|--sort)'
+_qvl_valued='@(-o|--output|--method|--comment|--margin|--map|--label|--if-exists|--sort|--min-size|--against|--depth|--format)'
 
 # Catalogues, and folders to find them in.
 _qvl_catalogues() {
@@ -41,7 +45,7 @@ _qvl() {
         if [[ $cur == -* ]]; then
             COMPREPLY=($(compgen -W "--help -h --version" -- "$cur"))
         else
-            COMPREPLY=($(compgen -W "drives list merge info ls find search tree" -- "$cur"))
+            COMPREPLY=($(compgen -W "drives list merge info ls find search tree diff dupes unique du export" -- "$cur"))
         fi
         return
     fi
@@ -73,7 +77,15 @@ _qvl() {
             fi
             return
             ;;
-        --comment | --margin | --label)
+        --format)
+            COMPREPLY=($(compgen -W "jsonl csv ncdu" -- "$cur"))
+            return
+            ;;
+        --against)
+            _qvl_catalogues
+            return
+            ;;
+        --comment | --margin | --label | --min-size | --depth)
             return
             ;;
     esac
@@ -90,7 +102,7 @@ _qvl() {
             COMPREPLY=($(compgen -W "$(qvl drives 2>/dev/null | cut -f1)" -- "$cur"))
             __ltrim_colon_completions "$cur"
             ;;
-        info:0 | ls:0 | tree:0 | find:0 | merge:[01] | search:[1-9]*)
+        info:0 | ls:0 | tree:0 | find:0 | merge:[01] | search:[1-9]* | diff:[01] | dupes:* | unique:0 | du:0 | export:0)
             _qvl_catalogues
             ;;
     esac

@@ -11,7 +11,7 @@ function __qvl_argument
     for word in $words[3..-1]
         if test $skip -eq 1
             set skip 0
-        else if string match -qr -- '^(-o|--output|--method|--comment|--margin|--map|--label|--if-exists|--sort)$' $word
+        else if string match -qr -- '^(-o|--output|--method|--comment|--margin|--map|--label|--if-exists|--sort|--min-size|--against|--depth|--format)$' $word
             set skip 1
         else if not string match -q -- '-*' $word
             set count (math $count + 1)
@@ -47,7 +47,7 @@ function __qvl_map
     end
 end
 
-set -l commands drives list merge info ls find search tree
+set -l commands drives list merge info ls find search tree diff dupes unique du export
 complete -c qvl -f
 complete -c qvl -n "not __fish_seen_subcommand_from $commands" -s h -l help -d 'Print the commands and their options'
 complete -c qvl -n "not __fish_seen_subcommand_from $commands" -l version -d 'Print the name and version'
@@ -59,6 +59,11 @@ complete -c qvl -n "not __fish_seen_subcommand_from $commands" -a ls -d 'Print t
 complete -c qvl -n "not __fish_seen_subcommand_from $commands" -a find -d 'Find entries in one catalogue'
 complete -c qvl -n "not __fish_seen_subcommand_from $commands" -a search -d 'Find entries in catalogues'
 complete -c qvl -n "not __fish_seen_subcommand_from $commands" -a tree -d 'Write a catalogue out as a plain list'
+complete -c qvl -n "not __fish_seen_subcommand_from $commands" -a diff -d 'What changed from one catalogue to another'
+complete -c qvl -n "not __fish_seen_subcommand_from $commands" -a dupes -d 'Files kept more than once across catalogues'
+complete -c qvl -n "not __fish_seen_subcommand_from $commands" -a unique -d 'Files of a catalogue no other one holds'
+complete -c qvl -n "not __fish_seen_subcommand_from $commands" -a du -d 'Folder totals of a catalogue, largest first'
+complete -c qvl -n "not __fish_seen_subcommand_from $commands" -a export -d 'Every entry as JSON Lines, CSV or ncdu format'
 
 complete -c qvl -n "__fish_seen_subcommand_from drives list" -l map -x -a '(__qvl_map)' -d 'For this run drive L is the folder DIR (L=DIR)'
 
@@ -74,6 +79,13 @@ complete -c qvl -n "__fish_seen_subcommand_from list; and __qvl_argument 1" -a '
 complete -c qvl -n "__fish_seen_subcommand_from ls" -l sort -x -a 'name size path archive bytes' -d 'The order of the rows'
 complete -c qvl -n "__fish_seen_subcommand_from tree" -l method -x -a 'collapsed folders filenames' -d 'The plain-list style'
 
-complete -c qvl -n "__fish_seen_subcommand_from info ls find tree merge; and __qvl_argument 1" -a '(__qvl_catalogues)'
+complete -c qvl -n "__fish_seen_subcommand_from dupes unique" -l min-size -x -d 'The least size of a copy (K M G T)'
+complete -c qvl -n "__fish_seen_subcommand_from unique" -l against -x -a '(__qvl_catalogues)' -d 'A catalogue to look in'
+complete -c qvl -n "__fish_seen_subcommand_from du" -l depth -x -d 'Levels of folders below FOLDER'
+complete -c qvl -n "__fish_seen_subcommand_from export" -l format -x -a 'jsonl csv ncdu' -d 'The format to write'
+
+complete -c qvl -n "__fish_seen_subcommand_from info ls find tree merge diff unique du export; and __qvl_argument 1" -a '(__qvl_catalogues)'
+complete -c qvl -n "__fish_seen_subcommand_from diff; and __qvl_argument 2" -a '(__qvl_catalogues)'
+complete -c qvl -n "__fish_seen_subcommand_from dupes" -a '(__qvl_catalogues)'
 complete -c qvl -n "__fish_seen_subcommand_from merge; and __qvl_argument 2" -a '(__qvl_catalogues)'
 complete -c qvl -n "__fish_seen_subcommand_from search; and not __qvl_argument 1" -a '(__qvl_catalogues)'

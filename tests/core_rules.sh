@@ -7,7 +7,7 @@ src=${1:?usage: core_rules.sh SRC_DIR}
 src=${src%/}
 
 # The layers each layer may include besides itself. Search may include browse as
-# quick find works on the loaded catalogue; settings may include listing as it keeps
+# quick find works on the loaded catalogue; reports use browse and search; settings may include listing as it keeps
 # the history for the create-list command.
 declare -A mayInclude=(
   [platform]=""
@@ -15,9 +15,10 @@ declare -A mayInclude=(
   [listing]="catalogue platform"
   [browse]="catalogue platform"
   [search]="browse catalogue platform"
+  [reports]="search browse catalogue platform"
   [settings]="listing catalogue platform"
-  [cli]="settings search browse listing catalogue platform"
-  [app]="settings search browse listing catalogue platform"
+  [cli]="settings reports search browse listing catalogue platform"
+  [app]="settings reports search browse listing catalogue platform"
 )
 
 status=0

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The manual page and completion checks fail once qvl's help names a command or an
-# option they do not know: here a qvl whose help also has "dupes" with "--hash".
+# option they do not know: here a qvl whose help also has "audit" with "--hash".
 set -u
 here=$(dirname "$0")
 qvl=${1:?usage: help_coverage_test.sh QVL SOURCE_DIR}
@@ -10,10 +10,10 @@ trap 'rm -rf "$dir"' EXIT
 cat >"$dir/qvl" <<EOF2
 #!/bin/sh
 [ "\$1" = --help ] || exec "$qvl" "\$@"
-"$qvl" --help | sed 's/^  qvl --help/  qvl dupes FILE... [--hash]\n                      the files found more than once\n&/'
+"$qvl" --help | sed 's/^  qvl --help/  qvl audit FILE... [--hash]\n                      the files checked against their disks\n&/'
 EOF2
 chmod +x "$dir/qvl"
-grep -q 'qvl dupes' <("$dir/qvl" --help) || { echo "the stand-in qvl's help has no dupes" >&2; exit 1; }
+grep -q 'qvl audit' <("$dir/qvl" --help) || { echo "the stand-in qvl's help has no audit" >&2; exit 1; }
 
 status=0
 Expect() {  # Expect WHAT COMMAND...: the check fails and names both additions
@@ -22,8 +22,8 @@ Expect() {  # Expect WHAT COMMAND...: the check fails and names both additions
   if out=$("$@" 2>&1); then
     echo "$what passes a help it does not cover" >&2
     status=1
-  elif ! grep -q dupes <<<"$out" || ! grep -q -- --hash <<<"$out"; then
-    printf '%s fails without naming dupes and --hash:\n%s\n' "$what" "$out" >&2
+  elif ! grep -q audit <<<"$out" || ! grep -q -- --hash <<<"$out"; then
+    printf '%s fails without naming audit and --hash:\n%s\n' "$what" "$out" >&2
     status=1
   fi
 }

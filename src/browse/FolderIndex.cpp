@@ -37,17 +37,24 @@ std::string_view FolderIndex::Name(std::size_t i) const {
 }
 
 std::string FolderIndex::Path(std::size_t i) const {
+  std::string path;
+  AppendPath(i, path);
+  return path;
+}
+
+void FolderIndex::AppendPath(std::size_t i, std::string& out) const {
   // Measured first, then filled from its end: a search makes one per hit.
   std::size_t length = 1;
   for (std::size_t folder = i; folder != kRoot; folder = parents_[folder]) length += Name(folder).size() + 1;
-  std::string path(length, '\\');
+  const std::size_t start = out.size();
+  out.resize(start + length, '\\');
+  char* path = out.data() + start;
   for (std::size_t folder = i, end = length - 1; folder != kRoot; folder = parents_[folder]) {
     std::string_view name = Name(folder);
     end -= name.size();
-    name.copy(path.data() + end, name.size());
-    --end;
+    name.copy(path + end, name.size());
+    path[--end] = '\\';
   }
-  return path;
 }
 
 void FolderIndex::Prepare() const {

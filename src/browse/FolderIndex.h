@@ -45,7 +45,11 @@ class FolderIndex {
   std::size_t Count() const { return positions_.size(); }
   bool Empty() const { return positions_.empty(); }
   std::string Path(std::size_t i) const;
+  // Path(i) appended to `out`, for callers that make many paths into one buffer.
+  void AppendPath(std::size_t i, std::string& out) const;
   std::string_view Name(std::size_t i) const;
+  // The folder that holds folder i; the root for the root.
+  std::size_t Parent(std::size_t i) const { return parents_[i]; }
   std::int64_t Position(std::size_t i) const { return positions_[i]; }
   // The merge marks a folder whose records it has copied with position 0.
   void SetPosition(std::size_t i, std::int64_t position) { positions_[i] = position; }

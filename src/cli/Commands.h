@@ -7,7 +7,7 @@ namespace qvl::cli {
 
 // Exit statuses.
 constexpr int kSuccess = 0;
-constexpr int kNothingFound = 1;
+constexpr int kNothingFound = 1;  // find, search: no hits; diff: differences
 constexpr int kFailure = 2;
 
 std::string UsageText();
@@ -22,5 +22,10 @@ int RunTree(const std::vector<std::string>& args);
 int RunMerge(const std::vector<std::string>& args);
 int RunFind(const std::vector<std::string>& args);
 int RunSearch(const std::vector<std::string>& args);
+int RunDiff(const std::vector<std::string>& args);
+int RunDupes(const std::vector<std::string>& args);
+int RunUnique(const std::vector<std::string>& args);
+int RunDu(const std::vector<std::string>& args);
+int RunExport(const std::vector<std::string>& args);
 
 }  // namespace qvl::cli

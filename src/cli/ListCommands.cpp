@@ -145,6 +145,50 @@ Quorvalen's command-line tool: catalogues drives and reads catalogues.
   qvl search TEXT [FILE...]
                       the same over the catalogues named, or else over every
                       catalogue of the history list; rows also name the catalogue
+  qvl diff OLD NEW    what changed from catalogue OLD to NEW, one row per
+                      difference: added, removed, changed or moved, D or F, the
+                      path, the old size, the new size, then what changed (size,
+                      date, hash) or, for moved, the new path. Folders pair by
+                      path and names by name, letter case ignored; folders of
+                      one catalogue whose paths compare equal count as one, and
+                      a name twice in a folder (a merged catalogue) pairs first
+                      with a copy the same on the other side, then in order of
+                      appearance. Sizes, dates and hashes count where both know
+                      them. Moved: a file gone from one folder and come in
+                      another with the same name and size (and hash), when no
+                      other file gone or come has that name and size. A summary
+                      goes to stderr; exit status 0 when the two are the same, 1
+                      when they differ, 2 on trouble
+  qvl dupes [FILE...] [--min-size N]
+                      files that are copies of one another in the catalogues
+                      named, or else in every catalogue of the history list: the
+                      same hash where both have one, else the same name (letter
+                      case ignored) and size. Files listed without sizes are
+                      never copies; --min-size (default 1: empty files are not
+                      copies) takes a byte count, with K, M, G or T. Each group:
+                      a line of size, copies and wasted bytes (size times copies
+                      less one), then a line per copy, a tab first: catalogue and
+                      path; the most wasted space first
+  qvl unique FILE [--against FILE...] [--min-size N]
+                      the files of FILE of which no other catalogue (those
+                      named, or else the rest of the history list) holds a copy,
+                      by the same rule: size and path, then the number of files
+                      and bytes on stderr. Files without a size cannot be
+                      matched and are listed; files below --min-size are not
+  qvl du FILE [FOLDER] [--depth N]
+                      the folders of FOLDER (default "\") and below, down to N
+                      levels, with all they hold: bytes, files and path,
+                      largest first
+  qvl export FILE --format jsonl|csv|ncdu
+                      every entry of a catalogue on stdout, in the catalogue's
+                      order: path (its folder), name, kind (folder or file),
+                      size, and date and hash where known, as JSON Lines, as
+                      CSV (RFC 4180, a header row) or
+                      in ncdu's JSON export format, which ncdu browses and reads
+                      (sizes as both apparent size and disk usage). Names and
+                      paths that are not UTF-8 are written as Windows-1252 text,
+                      as the window shows them, with their bytes in hexadecimal
+                      beside them (name_hex, path_hex)
   qvl tree FILE [--method collapsed|folders|filenames] [--margin N]
                       the catalogue written out as a plain list in that style
                       (default collapsed), as a listing of the drive would have
@@ -157,8 +201,12 @@ Quorvalen's command-line tool: catalogues drives and reads catalogues.
   qvl --version       the program's name and version
 
 DRIVE is a drive letter, with or without ":". Sizes are whole byte counts, up
-to 64 bits. Exit status: 0 on success, 2 on an error; find and search give 1
-when they found nothing.
+to 64 bits; a negative stored size (written by programs that keep only the low
+32 bits of a size, as a signed number) counts as those 32 bits unsigned:
+-2147483648 is 2147483648 bytes. Totals add up the sizes as stored, in 64 bits.
+Exit status: 0 on success, 2 on an error; find and search give 1 when they
+found nothing, diff when the catalogues differ. An empty dupes, unique or du
+report is a success.
 
 Quorvalen.ini holds the settings qvl shares with the window: beside qvl, or in
 $XDG_CONFIG_HOME/Quorvalen/ (~/.config/Quorvalen/) when qvl is installed or its

@@ -9,6 +9,10 @@
 #include <optional>
 
 #include "browse/Catalogue.h"
+#include "catalogue/CatalogueHeader.h"
+#include "catalogue/CatalogueReader.h"
+#include "catalogue/Tags.h"
+#include "platform/File.h"
 #include "cli/Args.h"
 #include "cli/TerminalProgress.h"
 #include "platform/IoError.h"
@@ -46,6 +50,38 @@ void LoadNamedCatalogue(Catalogue& catalogue, const std::string& name, TerminalP
     progress.Clear();
     std::cerr << "qvl: warning: " << CutShortText(name) << '\n';
   }
+}
+
+void CheckNamedCatalogue(const std::string& name, TerminalProgress& progress) {
+  if (!FileExists(name)) ThrowNamedFileProblem(name);
+  CatalogueReader reader;
+  reader.OpenCatalogue(name);
+  if (!ReadCatalogueHeader(reader, true).beginsLikeCatalogue) throw IoError(NotACatalogueText(name));
+  reader.SeekCatalogue(reader.CatalogueSize() - 1);
+  reader.ReadByte();
+  if (reader.CatalogueSize() < 2 || reader.CurrentTag() != tag::SectionMark) {
+    progress.Clear();
+    std::cerr << "qvl: warning: " << CutShortText(name) << '\n';
+  }
+}
+
+std::int64_t ByteCountNamed(const std::string& option, const std::string& text) {
+  std::size_t digits = 0;
+  while (digits < text.size() && std::isdigit(static_cast<unsigned char>(text[digits]))) ++digits;
+  std::string suffix = text.substr(digits);
+  const std::string units = "KMGT";
+  auto unit = suffix.size() == 1 ? units.find(static_cast<char>(std::toupper(static_cast<unsigned char>(suffix[0]))))
+                                 : std::string::npos;
+  if (digits == 0 || digits > 15 || (!suffix.empty() && unit == std::string::npos))
+    throw UsageError(option + " takes a byte count (digits, then K, M, G or T if you like), not " + text);
+  std::int64_t count = std::stoll(text.substr(0, digits));
+  if (unit != std::string::npos) {
+    for (std::size_t i = 0; i <= unit; ++i) {
+      if (count > INT64_MAX / 1024) throw UsageError(option + " is too large: " + text);
+      count *= 1024;
+    }
+  }
+  return count;
 }
 
 std::uint8_t MarginFor(const std::optional<std::string>& text) {

@@ -20,6 +20,8 @@ ListMethod MethodNamed(const std::string& name);
 std::uint8_t MarginNamed(const std::string& text);
 // --margin when given, else the settings' RightMargin (95 without one).
 std::uint8_t MarginFor(const std::optional<std::string>& text);
+// --min-size and the like: a byte count, with K, M, G or T for powers of 1024.
+std::int64_t ByteCountNamed(const std::string& option, const std::string& text);
 
 // Why a file named on the command line could not be read: the system's reason
 // ("No such file or directory", "Is a directory", "Permission denied").
@@ -31,5 +33,8 @@ std::string NamedFileProblem(const std::string& name);
 // catalogue's first byte, and warns on stderr of one that ends before its end
 // mark, which is still loaded.
 void LoadNamedCatalogue(Catalogue& catalogue, const std::string& name, TerminalProgress& progress);
+// The same checks for a catalogue that is read without loading it: its first and
+// last bytes.
+void CheckNamedCatalogue(const std::string& name, TerminalProgress& progress);
 
 }  // namespace qvl::cli

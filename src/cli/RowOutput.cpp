@@ -2,6 +2,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
+#include <iostream>
+
+#include "platform/IoError.h"
 
 #include "catalogue/TagScan.h"
 
@@ -49,6 +53,49 @@ char* WriteRow(char* out, const ListRowView& row) {
 }
 
 }  // namespace
+
+char* WriteEscapedField(char* out, std::string_view text) { return WriteField(out, text); }
+
+OutputLines::~OutputLines() {
+  // An error while the report unwinds is reported by the report's own exception.
+  try {
+    Flush();
+  } catch (const std::exception&) {
+  }
+}
+
+char* OutputLines::Room(std::size_t size) {
+  if (capacity_ - used_ < size) {
+    if (used_ >= kPrintSize) Flush();
+    if (capacity_ - used_ < size) {
+      std::size_t capacity = std::max({capacity_ * 2, used_ + size, 2 * kPrintSize});
+      auto text = std::make_unique_for_overwrite<char[]>(capacity);
+      if (used_ != 0) std::memcpy(text.get(), text_.get(), used_);
+      text_ = std::move(text);
+      capacity_ = capacity;
+    }
+  }
+  return text_.get() + used_;
+}
+
+void OutputLines::Add(std::string_view text) {
+  char* out = Room(text.size());
+  if (!text.empty()) std::memcpy(out, text.data(), text.size());
+  Commit(out + text.size());
+}
+
+void OutputLines::EndLine() {
+  *Room(1) = '\n';
+  ++used_;
+  if (used_ >= kPrintSize) Flush();
+}
+
+void OutputLines::Flush() {
+  if (used_ == 0) return;
+  std::cout.write(text_.get(), static_cast<std::streamsize>(used_));
+  used_ = 0;
+  if (!std::cout) throw IoError("Cannot write to standard output");
+}
 
 void PrintRow(std::ostream& out, const ListRow& row) {
   const ListRowView view{

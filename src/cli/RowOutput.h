@@ -9,6 +9,33 @@
 
 namespace qvl::cli {
 
+// `text` with tab, CR and LF written as \t, \r and \n, as in the row lines, at
+// `out`, which has room for twice its size; returns the end.
+char* WriteEscapedField(char* out, std::string_view text);
+
+// Lines of text for stdout, gathered and written in large writes; a failed write
+// throws IoError.
+class OutputLines {
+ public:
+  OutputLines() = default;
+  ~OutputLines();
+  OutputLines(const OutputLines&) = delete;
+  OutputLines& operator=(const OutputLines&) = delete;
+
+  // Room for `size` more bytes at the returned pointer; Commit says how many were used.
+  char* Room(std::size_t size);
+  void Commit(char* end) { used_ = static_cast<std::size_t>(end - text_.get()); }
+  void Add(std::string_view text);
+  // An escaped field, as WriteEscapedField writes it.
+  void AddEscaped(std::string_view text) { Commit(WriteEscapedField(Room(2 * text.size()), text)); }
+  void EndLine();
+  void Flush();
+
+ private:
+  std::unique_ptr<char[]> text_;
+  std::size_t capacity_ = 0, used_ = 0;
+};
+
 // One row as a line of five tab-separated fields: D or F, Filename, FileSize,
 // Path, Archive; tab, CR and LF inside a field written as \t, \r and \n.
 void PrintRow(std::ostream& out, const ListRow& row);

@@ -25,6 +25,11 @@ int Dispatch(const std::vector<std::string>& args) {
       {"merge", RunMerge},
       {"find", RunFind},
       {"search", RunSearch},
+      {"diff", RunDiff},
+      {"dupes", RunDupes},
+      {"unique", RunUnique},
+      {"du", RunDu},
+      {"export", RunExport},
   };
   if (args.empty()) throw UsageError("no command given");
   if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {

@@ -101,6 +101,32 @@ std::string TimeText(std::time_t when, const char* format) {
 
 }  // namespace
 
+bool IsValidUtf8(std::string_view text) { return IsUtf8(text); }
+
+std::string Windows1252ToUtf8(std::string_view bytes) {
+  static constexpr std::array<char16_t, 32> kHigh = {
+      0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+      0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+  std::string text;
+  text.reserve(bytes.size() * 2);
+  for (char c : bytes) {
+    auto byte = static_cast<unsigned char>(c);
+    char32_t point = byte >= 0x80 && byte < 0xA0 ? kHigh[byte - 0x80] : byte;
+    if (point < 0x80) {
+      text += static_cast<char>(point);
+    } else if (point < 0x800) {
+      text += static_cast<char>(0xC0 | (point >> 6));
+      text += static_cast<char>(0x80 | (point & 0x3F));
+    } else {
+      text += static_cast<char>(0xE0 | (point >> 12));
+      text += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
+      text += static_cast<char>(0x80 | (point & 0x3F));
+    }
+  }
+  return text;
+}
+
 std::string UserLocaleName(const char* categoryVariable) {
   std::string name;
   for (const char* variable : {"LC_ALL", categoryVariable, "LANG"}) {

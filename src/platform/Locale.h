@@ -14,6 +14,12 @@ namespace qvl {
 // LANG, without encoding or modifier ("de_DE.UTF-8" gives "de_DE"); empty for C/POSIX.
 std::string UserLocaleName(const char* categoryVariable);
 
+// Whether the bytes are valid UTF-8.
+bool IsValidUtf8(std::string_view text);
+// The bytes read as Windows-1252, the code page of catalogues written on Windows, in
+// UTF-8; the five bytes it leaves unassigned stand for the controls of their value.
+std::string Windows1252ToUtf8(std::string_view bytes);
+
 // Equality of names without regard to letter case, and to nothing else: names that
 // differ in accents, width or variant forms stay different. Valid UTF-8 is compared
 // by Unicode case folding; other text is taken as Windows-1252 and compared by its
