@@ -7,9 +7,9 @@ RELEASE_BUILD ?= build-release
 FUZZ_BUILD    ?= build-fuzz
 JOBS          ?= $(shell nproc)
 # The window needs Qt 6 (with its SVG plug-ins for the icons), an icon theme and a font.
-PACKAGES      := build-essential cmake pkg-config libgtest-dev libicu-dev \
+PACKAGES      := build-essential cmake pkg-config libgtest-dev libicu-dev libxxhash-dev libzstd-dev \
                  qt6-base-dev qt6-svg-dev qt6-qpa-plugins adwaita-icon-theme fonts-dejavu-core
-BENCH_PACKAGES := findutils ncdu tree
+BENCH_PACKAGES := findutils ncdu tree xxhash
 SUDO          := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 # Every build made here, and so CI, treats warnings as errors.
 CMAKE_FLAGS   := -DQVL_WERROR=ON

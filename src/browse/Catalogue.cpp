@@ -48,6 +48,10 @@ bool Catalogue::LoadCatalogue(const std::string& name, bool useProgressBar, Prog
   auto loaded = std::make_unique<Loaded>();
   CatalogueReader& reader = loaded->reader;
   reader.OpenCatalogue(name);
+  // The companion's head says the size of the catalogue it describes; only then
+  // is the fingerprint worth taking, as the load reads the bytes anyway.
+  CompanionCandidate candidate = ReadCompanionCandidate(name, reader.CatalogueSize());
+  if (candidate.state == CompanionState::Valid) reader.StartFingerprint();
 
   CatalogueHeader header = ReadCatalogueHeader(reader, check == LoadCheck::CatalogueOnly);
   if (check == LoadCheck::CatalogueOnly && !header.beginsLikeCatalogue) throw IoError(NotACatalogueText(name));
@@ -65,6 +69,9 @@ bool Catalogue::LoadCatalogue(const std::string& name, bool useProgressBar, Prog
     reader.ReadByte();
     loaded->complete = reader.ReadPosition() == size && reader.CurrentTag() == tag::SectionMark;
   }
+  auto fingerprint = reader.Fingerprint();
+  if (candidate.state == CompanionState::Valid && !fingerprint) candidate.state = CompanionState::Stale;
+  loaded->companion = CheckCompanion(std::move(candidate), fingerprint.value_or(0), loaded->folders.Count());
   loaded_ = std::move(loaded);
   currentPath_ = std::move(path);
   return true;
@@ -120,7 +127,20 @@ bool Catalogue::Unchanged() const {
 }
 
 std::string Catalogue::OriginText() const {
-  return "Created from " + Caption() + "\r\nFile Comment:\r\n" + CatalogueComment();
+  std::string text = "Created from " + Caption() + "\r\nFile Comment:\r\n" + CatalogueComment();
+  if (const CompanionData* companion = CompanionInfo()) text += "\r\n" + VolumeText(*companion);
+  return text;
+}
+
+std::optional<std::uint64_t> Catalogue::FolderFirstEntry(std::size_t folder) const {
+  const CompanionData* companion = CompanionInfo();
+  if (companion == nullptr || folder >= companion->folderFirstEntry.size()) return std::nullopt;
+  return companion->folderFirstEntry[folder];
+}
+
+std::int64_t Catalogue::EntryTime(std::uint64_t entry) const {
+  const CompanionData* companion = CompanionInfo();
+  return companion != nullptr ? companion->Time(entry) : kUnknownTime;
 }
 
 }  // namespace qvl

@@ -110,6 +110,19 @@ inline bool CopyHasTagByte(unsigned char* out, const unsigned char* data, std::s
   return found;
 }
 
+// How many of data[0, size) are FileEntry or SubfolderEntry tags (3 or 4): the
+// numbers of entries, which the companion keeps their times by, are counted so.
+inline std::uint64_t CountEntryTags(const unsigned char* data, std::size_t size) {
+  std::uint64_t count = 0;
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  for (; i + 16 <= size; i += 16)
+    count += static_cast<unsigned>(std::popcount(TagBits16(data + i, 4) & ~TagBits16(data + i, 2)));
+#endif
+  for (; i < size; ++i) count += data[i] == 3 || data[i] == 4;
+  return count;
+}
+
 // Bit i is set when data[i] is not greater than `tag`, for i from 0 to 63: a scan
 // that must stop at every tag visits them a bit at a time instead of searching
 // for each.

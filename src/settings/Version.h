@@ -4,10 +4,9 @@
 #include <string>
 #include <string_view>
 
-namespace qvl {
+#include "catalogue/ProgramVersion.h"
 
-// The program's name and version: the window's title, the About tab, comment stamps.
-inline constexpr std::string_view kVersionText = "Quorvalen v2.31";
+namespace qvl {
 
 // The comment a new listing is offered: "Created <short date>,<long time> using
 // Quorvalen v2.31", in the user's date and time formats.
