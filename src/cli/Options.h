@@ -4,7 +4,9 @@
 #include <optional>
 #include <string>
 
+#include "cli/Args.h"
 #include "listing/ListMethod.h"
+#include "search/HitFilter.h"
 
 namespace qvl {
 class Catalogue;
@@ -20,6 +22,11 @@ ListMethod MethodNamed(const std::string& name);
 std::uint8_t MarginNamed(const std::string& text);
 // --margin when given, else the settings' RightMargin (95 without one).
 std::uint8_t MarginFor(const std::optional<std::string>& text);
+
+// The options of find and search: --dates and the filters.
+std::vector<OptionRule> HitOptionRules();
+// The filter the options ask for; an option's bad value is a UsageError.
+HitFilter HitFilterFrom(const ParsedArgs& parsed);
 
 // Why a file named on the command line could not be read: the system's reason
 // ("No such file or directory", "Is a directory", "Permission denied").
