@@ -196,10 +196,16 @@ void CompanionData::AddEntry(std::int64_t time, const Hash128* hash) {
   }
 }
 
-std::string EncodeCompanion(const Companion& companion) {
-  const CompanionData& data = companion.data;
-  const bool withHashes = data.HasHashes() && data.hashes.size() == data.times.size() &&
-                          data.hashKnown.size() == data.times.size();
+namespace {
+
+bool WritesHashes(const CompanionData& data) {
+  return data.HasHashes() && data.hashes.size() == data.times.size() && data.hashKnown.size() == data.times.size();
+}
+
+}  // namespace
+
+std::string EncodeCompanionPayload(const CompanionData& data) {
+  const bool withHashes = WritesHashes(data);
   std::string payload;
   payload.reserve(data.times.size() * 2 + data.folderFirstEntry.size() * 2 + 256);
   PutVarint(payload, data.times.size());
@@ -233,13 +239,16 @@ std::string EncodeCompanion(const Companion& companion) {
       PutU64(payload, data.hashes[i].low);
     }
   }
+  return payload;
+}
 
+std::string CompanionFileBytes(const CatalogueFingerprint& fingerprint, std::string_view payload, bool withHashes) {
   std::string file(kMagic, sizeof kMagic);
   file += static_cast<char>(kVersion);
   file += static_cast<char>(withHashes ? kHashesFlag : 0);
   file.append(2, '\0');
-  PutU64(file, companion.fingerprint.size);
-  PutU64(file, companion.fingerprint.hash);
+  PutU64(file, fingerprint.size);
+  PutU64(file, fingerprint.hash);
   PutU64(file, payload.size());
   const std::size_t head = file.size();
   file.resize(head + ZSTD_compressBound(payload.size()));
@@ -248,6 +257,11 @@ std::string EncodeCompanion(const Companion& companion) {
   if (ZSTD_isError(packed)) throw std::runtime_error(std::string("Cannot compress dates: ") + ZSTD_getErrorName(packed));
   file.resize(head + packed);
   return file;
+}
+
+std::string EncodeCompanion(const Companion& companion) {
+  return CompanionFileBytes(companion.fingerprint, EncodeCompanionPayload(companion.data),
+                            WritesHashes(companion.data));
 }
 
 std::optional<CatalogueFingerprint> CompanionFingerprint(std::string_view head) {
@@ -275,13 +289,17 @@ std::optional<CompanionData> DecodeCompanion(std::string_view bytes) {
   if (!context) return std::nullopt;
   std::size_t got = ZSTD_decompressDCtx(context.get(), payload.data(), payload.size(), frame.data(), frame.size());
   if (ZSTD_isError(got) || got != payload.size()) return std::nullopt;
+  return DecodeCompanionPayload(payload, fingerprint->size, withHashes);
+}
 
+std::optional<CompanionData> DecodeCompanionPayload(std::string_view payload, std::uint64_t catalogueSize,
+                                                    bool withHashes) {
   PayloadReader in(payload);
   CompanionData data;
   const std::uint64_t entries = in.Count(1);
   const std::uint64_t folders = in.Count(1);
   const std::uint64_t merged = in.Count(8);
-  if (!in.Ok() || entries > fingerprint->size || folders > fingerprint->size + 1) return std::nullopt;
+  if (!in.Ok() || entries > catalogueSize || folders > catalogueSize + 1) return std::nullopt;
   data.volume = in.Volume();
   for (std::uint64_t i = 0; i < merged && in.Ok(); ++i) data.mergedVolumes.push_back(in.Volume());
   data.folderFirstEntry.reserve(folders);

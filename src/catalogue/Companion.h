@@ -40,13 +40,13 @@ inline constexpr std::string_view kCompanionSuffix = ".qvc";
 inline std::string CompanionPath(std::string_view catalogue) { return std::string(catalogue) + std::string(kCompanionSuffix); }
 
 struct VolumeRecord {
-  std::string uuid;
-  std::string label;
-  std::string fileSystem;
-  std::string listedFolder;
-  std::string programVersion;
-  std::optional<std::uint64_t> capacity;
-  std::optional<std::uint64_t> free;
+  std::string uuid = {};
+  std::string label = {};
+  std::string fileSystem = {};
+  std::string listedFolder = {};
+  std::string programVersion = {};
+  std::optional<std::uint64_t> capacity = {};
+  std::optional<std::uint64_t> free = {};
   std::int64_t listedAt = kUnknownTime;  // when the listing started, UTC
   std::uint64_t files = 0;
   std::uint64_t bytes = 0;
@@ -104,6 +104,9 @@ std::string VolumeText(const CompanionData& data);
 
 // The bytes of a companion file.
 std::string EncodeCompanion(const Companion& companion);
+// Its two parts: the payload of some data, and a file around any payload.
+std::string EncodeCompanionPayload(const CompanionData& data);
+std::string CompanionFileBytes(const CatalogueFingerprint& fingerprint, std::string_view payload, bool withHashes);
 
 // The fingerprint in a companion file's head; none when the bytes do not begin
 // like a companion of this version.
@@ -113,5 +116,8 @@ std::optional<CatalogueFingerprint> CompanionFingerprint(std::string_view head);
 // none for anything malformed: cut short, too large for the catalogue, counts
 // that do not add up, bytes left over.
 std::optional<CompanionData> DecodeCompanion(std::string_view bytes);
+// The payload alone, of a companion of a catalogue of `catalogueSize` bytes.
+std::optional<CompanionData> DecodeCompanionPayload(std::string_view payload, std::uint64_t catalogueSize,
+                                                    bool withHashes);
 
 }  // namespace qvl
