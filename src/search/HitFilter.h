@@ -13,11 +13,11 @@ namespace qvl {
 // entry whose date is not known never passes a date test, and a folder, which
 // has no size of its own, never passes a size or extension test.
 struct HitFilter {
-  std::optional<std::int64_t> newerThan;  // modified after this time (seconds UTC)
-  std::optional<std::int64_t> olderThan;  // modified before it
-  std::optional<std::uint64_t> minSize;   // bytes, from the stored size
-  std::optional<std::uint64_t> maxSize;
-  std::vector<std::string> extensions;    // without their dot; letter case ignored
+  std::optional<std::int64_t> newerThan = {};  // modified after this time (seconds UTC)
+  std::optional<std::int64_t> olderThan = {};  // modified before it
+  std::optional<std::uint64_t> minSize = {};   // bytes, from the stored size
+  std::optional<std::uint64_t> maxSize = {};
+  std::vector<std::string> extensions = {};    // without their dot; letter case ignored
 
   bool Empty() const { return !newerThan && !olderThan && !minSize && !maxSize && extensions.empty(); }
   bool NeedsDates() const { return newerThan || olderThan; }
