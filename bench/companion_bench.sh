@@ -4,6 +4,9 @@
 #    without one (the hidden --without-companion, for this comparison only), in
 #    turn, warm cache: wall and processor time;
 #  - the companion's bytes per entry of that catalogue;
+#  - what readers pay for it: the load of that catalogue with its companion (the
+#    fingerprint taken as the load reads, the companion decoded) against the same
+#    bytes without one, and qvl search --dates against qvl search;
 #  - qvl list --hash of a tree of real files against xxhsum -H2 (XXH3-128) over
 #    the same files, warm cache: bytes per second.
 # Trees are built once by make_tree (the hashing one with --data: about 1.3 GB).
@@ -66,6 +69,26 @@ files=$("$qvl" info "$out/with.qvl" | awk '/^Files:  / { print $2 }')
 entries=$((folders - 1 + files))
 bytes=$(stat -c %s "$out/with.qvl.qvc")
 echo "companion: $bytes bytes for $entries entries: $(ratio "$bytes" "$entries") bytes per entry (target at most 6)"
+
+echo
+cp "$out/without.qvl" "$out/bare.qvl"
+load=$build/bin/load_catalogue
+withLoad=() bareLoad=()
+for ((i = 0; i < runs; i++)); do
+  withLoad+=("$("$load" "$out/with.qvl" 5 | cut -d' ' -f1)")
+  bareLoad+=("$("$load" "$out/bare.qvl" 5 | cut -d' ' -f1)")
+done
+lw=$(median "${withLoad[@]}") lb=$(median "${bareLoad[@]}")
+echo "load with companion: ${lw} ms, without: ${lb} ms (fastest of 5 in a process, median of $runs): $(ratio "$lw" "$lb")"
+searchDated=() searchPlain=()
+for ((i = 0; i < runs; i++)); do
+  read -r wall cpu < <(run_wall_cpu "$qvl" search report "$out/with.qvl" --dates)
+  searchDated+=("$wall")
+  read -r wall cpu < <(run_wall_cpu "$qvl" search report "$out/with.qvl")
+  searchPlain+=("$wall")
+done
+sd=$(median "${searchDated[@]}") sp=$(median "${searchPlain[@]}")
+echo "qvl search --dates: ${sd} ms, qvl search: ${sp} ms: $(ratio "$sd" "$sp")"
 
 echo
 total=$(find "$hashTree" -type f -printf '%s\n' | awk '{ s += $1 } END { print s }')

@@ -5,6 +5,9 @@
 
 #include <fcntl.h>
 
+#include <algorithm>
+#include <filesystem>
+
 #include "support/RunQvl.h"
 #include "support/TempDir.h"
 
@@ -94,6 +97,29 @@ TEST_F(ListedTree, DatesAreOneMoreFieldAndFiltersChooseTheHits) {
             "D\tDocs\t\t\t\t2020-01-01T00:00:00Z\nD\tDocs\t\t\t\t2020-01-01T00:00:00Z\n"
             "F\tphoto.JPG\t5\t\t\t2023-06-01T00:00:00Z\nF\tphoto.JPG\t5\t\t\t2023-06-01T00:00:00Z\n");
   EXPECT_NE(RunQvl({"info", dir / "copy.qvl"}).out.find("\nMerged volume: "), std::string::npos);
+}
+
+// A disk that fills up while the companion is written (here: a file size limit
+// past the catalogue's size but short of the companion's) stops the run before
+// either rename: the old catalogue and its companion stay, a pair.
+TEST_F(ListedTree, AFullDiskLeavesTheOldPair) {
+  ASSERT_EQ(List().status, 0);
+  const std::string oldCatalogue = test::ReadFile(catalogue), oldCompanion = test::ReadFile(catalogue + ".qvc");
+  ASSERT_LT(oldCatalogue.size(), 60u);
+  ASSERT_GT(oldCompanion.size(), 60u);
+  dir.MakeFile("tree/new.txt", "new");
+  auto full = RunQvl({"list", "c", "--map", "c=" + (dir / "tree"), "-o", catalogue, "--if-exists", "overwrite"}, {},
+                     60);
+  EXPECT_EQ(full.status, 2);
+  // (The limit holds for stderr too: the message is cut short.)
+  EXPECT_EQ(full.err.find("qvl: Cannot write to"), 0u) << full.err;
+  EXPECT_EQ(test::ReadFile(catalogue), oldCatalogue);
+  EXPECT_EQ(test::ReadFile(catalogue + ".qvc"), oldCompanion);
+  EXPECT_NE(RunQvl({"info", catalogue}).out.find("\nHashes: no\n"), std::string::npos);
+  std::vector<std::string> left;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) left.push_back(entry.path().filename());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"disk.qvl", "disk.qvl.qvc", "tree"}));
 }
 
 TEST_F(ListedTree, BadValuesAreRefused) {

@@ -196,6 +196,26 @@ TEST_F(CompanionListing, ACompanionThatIsNotTheCatalogueIsNeverUsed) {
   EXPECT_EQ(catalogue.CompanionStatus(), CompanionState::None);
 }
 
+// The companion of the listing an append merges has a fixed name too, and is made
+// anew: one planted there is refused before anything is written.
+TEST_F(CompanionListing, APlantedCompanionOfTheAppendsListingIsNeverWrittenThrough) {
+  Run();
+  const std::string catalogueBefore = ReadFile(output), companionBefore = ReadFile(output + ".qvc");
+  test::WriteFile(dir / "victim", "victim's");
+  std::filesystem::create_symlink(dir / "victim", output + ".tmp.qvc");
+  answers.choice = OutputChoice::Append;
+  try {
+    Run();
+    ADD_FAILURE();
+  } catch (const LockedOutputError& error) {
+    EXPECT_NE(error.Reason().find("disk.qvl.tmp.qvc\": a file of that name is in the way"), std::string::npos);
+  }
+  EXPECT_EQ(ReadFile(dir / "victim"), "victim's");
+  EXPECT_EQ(ReadFile(output), catalogueBefore);
+  EXPECT_EQ(ReadFile(output + ".qvc"), companionBefore);
+  EXPECT_EQ(Files(), (Strings{"disk.qvl", "disk.qvl.qvc", "disk.qvl.tmp.qvc", "victim"}));
+}
+
 TEST_F(CompanionListing, APlainListGetsNoneAndTheBenchmarksListingNeither) {
   CreateListRequest request;
   request.list.method = ListMethod::FoldersAndFilenames;
