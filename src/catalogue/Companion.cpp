@@ -107,7 +107,7 @@ class PayloadReader {
     if (known & 2) volume.free = Varint();
     if (known & 4) {
       volume.listedAt = UnZigZag(Varint());
-      if (volume.listedAt == kUnknownTime) Fail();
+      if (volume.listedAt < -kTimeLimit || volume.listedAt > kTimeLimit) Fail();
     }
     volume.files = Varint();
     volume.bytes = Varint();
@@ -318,10 +318,11 @@ std::optional<CompanionData> DecodeCompanionPayload(std::string_view payload, st
       data.times.push_back(kUnknownTime);
       continue;
     }
-    // Wrapping arithmetic: hostile rises give some time, never undefined behaviour.
+    // Wrapping arithmetic: hostile rises give some time, never undefined behaviour;
+    // a time the writer could not have written is refused.
     auto time = static_cast<std::int64_t>(static_cast<std::uint64_t>(lastKnown) +
                                           static_cast<std::uint64_t>(UnZigZag(code - 1)));
-    if (time == kUnknownTime) return std::nullopt;
+    if (time < -kTimeLimit || time > kTimeLimit) return std::nullopt;
     data.times.push_back(time);
     lastKnown = time;
   }

@@ -105,6 +105,21 @@ TEST(Companion, HostileBytesAreRefused) {
   EXPECT_FALSE(DecodeCompanionPayload(std::string("\x01\x02\x00" "\x00\x00\x00\x00\x00\x00\x00\x00" "\x05\x05" "\x01", 14), 81, false));
 }
 
+// What the reader takes, the writer writes back the same: times past what the
+// writer keeps (here a rise that wraps round) are refused, not taken.
+TEST(Companion, WhatIsReadWritesBackAsItWasRead) {
+  const std::string found("\x2c\x02\x00\x00\x00\x00\x00\x00\x00\x00\x00\x24\x00\x00\x00\x02\x01\x07\x07\x31\x32\x33\x32\x33\x34\x2d\x41\x00\x00\xff\xff\xff\xff\xff\xff\xff\xff\xff\x01\x42\x36\x00\x00\x00\x00\x07\x34\x2d\x41\x00\x00\xff\xff\xff\xff\xff\xff\xff\xff\xff\x01\x07\x00\x00\xff\xfc\x64\x00\x00\xae\xbf\xe8\x41\x00\x00\x00\x07\x0a\x80\x00\x09", 81);
+  if (auto taken = DecodeCompanionPayload(found, 81, false)) {
+    EXPECT_EQ(DecodeCompanionPayload(EncodeCompanionPayload(*taken), 81, false), taken);
+  }
+  CompanionData far;
+  far.AddEntry(INT64_MIN + 1);
+  far.volume.listedAt = INT64_MAX;
+  auto read = DecodeCompanionPayload(EncodeCompanionPayload(far), 81, false);
+  ASSERT_TRUE(read);
+  EXPECT_EQ(DecodeCompanionPayload(EncodeCompanionPayload(*read), 81, false), read);
+}
+
 TEST(Companion, VolumeFieldsInTheirOrder) {
   auto fields = VolumeFields(Sample().data);
   std::vector<std::string> keys;
