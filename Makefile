@@ -74,10 +74,11 @@ bench: deps
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQVL_BENCH=ON
 	cmake --build $(BUILD) -j $(JOBS)
 	bench/list_bench.sh $(BUILD)
+	bench/companion_bench.sh $(BUILD)
 
 fuzz: EXTRA_PACKAGES = clang libclang-rt-14-dev
 fuzz: deps
-	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQVL_FUZZ=ON -DQVL_TESTS=OFF
+	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQVL_FUZZ=ON -DQVL_TESTS=OFF -DQVL_GUI=OFF
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 
 clean:
