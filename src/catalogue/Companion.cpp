@@ -153,6 +153,9 @@ std::string MergedVolumeText(const VolumeRecord& volume) {
 
 std::vector<std::pair<std::string, std::string>> VolumeFields(const CompanionData& data) {
   const VolumeRecord& volume = data.volume;
+  // A record of which nothing is known (a merge into a catalogue without a
+  // companion) has no totals either.
+  const bool known = volume != VolumeRecord{};
   std::vector<std::pair<std::string, std::string>> fields = {
       {"Volume UUID", volume.uuid},
       {"Volume label", volume.label},
@@ -162,8 +165,8 @@ std::vector<std::pair<std::string, std::string>> VolumeFields(const CompanionDat
       {"Free", NumberText(volume.free)},
       {"Listed", IsoUtcText(volume.listedAt)},
       {"Listed by", volume.programVersion},
-      {"Files", std::to_string(volume.files)},
-      {"Bytes", std::to_string(volume.bytes)},
+      {"Files", known ? std::to_string(volume.files) : std::string()},
+      {"Bytes", known ? std::to_string(volume.bytes) : std::string()},
       {"Hashes", data.HasHashes() ? "yes" : "no"},
   };
   for (const VolumeRecord& merged : data.mergedVolumes) fields.emplace_back("Merged volume", MergedVolumeText(merged));

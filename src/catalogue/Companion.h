@@ -97,7 +97,8 @@ inline constexpr std::size_t kCompanionHeadSize = 32;
 // The volume record as labelled values, in the order qvl info prints them:
 // "Volume UUID", "Volume label", "File system", "Listed folder", "Capacity",
 // "Free", "Listed", "Listed by", "Files", "Bytes", "Hashes" (yes or no), then a
-// "Merged volume" for each volume merged in. Unknown values are empty.
+// "Merged volume" for each volume merged in. Unknown values are empty, the totals
+// of a record of which nothing is known too.
 std::vector<std::pair<std::string, std::string>> VolumeFields(const CompanionData& data);
 // The same as "Key: value" lines joined by CR LF, for the window's origin text.
 std::string VolumeText(const CompanionData& data);

@@ -131,7 +131,9 @@ TEST(Companion, VolumeFieldsInTheirOrder) {
   EXPECT_EQ(fields[10].second, "yes");
   EXPECT_EQ(fields[11].second, "label OLD, listed 1969-12-31T00:00:00Z");
   EXPECT_EQ(fields[12].second, "");
-  EXPECT_EQ(VolumeText(Companion{}.data).substr(0, 28), "Volume UUID:\r\nVolume label:\r");
+  EXPECT_EQ(VolumeText(Companion{}.data),
+            "Volume UUID:\r\nVolume label:\r\nFile system:\r\nListed folder:\r\nCapacity:\r\nFree:\r\nListed:\r\n"
+            "Listed by:\r\nFiles:\r\nBytes:\r\nHashes: no");
 }
 
 TEST(UtcTime, IsoTextsBothWays) {
