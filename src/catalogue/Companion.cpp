@@ -67,6 +67,9 @@ class PayloadReader {
   std::size_t Left() const { return data_.size() - at_; }
 
   std::uint64_t Varint() {
+    // Most numbers (the rise of a time, the entries of a folder) take one byte.
+    if (at_ < data_.size() && static_cast<unsigned char>(data_[at_]) < 0x80)
+      return static_cast<unsigned char>(data_[at_++]);
     std::uint64_t value = 0;
     for (int shift = 0; shift < 64; shift += 7) {
       if (at_ >= data_.size()) return Fail();

@@ -1,6 +1,7 @@
 #include "listing/Walk.h"
 
 #include <algorithm>
+#include <tuple>
 
 #include "catalogue/Fields.h"
 #include "catalogue/TextHelpers.h"
@@ -20,14 +21,25 @@ bool IsRegularFile(std::uint32_t attributes) {
   return (attributes & ~(attr::Hidden | attr::ReadOnly)) == attr::Archive;
 }
 
-// Puts `items` into the order `order` gives, the items moved.
-template <class T>
-void Permute(std::vector<T>& items, const std::vector<std::uint32_t>& order) {
-  if (items.size() != order.size()) return;
-  std::vector<T> sorted;
-  sorted.reserve(items.size());
-  for (std::uint32_t i : order) sorted.push_back(std::move(items[i]));
-  items = std::move(sorted);
+// Puts the items of each list into the order `order` gives (position i gets the
+// item at order[i]), in place, one cycle of the permutation at a time; `order`
+// is used up.
+template <class... Lists>
+void PermuteTogether(std::vector<std::uint32_t>& order, Lists&... lists) {
+  for (std::uint32_t i = 0; i < order.size(); ++i) {
+    if (order[i] == i) continue;
+    auto held = std::make_tuple(std::move(lists[i])...);
+    for (std::uint32_t j = i;;) {
+      const std::uint32_t k = order[j];
+      order[j] = j;
+      if (k == i) {
+        std::apply([&](auto&... item) { ((lists[j] = std::move(item)), ...); }, held);
+        break;
+      }
+      ((lists[j] = std::move(lists[k])), ...);
+      j = k;
+    }
+  }
 }
 
 constexpr std::uint64_t kHashReportBytes = std::uint64_t{32} << 20;
@@ -88,7 +100,7 @@ void DriveWalk::SortLevel(WalkLevel& level) {
   }
   // The order Collator::Sort gives, found once and applied to the times and
   // hashes as well as the names.
-  auto sortTogether = [this](std::vector<std::string>& names, auto&... beside) {
+  auto sortOrder = [this](const std::vector<std::string>& names) {
     order_.resize(names.size());
     for (std::size_t i = 0; i < order_.size(); ++i) order_[i] = static_cast<std::uint32_t>(i);
     std::sort(order_.begin(), order_.end(), [&](std::uint32_t a, std::uint32_t b) {
@@ -96,11 +108,14 @@ void DriveWalk::SortLevel(WalkLevel& level) {
       if (order != 0) return order < 0;
       return names[a] != names[b] ? names[a] < names[b] : a < b;
     });
-    Permute(names, order_);
-    (Permute(beside, order_), ...);
   };
-  sortTogether(level.FileNames, level.FileTimes, level.FileHashes);
-  sortTogether(level.FolderNames, level.FolderTimes);
+  sortOrder(level.FileNames);
+  if (level.FileHashes.size() == level.FileNames.size())
+    PermuteTogether(order_, level.FileNames, level.FileTimes, level.FileHashes);
+  else
+    PermuteTogether(order_, level.FileNames, level.FileTimes);
+  sortOrder(level.FolderNames);
+  PermuteTogether(order_, level.FolderNames, level.FolderTimes);
 }
 
 std::optional<Hash128> DriveWalk::HashEntry(const DirEntry& entry) {

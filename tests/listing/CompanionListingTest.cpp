@@ -196,6 +196,34 @@ TEST_F(CompanionListing, ACompanionThatIsNotTheCatalogueIsNeverUsed) {
   EXPECT_EQ(catalogue.CompanionStatus(), CompanionState::None);
 }
 
+// Times and hashes are sorted with their names, however the enumeration orders them.
+TEST_F(CompanionListing, EachTimeStaysWithItsName) {
+  std::vector<DirEntry> entries;
+  for (int i = 0; i < 60; ++i) {
+    int n = (i * 37) % 60;  // an order of its own
+    std::string name = (n % 2 ? "F" : "f") + std::to_string(n);
+    entries.push_back(n % 3 == 0 ? Folder("d" + name, 100 + n) : FileOf(name, n, 100 + n));
+    if (n % 3 != 0) drive.AddContent(name, name);
+  }
+  drive.AddFolder("", entries);
+  Run(true);
+  Progress quiet;
+  catalogue.LoadCatalogue(output, true, quiet);
+  ListRows rows;
+  ShowFolder(catalogue, "\\", rows, quiet);
+  ASSERT_EQ(rows.rows.size(), 60u);
+  const CompanionData* data = catalogue.CompanionInfo();
+  ASSERT_NE(data, nullptr);
+  for (std::size_t i = 0; i < rows.rows.size(); ++i) {
+    const ListRow& row = rows.rows[i];
+    std::string digits = row.caption.substr(row.isFolder ? 2 : 1);
+    EXPECT_EQ(row.modified, 100 + std::stoi(digits)) << row.caption;
+    if (row.isFolder) continue;
+    ASSERT_NE(data->HashOf(i), nullptr) << row.caption;
+    EXPECT_EQ(*data->HashOf(i), Hash128Of(row.caption));
+  }
+}
+
 // The companion of the listing an append merges has a fixed name too, and is made
 // anew: one planted there is refused before anything is written.
 TEST_F(CompanionListing, APlantedCompanionOfTheAppendsListingIsNeverWrittenThrough) {
