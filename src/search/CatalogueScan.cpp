@@ -15,20 +15,32 @@ CatalogueSearch ScanCatalogueFile(std::string_view text, const std::string& file
   result.skipped = false;
   watcher.Starting(fileName);
   SearchPattern pattern(text);
-  // Whether there are dates is known before the first row: the companion is
-  // checked against the file that the scan has open.
-  CatalogueCompanion companion;
+  // Whether the companion is the file's own is known before the first row: the
+  // file is hashed first, and must be the one the scan then opens. Its data are
+  // decoded at the first hit, so a catalogue without hits costs no more.
+  CompanionCandidate candidate;
   std::optional<FileState> checked;
-  if (hits.DatesWanted()) {
-    checked = StateOf(fileName);
-    if (checked) companion = ReadCompanionFor(fileName, *checked);
+  if (hits.DatesWanted() && (checked = StateOf(fileName))) {
+    candidate = ReadCompanionCandidate(fileName, checked->size);
+    if (candidate.state == CompanionState::Valid && HashCatalogueFile(fileName, *checked) != candidate.fingerprint.hash)
+      candidate.state = CompanionState::Stale;
   }
-  const CompanionData* dates = companion.Data();
+  bool verified = candidate.state == CompanionState::Valid;
   ScanOptions options = givenOptions;
-  options.countEntries = options.countEntries || dates != nullptr;
+  options.countEntries = options.countEntries || verified;
   EntryScan scan(fileName, pattern, true, options);
   // Dates of a file replaced since it was hashed would be another file's.
-  if (dates != nullptr && scan.OpenedState() != *checked) dates = nullptr;
+  if (verified && scan.OpenedState() != *checked) verified = false;
+  std::optional<CatalogueCompanion> companion;
+  auto dateOf = [&](std::uint64_t entry) {
+    if (!verified) return kUnknownTime;
+    if (!companion) {
+      const std::uint64_t hash = candidate.fingerprint.hash;
+      companion = CheckCompanion(std::move(candidate), hash);
+    }
+    const CompanionData* dates = companion->Data();
+    return dates != nullptr ? dates->Time(entry) : kUnknownTime;
+  };
   watcher.Opened();
   const std::string archive = FileTitleOf(fileName);
   for (auto event = scan.Next(); event != EntryScan::Event::End; event = scan.Next()) {
@@ -36,8 +48,7 @@ CatalogueSearch ScanCatalogueFile(std::string_view text, const std::string& file
       watcher.Block(scan.Percent());
       continue;
     }
-    const ListRowView row =
-        HitRow(scan, scan.Path(), archive, dates != nullptr ? dates->Time(scan.EntryNumber()) : kUnknownTime);
+    const ListRowView row = HitRow(scan, scan.Path(), archive, dateOf(scan.EntryNumber()));
     if (hits.filter != nullptr && !hits.filter->Passes(row)) continue;
     rows.AddListRow(row);
     ++(row.isFolder ? result.folderHits : result.fileCount);
