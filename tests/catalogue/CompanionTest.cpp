@@ -5,6 +5,7 @@
 #include <random>
 
 #include "catalogue/Companion.h"
+#include "catalogue/TagScan.h"
 #include "platform/Time.h"
 
 namespace qvl {
@@ -134,6 +135,21 @@ TEST(Companion, VolumeFieldsInTheirOrder) {
   EXPECT_EQ(VolumeText(Companion{}.data),
             "Volume UUID:\r\nVolume label:\r\nFile system:\r\nListed folder:\r\nCapacity:\r\nFree:\r\nListed:\r\n"
             "Listed by:\r\nFiles:\r\nBytes:\r\nHashes: no");
+}
+
+// Entries are numbered by counting their tags, many bytes at a time.
+TEST(EntryNumbers, CountEntryTagsCountsEveryThreeAndFour) {
+  std::mt19937 random(3);
+  for (int round = 0; round < 300; ++round) {
+    std::vector<unsigned char> bytes(random() % 9000);
+    for (auto& byte : bytes) byte = static_cast<unsigned char>(random() % 4 == 0 ? random() % 6 : random());
+    std::size_t from = bytes.empty() ? 0 : random() % bytes.size();
+    std::uint64_t plain = 0;
+    for (std::size_t i = from; i < bytes.size(); ++i) plain += bytes[i] == 3 || bytes[i] == 4;
+    EXPECT_EQ(CountEntryTags(bytes.data() + from, bytes.size() - from), plain);
+  }
+  const std::vector<unsigned char> entries(100'000, 4);  // more than a byte lane holds
+  EXPECT_EQ(CountEntryTags(entries.data(), entries.size()), 100'000u);
 }
 
 TEST(UtcTime, IsoTextsBothWays) {
