@@ -9,9 +9,10 @@ PACKAGE_BUILD ?= build-package
 JOBS          ?= $(shell nproc)
 # The window needs Qt 6 (with its SVG plug-ins for the icons), an icon theme and a font.
 PACKAGES      := build-essential cmake pkg-config libgtest-dev libicu-dev nlohmann-json3-dev \
+                 libxxhash-dev libzstd-dev \
                  qt6-base-dev qt6-svg-dev qt6-qpa-plugins qt6-tools-dev qt6-l10n-tools \
                  adwaita-icon-theme fonts-dejavu-core
-BENCH_PACKAGES := findutils ncdu tree
+BENCH_PACKAGES := findutils ncdu tree xxhash
 # The tools the tests run: the desktop's validators and MIME tools, man, the
 # bash-completion framework the completions are run in (zsh and fish are optional),
 # and an X server with the tools that drive the real window and read its hints.
@@ -102,10 +103,11 @@ bench: deps
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQVL_BENCH=ON
 	cmake --build $(BUILD) -j $(JOBS)
 	bench/list_bench.sh $(BUILD)
+	bench/companion_bench.sh $(BUILD)
 
 fuzz: EXTRA_PACKAGES = clang libclang-rt-14-dev
 fuzz: deps
-	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQVL_FUZZ=ON -DQVL_TESTS=OFF
+	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQVL_FUZZ=ON -DQVL_TESTS=OFF -DQVL_GUI=OFF
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 
 clean:

@@ -1,12 +1,14 @@
 // Builds a large, repeatable tree for the listing benchmarks: about a million files
 // in about a hundred thousand folders, a chain 25 levels deep, one folder of 50,000
-// files, names in several scripts. Files are sparse: sizes without data.
+// files, names in several scripts. Files are sparse: sizes without data; with
+// --data they hold bytes (for the hashing benchmark), and --max-size caps them.
 //
-//   make_tree DIR [--files N] [--folders M] [--seed S]
+//   make_tree DIR [--files N] [--folders M] [--seed S] [--max-size BYTES] [--data 1]
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -43,15 +45,31 @@ void Fail(const std::string& what) {
   std::exit(1);
 }
 
-void MakeFile(const std::string& path, std::mt19937_64& random) {
+struct FileSizes {
+  std::uint64_t maxSize = UINT64_MAX;
+  bool data = false;
+  std::vector<char> block;  // the bytes written with --data, at an offset of its own for each file
+};
+
+void MakeFile(const std::string& path, std::mt19937_64& random, FileSizes& sizes) {
   int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) Fail(path);
   // Mostly small files, some large, a few past 4 GiB.
   std::uint64_t roll = random() % 1000;
-  off_t size = roll < 700 ? static_cast<off_t>(random() % 100000)
-               : roll < 995 ? static_cast<off_t>(random() % 100000000)
-                            : static_cast<off_t>(4294967296ULL + random() % 4294967296ULL);
-  if (::ftruncate(fd, size) != 0) Fail(path);
+  std::uint64_t size = roll < 700 ? random() % 100000
+                       : roll < 995 ? random() % 100000000
+                                    : 4294967296ULL + random() % 4294967296ULL;
+  size = std::min(size, sizes.maxSize);
+  if (!sizes.data) {
+    if (::ftruncate(fd, static_cast<off_t>(size)) != 0) Fail(path);
+  } else {
+    std::size_t half = sizes.block.size() / 2;
+    for (std::uint64_t written = 0; written < size;) {
+      std::size_t piece = static_cast<std::size_t>(std::min<std::uint64_t>(size - written, half));
+      if (::write(fd, sizes.block.data() + random() % half, piece) != static_cast<ssize_t>(piece)) Fail(path);
+      written += piece;
+    }
+  }
   ::close(fd);
 }
 
@@ -65,14 +83,21 @@ int main(int argc, char** argv) {
   std::string root = argv[1];
   std::size_t files = 1000000, folders = 100000;
   std::uint64_t seed = 1;
+  FileSizes sizes;
   for (int i = 2; i + 1 < argc; i += 2) {
     std::string option = argv[i];
     std::uint64_t value = std::strtoull(argv[i + 1], nullptr, 10);
     if (option == "--files") files = value;
     else if (option == "--folders") folders = value;
     else if (option == "--seed") seed = value;
+    else if (option == "--max-size") sizes.maxSize = value;
+    else if (option == "--data") sizes.data = value != 0;
   }
   std::mt19937_64 random(seed);
+  if (sizes.data) {
+    sizes.block.resize(std::size_t{2} << 20);
+    for (char& c : sizes.block) c = static_cast<char>(random());
+  }
   if (::mkdir(root.c_str(), 0755) != 0 && errno != EEXIST) Fail(root);
 
   // Folder 0 is the root. Each new folder goes below a recent one, which gives a
@@ -89,7 +114,7 @@ int main(int argc, char** argv) {
   std::size_t bigCount = std::min<std::size_t>(50000, files / 4);
   for (std::size_t i = 0; i < files; ++i) {
     std::size_t folder = i < bigCount ? bigFolder : random() % paths.size();
-    MakeFile(paths[folder] + "/" + Name(random, i, false), random);
+    MakeFile(paths[folder] + "/" + Name(random, i, false), random, sizes);
   }
   std::printf("%zu folders, %zu files in %s\n", paths.size(), files, root.c_str());
   return 0;

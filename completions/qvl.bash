@@ -6,9 +6,10 @@
 _qvl_options() {
     case $1 in
         drives) echo "--map" ;;
-        list) echo "-o --output --method --no-sizes --comment --margin --map --label --if-exists" ;;
+        list) echo "-o --output --method --no-sizes --hash --comment --margin --map --label --if-exists" ;;
         merge) echo "--comment" ;;
-        ls) echo "--sort" ;;
+        ls) echo "--sort --dates" ;;
+        find | search) echo "--dates --newer --older --min-size --max-size --ext" ;;
         tree) echo "--method --margin" ;;
         dupes) echo "--min-size" ;;
         unique) echo "--against --min-size" ;;
@@ -16,7 +17,7 @@ _qvl_options() {
         export) echo "--format" ;;
     esac
 }
-_qvl_valued='@(-o|--output|--method|--comment|--margin|--map|--label|--if-exists|--sort|--min-size|--against|--depth|--format)'
+_qvl_valued='@(-o|--output|--method|--comment|--margin|--map|--label|--if-exists|--sort|--min-size|--max-size|--newer|--older|--ext|--against|--depth|--format)'
 
 # Catalogues, and folders to find them in.
 _qvl_catalogues() {

@@ -11,7 +11,7 @@ function __qvl_argument
     for word in $words[3..-1]
         if test $skip -eq 1
             set skip 0
-        else if string match -qr -- '^(-o|--output|--method|--comment|--margin|--map|--label|--if-exists|--sort|--min-size|--against|--depth|--format)$' $word
+        else if string match -qr -- '^(-o|--output|--method|--comment|--margin|--map|--label|--if-exists|--sort|--min-size|--max-size|--newer|--older|--ext|--against|--depth|--format)$' $word
             set skip 1
         else if not string match -q -- '-*' $word
             set count (math $count + 1)
@@ -70,6 +70,12 @@ complete -c qvl -n "__fish_seen_subcommand_from drives list" -l map -x -a '(__qv
 complete -c qvl -n "__fish_seen_subcommand_from list" -s o -l output -r -F -d 'The catalogue or plain list to write'
 complete -c qvl -n "__fish_seen_subcommand_from list" -l method -x -a 'qvl collapsed folders filenames' -d 'A catalogue, or a plain-list style'
 complete -c qvl -n "__fish_seen_subcommand_from list" -l no-sizes -d 'Catalogue entries without file sizes'
+complete -c qvl -n "__fish_seen_subcommand_from list" -l hash -d 'Keep each file\'s content hash in the companion'
+complete -c qvl -n "__fish_seen_subcommand_from ls find search" -l dates -d 'Add each entry\'s modification time'
+complete -c qvl -n "__fish_seen_subcommand_from find search" -l newer -x -d 'Entries modified after DATE'
+complete -c qvl -n "__fish_seen_subcommand_from find search" -l older -x -d 'Entries modified before DATE'
+complete -c qvl -n "__fish_seen_subcommand_from find search" -l max-size -x -d 'Files of at most N bytes (K M G T)'
+complete -c qvl -n "__fish_seen_subcommand_from find search" -l ext -x -d 'Files with one of the extensions (jpg,png)'
 complete -c qvl -n "__fish_seen_subcommand_from list merge" -l comment -x -d 'One comment line; up to four'
 complete -c qvl -n "__fish_seen_subcommand_from list tree" -l margin -x -d 'Width of plain-list lines, 0 to 255'
 complete -c qvl -n "__fish_seen_subcommand_from list" -l label -x -d 'The volume label of the --map drive'
@@ -79,7 +85,7 @@ complete -c qvl -n "__fish_seen_subcommand_from list; and __qvl_argument 1" -a '
 complete -c qvl -n "__fish_seen_subcommand_from ls" -l sort -x -a 'name size path archive bytes' -d 'The order of the rows'
 complete -c qvl -n "__fish_seen_subcommand_from tree" -l method -x -a 'collapsed folders filenames' -d 'The plain-list style'
 
-complete -c qvl -n "__fish_seen_subcommand_from dupes unique" -l min-size -x -d 'The least size of a copy (K M G T)'
+complete -c qvl -n "__fish_seen_subcommand_from dupes unique find search" -l min-size -x -d 'The least size of a copy (K M G T)'
 complete -c qvl -n "__fish_seen_subcommand_from unique" -l against -x -a '(__qvl_catalogues)' -d 'A catalogue to look in'
 complete -c qvl -n "__fish_seen_subcommand_from du" -l depth -x -d 'Levels of folders below FOLDER'
 complete -c qvl -n "__fish_seen_subcommand_from export" -l format -x -a 'jsonl csv ncdu' -d 'The format to write'

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The manual page and completion checks fail once qvl's help names a command or an
-# option they do not know: here a qvl whose help also has "audit" with "--hash".
+# option they do not know: here a qvl whose help also has "audit" with "--thorough".
 set -u
 here=$(dirname "$0")
 qvl=${1:?usage: help_coverage_test.sh QVL SOURCE_DIR}
@@ -10,7 +10,7 @@ trap 'rm -rf "$dir"' EXIT
 cat >"$dir/qvl" <<EOF2
 #!/bin/sh
 [ "\$1" = --help ] || exec "$qvl" "\$@"
-"$qvl" --help | sed 's/^  qvl --help/  qvl audit FILE... [--hash]\n                      the files checked against their disks\n&/'
+"$qvl" --help | sed 's/^  qvl --help/  qvl audit FILE... [--thorough]\n                      the files checked against their disks\n&/'
 EOF2
 chmod +x "$dir/qvl"
 grep -q 'qvl audit' <("$dir/qvl" --help) || { echo "the stand-in qvl's help has no audit" >&2; exit 1; }
@@ -22,8 +22,8 @@ Expect() {  # Expect WHAT COMMAND...: the check fails and names both additions
   if out=$("$@" 2>&1); then
     echo "$what passes a help it does not cover" >&2
     status=1
-  elif ! grep -q audit <<<"$out" || ! grep -q -- --hash <<<"$out"; then
-    printf '%s fails without naming audit and --hash:\n%s\n' "$what" "$out" >&2
+  elif ! grep -q audit <<<"$out" || ! grep -q -- --thorough <<<"$out"; then
+    printf '%s fails without naming audit and --thorough:\n%s\n' "$what" "$out" >&2
     status=1
   fi
 }

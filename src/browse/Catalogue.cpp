@@ -32,25 +32,30 @@ std::string FileTitleOf(std::string_view name) {
   return std::string(slash == std::string_view::npos ? name : name.substr(slash + 1));
 }
 
-// (Appended rather than added: GCC 12 at -O3 takes "text" + std::string for an
-// overlapping copy.)
-std::string NotACatalogueText(std::string_view name) {
-  std::string text = "\"";
+namespace {
+
+// Appended piece by piece: GCC 12 at -O3 takes "\"" + std::string for an
+// overlapping copy (a false -Wrestrict).
+std::string QuotedThen(std::string_view before, std::string_view name, std::string_view after) {
+  std::string text(before);
+  text += '"';
   text += name;
-  text += "\" is not a catalogue";
+  text += '"';
+  text += after;
   return text;
 }
 
+}  // namespace
+
+std::string NotACatalogueText(std::string_view name) { return QuotedThen("", name, " is not a catalogue"); }
+
 std::string CutShortText(std::string_view name) {
-  std::string text = "\"";
-  text += name;
-  text += "\" ends before its end mark; it may be cut short";
-  return text;
+  return QuotedThen("", name, " ends before its end mark; it may be cut short");
 }
 
 std::string ReplacedCatalogueText(std::string_view name) {
-  return "The catalogue \"" + std::string(name) +
-         "\" has been deleted or replaced since it was opened.\r\nOpen it again to browse it.";
+  return QuotedThen("The catalogue ", name,
+                    " has been deleted or replaced since it was opened.\r\nOpen it again to browse it.");
 }
 
 bool Catalogue::LoadCatalogue(const std::string& name, bool useProgressBar, Progress& progress, LoadCheck check) {
@@ -58,6 +63,10 @@ bool Catalogue::LoadCatalogue(const std::string& name, bool useProgressBar, Prog
   auto loaded = std::make_unique<Loaded>();
   CatalogueReader& reader = loaded->reader;
   reader.OpenCatalogue(name);
+  // The companion's head says the size of the catalogue it describes; only then
+  // is the fingerprint worth taking, as the load reads the bytes anyway.
+  CompanionCandidate candidate = ReadCompanionCandidate(name, reader.CatalogueSize());
+  if (candidate.state == CompanionState::Valid) reader.StartFingerprint();
 
   CatalogueHeader header = ReadCatalogueHeader(reader, check == LoadCheck::CatalogueOnly);
   if (check == LoadCheck::CatalogueOnly && !header.beginsLikeCatalogue) throw IoError(NotACatalogueText(name));
@@ -75,6 +84,9 @@ bool Catalogue::LoadCatalogue(const std::string& name, bool useProgressBar, Prog
     reader.ReadByte();
     loaded->complete = reader.ReadPosition() == size && reader.CurrentTag() == tag::SectionMark;
   }
+  auto fingerprint = reader.Fingerprint();
+  if (candidate.state == CompanionState::Valid && !fingerprint) candidate.state = CompanionState::Stale;
+  loaded->companion = CheckCompanion(std::move(candidate), fingerprint.value_or(0), loaded->folders.Count());
   loaded_ = std::move(loaded);
   currentPath_ = std::move(path);
   return true;
@@ -129,7 +141,20 @@ bool Catalogue::Unchanged() const {
 }
 
 std::string Catalogue::OriginText() const {
-  return "Created from " + Caption() + "\r\nFile Comment:\r\n" + CatalogueComment();
+  std::string text = "Created from " + Caption() + "\r\nFile Comment:\r\n" + CatalogueComment();
+  if (const CompanionData* companion = CompanionInfo()) text += "\r\n" + VolumeText(*companion);
+  return text;
+}
+
+std::optional<std::uint64_t> Catalogue::FolderFirstEntry(std::size_t folder) const {
+  const CompanionData* companion = CompanionInfo();
+  if (companion == nullptr || folder >= companion->folderFirstEntry.size()) return std::nullopt;
+  return companion->folderFirstEntry[folder];
+}
+
+std::int64_t Catalogue::EntryTime(std::uint64_t entry) const {
+  const CompanionData* companion = CompanionInfo();
+  return companion != nullptr ? companion->Time(entry) : kUnknownTime;
 }
 
 }  // namespace qvl

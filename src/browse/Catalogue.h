@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "catalogue/CatalogueReader.h"
+#include "catalogue/CompanionFile.h"
 #include "browse/FolderIndex.h"
 #include "platform/Locale.h"
 #include "platform/Progress.h"
@@ -75,8 +76,24 @@ class Catalogue {
   // written over in place, cut short or added to. Reading a folder of a file that
   // has changed would give rows of the wrong folder, or none.
   bool Unchanged() const;
-  // Where the catalogue came from, as the status bar's click shows it.
+  // Where the catalogue came from, as the status bar's click shows it: the
+  // caption and comment, then the volume record when the companion has one.
   std::string OriginText() const;
+
+  // The companion found beside the file at the load: none, stale (not used), or
+  // valid. It was checked against the bytes the load read.
+  CompanionState CompanionStatus() const { return loaded_->companion.state; }
+  // What the valid companion holds (the volume record, every entry's time and
+  // hash); null without a valid one.
+  const CompanionData* CompanionInfo() const { return loaded_->companion.Data(); }
+  std::shared_ptr<const CompanionData> SharedCompanion() const {
+    return CompanionInfo() != nullptr ? loaded_->companion.data : nullptr;
+  }
+  // The number of the first entry of the folder `folder` of the index; none
+  // without a valid companion.
+  std::optional<std::uint64_t> FolderFirstEntry(std::size_t folder) const;
+  // An entry's time by its number; kUnknownTime without a valid companion.
+  std::int64_t EntryTime(std::uint64_t entry) const;
 
   // The folder being read while loading, the folder shown while browsing.
   const std::string& CurrentPath() const { return currentPath_; }
@@ -92,6 +109,7 @@ class Catalogue {
     std::optional<std::string> comment;
     bool beginsLikeCatalogue = false;
     bool complete = false;
+    CatalogueCompanion companion;
   };
   // Returns the path of the folder being read when the data ended.
   static std::string ReadFolders(Loaded& loaded, const std::string& name, bool useProgressBar,

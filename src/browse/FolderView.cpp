@@ -18,12 +18,20 @@ bool ShowFolder(Catalogue& catalogue, std::string_view path, ListRowSink& rows) 
   rows.ClearListView();
 
   if (!SeekFolderRecords(reader, catalogue.Folders().Position(*folder))) return true;
-  for (;;) {
+  // The folder's records are its entries in order: the companion numbers them
+  // from the folder's first.
+  const auto first = catalogue.FolderFirstEntry(*folder);
+  std::string text;
+  for (std::uint64_t entry = first.value_or(0);; ++entry) {
     auto recordTag = static_cast<char>(reader.CurrentTag());
     if (recordTag != tag::SubfolderEntry && recordTag != tag::FileEntry) break;
-    std::string text = reader.ReadField();
+    text.clear();
+    reader.AppendField(text);
     EntryParts parts = SplitEntryText(text);
-    rows.AddListRow({.isFolder = recordTag == tag::SubfolderEntry, .caption = parts.name, .fileSize = parts.sizeText});
+    rows.AddListRow({.isFolder = recordTag == tag::SubfolderEntry,
+                     .caption = parts.name,
+                     .fileSize = parts.sizeText,
+                     .modified = first ? catalogue.EntryTime(entry) : kUnknownTime});
   }
   return true;
 }

@@ -4,8 +4,10 @@
 #include <vector>
 
 #include "catalogue/CatalogueHeader.h"
+#include "catalogue/CompanionFile.h"
 #include "catalogue/Fields.h"
 #include "catalogue/FolderNesting.h"
+#include "catalogue/TagScan.h"
 #include "platform/ByteSink.h"
 #include "platform/File.h"
 #include "platform/IoError.h"
@@ -14,18 +16,55 @@ namespace qvl {
 namespace {
 
 constexpr std::string_view kRewriting = "Rewriting dir ";
+constexpr std::uint64_t kNoEntry = UINT64_MAX;
+
+// Where the entries of the merged catalogue come from, for its companion: runs of
+// entries copied from one side, in output order, and each output folder's first
+// entry.
+struct MergeRecord {
+  struct Run {
+    bool fromSource;
+    std::uint64_t first;  // the side's number of the run's first entry; kNoEntry when not known
+    std::uint64_t count;
+  };
+  std::vector<Run> runs;
+  std::vector<std::uint64_t> folderFirst;
+  std::uint64_t destinationEntries = 0;  // counted as the destination is read
+};
+
+// Counts the entry tags of what passes: the number of the next entry written.
+class EntryCountingSink final : public ByteSink {
+ public:
+  explicit EntryCountingSink(ByteSink& target) : target_(target) {}
+  void Write(std::string_view bytes) override {
+    target_.Write(bytes);
+    count_ += CountEntryTags(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+  }
+  void Flush() override { target_.Flush(); }
+  std::uint64_t Count() const { return count_; }
+
+ private:
+  ByteSink& target_;
+  std::uint64_t count_ = 0;
+};
 
 // One merge: the destination read front to back, the source read by seeks to the
 // folders it copies.
 class Merge {
  public:
-  Merge(Catalogue& source, CatalogueReader& destination, ByteSink& out, bool fromListing, Progress& progress)
+  // With `record`, the merge keeps where each entry came from; `out` then is the
+  // counting sink that numbers them.
+  Merge(Catalogue& source, CatalogueReader& destination, ByteSink& out, bool fromListing, Progress& progress,
+        MergeRecord* record = nullptr, EntryCountingSink* counter = nullptr)
       : folders_(source.Folders()),
         source_(source.Reader()),
+        sourceCompanion_(source.CompanionInfo()),
         destination_(destination),
         out_(out),
         fromListing_(fromListing),
-        progress_(progress) {}
+        progress_(progress),
+        record_(counter != nullptr ? record : nullptr),
+        counter_(counter) {}
 
   void Run(const std::optional<CommentLines>& comment) {
     // The destination's caption stays; its comment is dropped for the one given.
@@ -36,6 +75,7 @@ class Merge {
     // The source root's records lead the root.
     mergePath_ = std::string(kRewriting) + "\\";
     ReportProgress();
+    if (record_ != nullptr) record_->folderFirst.push_back(counter_->Count());
     CopyRecords(FolderIndex::kRoot);
 
     while (!destination_.AtEnd()) {
@@ -50,7 +90,13 @@ class Merge {
         if (auto folder = nesting_.Close()) LeaveFolder(*folder);
         destination_.ReadByte();
       } else if (IsEntryTag(current)) {
+        const std::uint64_t before = Copied();
         destination_.CopyWhileAbove(tag::FolderEnd, out_);  // after subfolders too: kept
+        if (record_ != nullptr) {
+          const std::uint64_t count = Copied() - before;
+          record_->runs.push_back({false, record_->destinationEntries, count});
+          record_->destinationEntries += count;
+        }
       } else {
         destination_.ReadByte();  // a SectionMark before the end
       }
@@ -76,6 +122,12 @@ class Merge {
     out_.Write(std::string_view(&recordTag, 1));
     out_.Write(text);
   }
+  // A folder of the merged catalogue begins: the loader numbers it next.
+  void PutFolderStart(std::string_view name) {
+    Put(tag::FolderStart, name);
+    if (record_ != nullptr) record_->folderFirst.push_back(counter_->Count());
+  }
+  std::uint64_t Copied() const { return counter_ != nullptr ? counter_->Count() : 0; }
 
   void ReportProgress() {
     int percent = PercentOf(static_cast<double>(destination_.ReadPosition()),
@@ -93,14 +145,19 @@ class Merge {
   void CopyRecords(std::size_t folder) {
     std::int64_t position = folders_.Position(folder);
     folders_.SetPosition(folder, 0);
+    const std::uint64_t before = Copied();
     if (SeekFolderRecords(source_, position) && IsEntryTag(source_.CurrentTag()))
       source_.CopyWhileAbove(tag::FolderEnd, out_);
+    if (record_ != nullptr && Copied() > before) {
+      const bool known = sourceCompanion_ != nullptr && folder < sourceCompanion_->folderFirstEntry.size();
+      record_->runs.push_back({true, known ? sourceCompanion_->folderFirstEntry[folder] : kNoEntry, Copied() - before});
+    }
   }
 
   bool Merged(std::size_t folder) const { return folders_.Position(folder) < 1; }
 
   void EnterFolder(const std::string& name) {
-    Put(tag::FolderStart, name);
+    PutFolderStart(name);
     mergePath_ += name;
     mergePath_ += '\\';
     const OpenFolder& parent = nesting_.Innermost();
@@ -143,7 +200,7 @@ class Merge {
       }
       std::size_t child = children[top.nextChild++];
       std::string_view name = folders_.Name(child);
-      Put(tag::FolderStart, name);
+      PutFolderStart(name);
       mergePath_ += name;
       mergePath_ += '\\';
       progress_.Status(mergePath_);
@@ -154,10 +211,13 @@ class Merge {
 
   FolderIndex& folders_;
   CatalogueReader& source_;
+  const CompanionData* sourceCompanion_;
   CatalogueReader& destination_;
   ByteSink& out_;
   bool fromListing_;
   Progress& progress_;
+  MergeRecord* record_;
+  EntryCountingSink* counter_;
   // The destination's folders being copied; the root's merged the source root.
   FolderNesting<OpenFolder> nesting_{OpenFolder{FolderIndex::kRootClass, FolderIndex::kRoot, kRewriting.size() + 1}};
   // "Rewriting dir " and MergePath, the path being written, kept together so that
@@ -197,6 +257,38 @@ void CheckUnchanged(Catalogue& source, const CatalogueReader& destination, const
     throw IoError("Cannot replace \"" + target + "\": it was changed by another program during the import");
 }
 
+// The companion of the merged catalogue: the destination's volume record with the
+// source's volumes added to those merged in, and every entry's data from the
+// side it was copied from.
+Companion MergedCompanion(const MergeRecord& record, const CompanionData* source, const CompanionData* destination,
+                          CatalogueFingerprint fingerprint) {
+  Companion merged;
+  merged.fingerprint = fingerprint;
+  CompanionData& data = merged.data;
+  if (destination != nullptr) {
+    data.volume = destination->volume;
+    data.mergedVolumes = destination->mergedVolumes;
+  }
+  if (source != nullptr) {
+    data.mergedVolumes.push_back(source->volume);
+    data.mergedVolumes.insert(data.mergedVolumes.end(), source->mergedVolumes.begin(), source->mergedVolumes.end());
+  }
+  if ((source != nullptr && source->HasHashes()) || (destination != nullptr && destination->HasHashes()))
+    data.StartHashes();
+  for (const MergeRecord::Run& run : record.runs) {
+    const CompanionData* side = run.fromSource ? source : destination;
+    for (std::uint64_t i = 0; i < run.count; ++i) {
+      if (side == nullptr || run.first == kNoEntry) {
+        data.AddEntry(kUnknownTime);
+      } else {
+        data.AddEntry(side->Time(run.first + i), side->HashOf(run.first + i));
+      }
+    }
+  }
+  data.folderFirstEntry = record.folderFirst;
+  return merged;
+}
+
 }  // namespace
 
 void ImportCatalogue(Catalogue& source, const std::string& destination, bool fromListing,
@@ -211,22 +303,58 @@ void ImportCatalogue(Catalogue& source, const std::string& destination, bool fro
     throw IoError("Cannot import into \"" + destination + "\": it is not a catalogue");
   reader.SeekCatalogue(0);
 
+  // The destination's companion counts once the merge has read all of it and
+  // found it to be its own; the source's was checked by its load.
+  CompanionCandidate destinationCandidate = ReadCompanionCandidate(destination, reader.CatalogueSize());
+  if (destinationCandidate.state == CompanionState::Valid) reader.StartFingerprint();
+  const std::shared_ptr<const CompanionData> sourceCompanion = source.SharedCompanion();
+  const bool recordEntries = sourceCompanion || destinationCandidate.state == CompanionState::Valid;
+
   // The name is fixed, so it is made anew: one that is there already (another
   // user's link, or left by a merge that was stopped) is refused, never written through.
   const std::string temporary = target + ".imp.tmp";
   File file = File::CreateExclusive(temporary);
   try {
     file.TakePermissionsOf(target);
-    BufferedSink out(file);
-    Merge(source, reader, out, fromListing, progress).Run(comment);
+    FingerprintSink fingerprinted(file);
+    BufferedSink out(fingerprinted);
+    EntryCountingSink counted(out);
+    MergeRecord record;
+    Merge(source, reader, recordEntries ? static_cast<ByteSink&>(counted) : out, fromListing, progress, &record,
+          recordEntries ? &counted : nullptr)
+        .Run(comment);
     out.Flush();
     file.Sync();
     file.Close();
     // Renaming over a file that took the destination's place meanwhile would
     // throw that file away, and over none would bring back one that was removed.
     CheckUnchanged(source, reader, target);
+    auto fingerprint = reader.Fingerprint();
+    if (!fingerprint && destinationCandidate.state == CompanionState::Valid)
+      destinationCandidate.state = CompanionState::Stale;
+    CatalogueCompanion destinationCompanion =
+        CheckCompanion(std::move(destinationCandidate), fingerprint.value_or(0));
     reader.CloseCatalogue();
+    const CompanionData* destinationData = destinationCompanion.Data();
+    if (destinationData != nullptr && destinationData->EntryCount() != record.destinationEntries)
+      destinationData = nullptr;
+    CompanionOutput companionOutput;
+    const bool withCompanion = recordEntries && (sourceCompanion || destinationData != nullptr);
+    if (withCompanion)
+      companionOutput.Write(target, MergedCompanion(record, sourceCompanion.get(), destinationData,
+                                                    {fingerprinted.Size(), fingerprinted.Digest()}));
     RenameFile(temporary, target);
+    // Between the renames the old companion stands beside the merged catalogue,
+    // whose fingerprint it does not have: it is not used.
+    try {
+      if (withCompanion)
+        companionOutput.Commit();
+      else
+        RemoveCompanion(target);
+    } catch (const IoError& error) {
+      RemoveCompanion(target);
+      throw IoError(std::string(error.what()) + "; the merged catalogue \"" + target + "\" is complete, without its dates");
+    }
   } catch (...) {
     file = File();
     try {

@@ -17,11 +17,28 @@ void CatalogueReader::OpenCatalogue(const std::string& name) {
   file_ = std::move(file);
   name_ = name;
   length_ = 0;  // the block read is of another file
+  fingerprint_.reset();
   SeekCatalogue(0);
+}
+
+void CatalogueReader::StartFingerprint() {
+  fingerprint_ = std::make_unique<StreamHash64>();
+  hashedTo_ = 0;
+  // A block read before counts only from its start.
+  if (length_ > 0 && blockStart_ == 0) {
+    fingerprint_->Add(buffer_.data(), length_);
+    hashedTo_ = static_cast<std::int64_t>(length_);
+  }
+}
+
+std::optional<std::uint64_t> CatalogueReader::Fingerprint() const {
+  if (!fingerprint_ || hashedTo_ != size_) return std::nullopt;
+  return fingerprint_->Digest();
 }
 
 void CatalogueReader::CloseCatalogue() {
   file_.Close();
+  fingerprint_.reset();
   length_ = 0;
   SeekCatalogue(0);
 }
@@ -46,6 +63,11 @@ bool CatalogueReader::FillBlock() {
   if (!pastEnd_ && file_.IsOpen() && blockStart_ >= 0 && blockStart_ < size_) {
     auto wanted = static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(blockSize_), size_ - blockStart_));
     length_ = file_.Read(reinterpret_cast<char*>(buffer_.data()), wanted);
+    const std::int64_t blockEnd = blockStart_ + static_cast<std::int64_t>(length_);
+    if (fingerprint_ && blockStart_ <= hashedTo_ && hashedTo_ < blockEnd) {
+      fingerprint_->Add(buffer_.data() + (hashedTo_ - blockStart_), static_cast<std::size_t>(blockEnd - hashedTo_));
+      hashedTo_ = blockEnd;
+    }
   }
   if (length_ > 0) return true;
   // The file may also have shrunk since it was opened: its data ends here either way.

@@ -1,11 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/ByteSink.h"
 #include "platform/File.h"
+#include "platform/Hash.h"
 
 namespace qvl {
 
@@ -33,6 +36,13 @@ class CatalogueReader {
   std::int64_t CatalogueSize() const { return size_; }
   // The file as it was opened: its size and time tell whether it has been changed.
   const FileState& OpenedState() const { return openedState_; }
+
+  // From now on the blocks read front to back from the file's start are hashed as
+  // they are read, so that a load also gives the fingerprint of the file without
+  // reading it twice. Reading elsewhere is allowed; only the bytes met in order count.
+  void StartFingerprint();
+  // The XXH3-64 of the whole file, once every byte of it has been read in order.
+  std::optional<std::uint64_t> Fingerprint() const;
 
   // The next read starts at `position`; a position outside the file reads as its end.
   void SeekCatalogue(std::int64_t position);
@@ -76,6 +86,8 @@ class CatalogueReader {
   std::size_t length_ = 0;         // bytes in the block
   unsigned char currentTag_ = 0;
   bool pastEnd_ = false;
+  std::unique_ptr<StreamHash64> fingerprint_;  // while hashing
+  std::int64_t hashedTo_ = 0;                  // the bytes hashed so far
 };
 
 }  // namespace qvl

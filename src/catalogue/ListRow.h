@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Time.h"
+
 namespace qvl {
 
 // One row of the list view: a folder or a file of the folder shown, or a hit of a
@@ -19,6 +21,7 @@ struct ListRow {
   std::string fileSize;  // digits as stored, empty for folders and entries without a size
   std::string path;      // the folder of a search hit
   std::string archive;   // the catalogue of a search hit
+  std::int64_t modified = kUnknownTime;  // the entry's modification time, from the companion
 };
 
 // A row as it is handed to a sink, the texts in the columns' order. Callers name
@@ -27,6 +30,9 @@ struct ListRow {
 struct ListRowView {
   bool isFolder = false;
   std::string_view caption = {}, fileSize = {}, path = {}, archive = {};
+  // Seconds UTC, from the catalogue's companion; kUnknownTime without one. A sink
+  // that shows no dates ignores it.
+  std::int64_t modified = kUnknownTime;
 };
 
 // Where rows go as they are made: the list view, or a printer that keeps none of
@@ -37,7 +43,8 @@ class ListRowSink {
   // A folder's entry may carry a size; its row shows none, whatever the sink.
   void AddListRow(const ListRowView& row) {
     if (row.isFolder && !row.fileSize.empty()) {
-      AddRow({.isFolder = true, .caption = row.caption, .path = row.path, .archive = row.archive});
+      AddRow({.isFolder = true, .caption = row.caption, .path = row.path, .archive = row.archive,
+              .modified = row.modified});
     } else {
       AddRow(row);
     }
@@ -126,7 +133,7 @@ struct ListRows final : BatchedRowSinkOf<ListRows> {
   void AddRow(const ListRowView& row) override {
     if (!row.isFolder) ++FileCount;
     rows.push_back({row.isFolder, std::string(row.caption), std::string(row.fileSize), std::string(row.path),
-                    std::string(row.archive)});
+                    std::string(row.archive), row.modified});
   }
 };
 

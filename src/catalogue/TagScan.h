@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
@@ -108,6 +109,32 @@ inline bool CopyHasTagByte(unsigned char* out, const unsigned char* data, std::s
     found = found || data[i] <= tag;
   }
   return found;
+}
+
+// How many of data[0, size) are FileEntry or SubfolderEntry tags (3 or 4): the
+// numbers of entries, which the companion keeps their times by, are counted so.
+inline std::uint64_t CountEntryTags(const unsigned char* data, std::size_t size) {
+  std::uint64_t count = 0;
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  // Each byte lane counts its matches (a match is -1, taken away) for up to 255
+  // vectors, then the lanes are summed: no bit counting, which the build's
+  // processor baseline lacks an instruction for.
+  const __m128i three = _mm_set1_epi8(3), one = _mm_set1_epi8(1), zero = _mm_setzero_si128();
+  while (size - i >= 16) {
+    const std::size_t rounds = std::min<std::size_t>((size - i) / 16, 255);
+    __m128i lanes = zero;
+    for (std::size_t round = 0; round < rounds; ++round, i += 16) {
+      // 3 or 4: the byte less 3 is at most 1.
+      __m128i less = _mm_sub_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i)), three);
+      lanes = _mm_sub_epi8(lanes, _mm_cmpeq_epi8(_mm_min_epu8(less, one), less));
+    }
+    const __m128i sums = _mm_sad_epu8(lanes, zero);
+    count += static_cast<std::uint64_t>(_mm_cvtsi128_si32(sums)) + static_cast<std::uint64_t>(_mm_extract_epi16(sums, 4));
+  }
+#endif
+  for (; i < size; ++i) count += data[i] == 3 || data[i] == 4;
+  return count;
 }
 
 // Bit i is set when data[i] is not greater than `tag`, for i from 0 to 63: a scan

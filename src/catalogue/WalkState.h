@@ -1,9 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/Hash.h"
 
 namespace qvl {
 
@@ -16,6 +19,12 @@ struct WalkLevel {
   std::vector<std::string> FileNames;    // bare names, or entry texts for a catalogue
   std::size_t NextFolder = 0;            // how many of FolderNames have been walked
   std::int64_t FolderBytes = 0;          // sum of the file sizes
+  // When the walk keeps them (a catalogue with its companion): beside FolderNames
+  // and FileNames, in the same order, the modification times and, when files are
+  // hashed, their content hashes (none for a file that could not be read).
+  std::vector<std::int64_t> FolderTimes;
+  std::vector<std::int64_t> FileTimes;
+  std::vector<std::optional<Hash128>> FileHashes;
 };
 
 // The walk state that the writers read: the folder being listed and one level of

@@ -98,6 +98,15 @@ void PrintField(std::string_view label, std::string_view value) {
   }
 }
 
+// A value of the volume record on one line: the label or folder of a disk may
+// hold line breaks or other control bytes.
+std::string TerminalText(std::string_view text) {
+  std::string line(text);
+  for (char& c : line)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  return line;
+}
+
 // Standard output as a sink for the plain-list writers.
 class StandardOutput final : public ByteSink {
  public:
@@ -125,11 +134,20 @@ int RunInfo(const std::vector<std::string>& args) {
   PrintField("Folders:", std::to_string(totals.folders));
   PrintField("Files:", std::to_string(totals.files));
   PrintField("Bytes:", std::to_string(totals.bytes));
+  // What the companion adds, each "Key: value".
+  switch (catalogue.CompanionStatus()) {
+    case CompanionState::None: std::cout << "Companion: none\n"; break;
+    case CompanionState::Stale: std::cout << "Companion: stale\n"; break;
+    case CompanionState::Valid:
+      for (const auto& [key, value] : VolumeFields(*catalogue.CompanionInfo()))
+        std::cout << key << ':' << (value.empty() ? "" : " ") << TerminalText(value) << '\n';
+      break;
+  }
   return kSuccess;
 }
 
 int RunLs(const std::vector<std::string>& args) {
-  auto parsed = ParseArgs(args, {{"--sort"}});
+  auto parsed = ParseArgs(args, {{"--sort"}, {"--dates", false}});
   if (parsed.positional.empty() || parsed.positional.size() > 2)
     throw UsageError("ls takes a catalogue file and a folder path");
   LsOrder order = OrderNamed(parsed.Value("--sort").value_or("name"));
@@ -144,7 +162,8 @@ int RunLs(const std::vector<std::string>& args) {
     throw std::runtime_error("There is no folder " + path + " in \"" + name + "\"");
   progress.Clear();
   order.Sort(rows.rows);
-  for (const ListRow& row : rows.rows) PrintRow(std::cout, row);
+  const bool dates = parsed.Has("--dates");
+  for (const ListRow& row : rows.rows) PrintRow(std::cout, row, dates);
   std::cerr << FolderText(rows.FileCount, path) << '\n';
   return kSuccess;
 }

@@ -111,6 +111,9 @@ Quorvalen's command-line tool: catalogues drives and reads catalogues.
       -o, --output FILE   the catalogue or plain list to write
       --method M          qvl (default) | collapsed | folders | filenames
       --no-sizes          catalogue entries without file sizes
+      --hash              read every regular file and keep its XXH3-128 content
+                          hash in the companion (progress in bytes read; a file
+                          that cannot be read is named and gets no hash)
       --comment TEXT      one comment line; up to four, in order
       --margin N          width of plain-list lines, 0 to 255 (default: the
                           settings' RightMargin, else 95)
@@ -127,10 +130,17 @@ Quorvalen's command-line tool: catalogues drives and reads catalogues.
                       folders with the same path (letter case ignored) get both
                       catalogues' entries; DESTINATION keeps its caption, and
                       its comment is replaced by the --comment lines (none
-                      without)
+                      without). Every entry keeps its date and hash; the
+                      volume record stays DESTINATION's, and SOURCE's volume
+                      joins its merged volumes
   qvl info FILE       a catalogue's caption, comment, and its numbers of folders,
-                      files and bytes
-  qvl ls FILE [PATH] [--sort COLUMN[:asc|:desc]]
+                      files and bytes; then its companion's volume record as
+                      "Key: value" lines (Volume UUID, Volume label, File system,
+                      Listed folder, Capacity, Free, Listed, Listed by, Files,
+                      Bytes, Hashes: yes|no, a Merged volume line for each
+                      volume merged in), or "Companion: none" or
+                      "Companion: stale"
+  qvl ls FILE [PATH] [--sort COLUMN[:asc|:desc]] [--dates]
                       the rows of one folder of a catalogue, one per line: D or F,
                       name, size, path, archive, separated by tabs (tab, CR and LF
                       in a field as \t, \r, \n). PATH is "\" (the root, default) or
@@ -138,13 +148,26 @@ Quorvalen's command-line tool: catalogues drives and reads catalogues.
                       starts z to a), size, path, archive or bytes. size orders
                       the sizes as text, as the window's list does ("10" before
                       "9"); bytes orders them as numbers, folders first either
-                      way, so bytes:desc gives the largest files first
-  qvl find FILE TEXT  the entries of a catalogue whose text (name, or name/size)
+                      way, so bytes:desc gives the largest files first. --dates
+                      adds a sixth field, the modification time in UTC
+                      (2026-12-09T14:00:00Z), empty where it is not known
+  qvl find FILE TEXT [--dates] [filters]
+                      the entries of a catalogue whose text (name, or name/size)
                       holds TEXT, letters a to z in either case, no wildcards;
                       rows as for ls, with the folder of each entry as path
-  qvl search TEXT [FILE...]
+      filters, all of which a row must pass:
+      --newer DATE        modified after DATE: 2026-12-09 or 2026-12-09T14:00[:00],
+      --older DATE        or before it; in UTC. An entry whose date is not
+                          known passes neither
+      --min-size N        files of at least N bytes, or at most N; N may end in
+      --max-size N        K, M, G or T (powers of 1024). Folders pass neither
+      --ext LIST          files whose name ends in one of the extensions,
+                          comma separated (jpg,png), letter case ignored
+  qvl search TEXT [FILE...] [--dates] [filters]
                       the same over the catalogues named, or else over every
-                      catalogue of the history list; rows also name the catalogue
+                      catalogue of the history list; rows also name the catalogue;
+                      --dates, --newer, --older, --min-size, --max-size and --ext
+                      as for find
   qvl diff OLD NEW    what changed from catalogue OLD to NEW, one row per
                       difference: added, removed, changed or moved, D or F, the
                       path, the old size, the new size, then what changed (size,
@@ -208,6 +231,16 @@ Exit status: 0 on success, 2 on an error; find and search give 1 when they
 found nothing, diff when the catalogues differ. An empty dupes, unique or du
 report is a success.
 
+Every catalogue written (a listing, an overwrite, an append, a merge) gets a
+companion file beside it, FILE.qvc (disk.qvl.qvc for disk.qvl), that holds what
+the catalogue format cannot: the volume's UUID, label, file system, capacity and
+free space, when and from which folder it was listed, each entry's modification
+time and, with --hash, each file's content hash. It names the catalogue's size
+and hash: a companion that is not its catalogue's (the catalogue was changed by
+another program) is never used, and the catalogue works as one without a
+companion. Other programs read the catalogue as ever; moving a catalogue, move
+its companion with it.
+
 Quorvalen.ini holds the settings qvl shares with the window: beside qvl, or in
 $XDG_CONFIG_HOME/Quorvalen/ (~/.config/Quorvalen/) when qvl is installed or its
 folder cannot be written. Drives of its section [Drives] (T=/home/me/Music) join the drive table,
@@ -234,7 +267,10 @@ int RunList(const std::vector<std::string>& args) {
                                  {"--margin"},
                                  {"--map"},
                                  {"--label"},
-                                 {"--if-exists"}});
+                                 {"--if-exists"},
+                                 {"--hash", false},
+                                 // For the benchmark that weighs the companion's cost alone.
+                                 {"--without-companion", false}});
   if (parsed.positional.size() != 1) throw UsageError("list takes one drive");
   auto letter = DriveLetter(parsed.positional[0]);
   if (!letter) throw UsageError("not a drive letter: " + parsed.positional[0]);
@@ -250,6 +286,10 @@ int RunList(const std::vector<std::string>& args) {
   request.rightMargin = MarginFor(parsed.Value("--margin"));
   request.withSizes = !parsed.Has("--no-sizes");
   request.comment = CommentOption(parsed);
+  request.contentHashes = parsed.Has("--hash");
+  request.companion = !parsed.Has("--without-companion");
+  if (request.contentHashes && request.method != ListMethod::Catalogue)
+    throw UsageError("--hash is for catalogues (--method qvl): a plain list keeps no hashes");
   DriveTable drives = DrivesForRun(parsed, letter);
   const Drive* drive = drives.Find(*letter);
   if (drive == nullptr) throw std::runtime_error(std::string("There is no drive ") + *letter + ": on this machine");

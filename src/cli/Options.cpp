@@ -17,6 +17,7 @@
 #include "cli/TerminalProgress.h"
 #include "platform/IoError.h"
 #include "platform/ProfileFile.h"
+#include "platform/Time.h"
 #include "settings/Settings.h"
 
 namespace qvl::cli {
@@ -34,6 +35,43 @@ std::uint8_t MarginNamed(const std::string& text) {
                 std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
   if (!digits || std::stoi(text) > 255) throw UsageError("--margin takes a number from 0 to 255, not " + text);
   return static_cast<std::uint8_t>(std::stoi(text));
+}
+
+std::vector<OptionRule> HitOptionRules() {
+  return {{"--dates", false}, {"--newer"}, {"--older"}, {"--min-size"}, {"--max-size"}, {"--ext"}};
+}
+
+HitFilter HitFilterFrom(const ParsedArgs& parsed) {
+  HitFilter filter;
+  auto date = [&](const std::string& option) -> std::optional<std::int64_t> {
+    auto text = parsed.Value(option);
+    if (!text) return std::nullopt;
+    auto time = ParseIsoUtc(*text);
+    if (!time) throw UsageError(option + " takes a date, 2026-12-09, or a date and time, 2026-12-09T14:00:00, not " + *text);
+    return time;
+  };
+  auto size = [&](const std::string& option) -> std::optional<std::uint64_t> {
+    auto text = parsed.Value(option);
+    if (!text) return std::nullopt;
+    auto bytes = ParseByteSize(*text);
+    if (!bytes) throw UsageError(option + " takes a number of bytes, with K, M, G or T after it or not, not " + *text);
+    return bytes;
+  };
+  filter.newerThan = date("--newer");
+  filter.olderThan = date("--older");
+  filter.minSize = size("--min-size");
+  filter.maxSize = size("--max-size");
+  for (const std::string& list : parsed.Values("--ext")) {
+    for (std::size_t start = 0; start <= list.size();) {
+      std::size_t comma = std::min(list.find(',', start), list.size());
+      std::string extension = list.substr(start, comma - start);
+      if (extension.starts_with('.')) extension.erase(0, 1);
+      if (!extension.empty()) filter.extensions.push_back(extension);
+      start = comma + 1;
+    }
+  }
+  if (parsed.Has("--ext") && filter.extensions.empty()) throw UsageError("--ext takes extensions such as jpg,png");
+  return filter;
 }
 
 std::string NamedFileProblem(const std::string& name) {

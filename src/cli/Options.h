@@ -4,7 +4,9 @@
 #include <optional>
 #include <string>
 
+#include "cli/Args.h"
 #include "listing/ListMethod.h"
+#include "search/HitFilter.h"
 
 namespace qvl {
 class Catalogue;
@@ -22,6 +24,11 @@ std::uint8_t MarginNamed(const std::string& text);
 std::uint8_t MarginFor(const std::optional<std::string>& text);
 // --min-size and the like: a byte count, with K, M, G or T for powers of 1024.
 std::int64_t ByteCountNamed(const std::string& option, const std::string& text);
+
+// The options of find and search: --dates and the filters.
+std::vector<OptionRule> HitOptionRules();
+// The filter the options ask for; an option's bad value is a UsageError.
+HitFilter HitFilterFrom(const ParsedArgs& parsed);
 
 // Why a file named on the command line could not be read: the system's reason
 // ("No such file or directory", "Is a directory", "Permission denied").

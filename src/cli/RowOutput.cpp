@@ -8,15 +8,17 @@
 #include "platform/IoError.h"
 
 #include "catalogue/TagScan.h"
+#include "platform/Time.h"
 
 namespace qvl::cli {
 namespace {
 
 constexpr std::size_t kPrintSize = std::size_t{1} << 16;
+constexpr std::size_t kDateRoom = 40;  // a tab and any year's ISO time
 
 // The worst case of a row line: every byte escaped.
 std::size_t MaxLineSize(const ListRowView& row) {
-  return 6 + 2 * (row.caption.size() + row.fileSize.size() + row.path.size() + row.archive.size());
+  return 6 + kDateRoom + 2 * (row.caption.size() + row.fileSize.size() + row.path.size() + row.archive.size());
 }
 
 char* WriteEscaped(char* out, std::string_view text) {
@@ -42,11 +44,16 @@ char* WriteField(char* out, std::string_view text) {
 }
 
 // Writes the line at `out`, which has room for MaxLineSize; returns its end.
-char* WriteRow(char* out, const ListRowView& row) {
+char* WriteRow(char* out, const ListRowView& row, bool withDates) {
   *out++ = row.isFolder ? 'D' : 'F';
   for (std::string_view field : {row.caption, row.fileSize, row.path, row.archive}) {
     *out++ = '\t';
     out = WriteField(out, field);
+  }
+  if (withDates) {
+    *out++ = '\t';
+    std::string date = IsoUtcText(row.modified);
+    out = std::copy(date.begin(), date.end(), out);
   }
   *out++ = '\n';
   return out;
@@ -97,21 +104,26 @@ void OutputLines::Flush() {
   if (!std::cout) throw IoError("Cannot write to standard output");
 }
 
-void PrintRow(std::ostream& out, const ListRow& row) {
-  const ListRowView view{
-      .isFolder = row.isFolder, .caption = row.caption, .fileSize = row.fileSize, .path = row.path,
-      .archive = row.archive};
+void PrintRow(std::ostream& out, const ListRow& row, bool withDates) {
+  const ListRowView view{.isFolder = row.isFolder,
+                         .caption = row.caption,
+                         .fileSize = row.fileSize,
+                         .path = row.path,
+                         .archive = row.archive,
+                         .modified = row.modified};
   std::string line(MaxLineSize(view), '\0');
-  char* end = WriteRow(line.data(), view);
+  char* end = WriteRow(line.data(), view, withDates);
   out.write(line.data(), end - line.data());
 }
 
-void RowLines::AddRow(const ListRowView& row) {
+template <bool kDates>
+void RowLinesOf<kDates>::AddRow(const ListRowView& row) {
   MakeRoom(MaxLineSize(row));
-  used_ = static_cast<std::size_t>(WriteRow(text_.get() + used_, row) - text_.get());
+  used_ = static_cast<std::size_t>(WriteRow(text_.get() + used_, row, kDates) - text_.get());
 }
 
-void RowLines::MakeRoom(std::size_t room) {
+template <bool kDates>
+void RowLinesOf<kDates>::MakeRoom(std::size_t room) {
   if (capacity_ - used_ >= room) return;
   std::size_t capacity = std::max({capacity_ * 2, used_ + room, kPrintSize});
   auto text = std::make_unique_for_overwrite<char[]>(capacity);
@@ -120,21 +132,29 @@ void RowLines::MakeRoom(std::size_t room) {
   capacity_ = capacity;
 }
 
-void RowPrinter::AddRow(const ListRowView& row) {
+template <bool kDates>
+void RowPrinterOf<kDates>::AddRow(const ListRowView& row) {
   pending_.AddListRow(row);
   if (pending_.Text().size() >= kPrintSize) Flush();
 }
 
-void RowPrinter::TakeBatch(RowLines& batch) {
+template <bool kDates>
+void RowPrinterOf<kDates>::TakeBatch(RowLinesOf<kDates>& batch) {
   Flush();
   std::string_view text = batch.Text();
   out_.write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
-void RowPrinter::Flush() {
+template <bool kDates>
+void RowPrinterOf<kDates>::Flush() {
   std::string_view text = pending_.Text();
   out_.write(text.data(), static_cast<std::streamsize>(text.size()));
   pending_.ClearListView();
 }
+
+template class RowLinesOf<false>;
+template class RowLinesOf<true>;
+template class RowPrinterOf<false>;
+template class RowPrinterOf<true>;
 
 }  // namespace qvl::cli

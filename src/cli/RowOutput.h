@@ -37,11 +37,13 @@ class OutputLines {
 };
 
 // One row as a line of five tab-separated fields: D or F, Filename, FileSize,
-// Path, Archive; tab, CR and LF inside a field written as \t, \r and \n.
-void PrintRow(std::ostream& out, const ListRow& row);
+// Path, Archive; tab, CR and LF inside a field written as \t, \r and \n. With
+// dates, a sixth: the modification time in ISO 8601 UTC, empty when not known.
+void PrintRow(std::ostream& out, const ListRow& row, bool withDates = false);
 
-// Row lines gathered in memory.
-class RowLines final : public ListRowSink {
+// Row lines gathered in memory; `kDates` adds the date field.
+template <bool kDates>
+class RowLinesOf final : public ListRowSink {
  public:
   void ClearListView() override { used_ = 0; }
   std::string_view Text() const { return {text_.get(), used_}; }
@@ -56,23 +58,28 @@ class RowLines final : public ListRowSink {
 };
 
 // Rows printed as they come, in large writes, without keeping them: a search over
-// many catalogues may find millions.
-class RowPrinter final : public BatchedRowSinkOf<RowLines> {
+// many catalogues may find millions. The batches it makes write lines of its kind.
+template <bool kDates>
+class RowPrinterOf final : public BatchedRowSinkOf<RowLinesOf<kDates>> {
  public:
-  explicit RowPrinter(std::ostream& out) : out_(out) {}
-  ~RowPrinter() override { Flush(); }
-  RowPrinter(const RowPrinter&) = delete;
-  RowPrinter& operator=(const RowPrinter&) = delete;
+  explicit RowPrinterOf(std::ostream& out) : out_(out) {}
+  ~RowPrinterOf() override { Flush(); }
+  RowPrinterOf(const RowPrinterOf&) = delete;
+  RowPrinterOf& operator=(const RowPrinterOf&) = delete;
 
   void ClearListView() override {}
-  void TakeBatch(RowLines& batch) override;
+  void TakeBatch(RowLinesOf<kDates>& batch) override;
   void Flush();
 
  private:
   void AddRow(const ListRowView& row) override;
 
   std::ostream& out_;
-  RowLines pending_;
+  RowLinesOf<kDates> pending_;
 };
+
+using RowLines = RowLinesOf<false>;
+using RowPrinter = RowPrinterOf<false>;
+using DatedRowPrinter = RowPrinterOf<true>;
 
 }  // namespace qvl::cli

@@ -35,18 +35,24 @@ std::string SearchText(const std::string& text) {
 }  // namespace
 
 int RunFind(const std::vector<std::string>& args) {
-  auto parsed = ParseArgs(args, {});
+  auto parsed = ParseArgs(args, HitOptionRules());
   if (parsed.positional.size() != 2) throw UsageError("find takes a catalogue file and a search text");
   const std::string& name = parsed.positional[0];
   std::string text = SearchText(parsed.positional[1]);
+  const HitFilter filter = HitFilterFrom(parsed);
+  const bool dates = parsed.Has("--dates");
+  const HitOptions hits{.withDates = dates, .filter = filter.Empty() ? nullptr : &filter};
   Collator collator;
   Catalogue catalogue;
   TerminalProgress progress;
   LoadNamedCatalogue(catalogue, name, progress);
   QuickFindResult result;
-  {
+  if (dates) {
+    DatedRowPrinter rows(std::cout);
+    result = FindEntries(catalogue, text, rows, progress, {}, hits);
+  } else {
     RowPrinter rows(std::cout);
-    result = FindEntries(catalogue, text, rows, progress);
+    result = FindEntries(catalogue, text, rows, progress, {}, hits);
   }
   progress.Clear();
   std::cerr << QuickFindText(result) << '\n';
@@ -54,9 +60,12 @@ int RunFind(const std::vector<std::string>& args) {
 }
 
 int RunSearch(const std::vector<std::string>& args) {
-  auto parsed = ParseArgs(args, {});
+  auto parsed = ParseArgs(args, HitOptionRules());
   if (parsed.positional.empty()) throw UsageError("search takes a search text and catalogue files");
   std::string text = SearchText(parsed.positional[0]);
+  const HitFilter filter = HitFilterFrom(parsed);
+  const bool dates = parsed.Has("--dates");
+  const HitOptions hits{.withDates = dates, .filter = filter.Empty() ? nullptr : &filter};
   std::vector<std::string> files(parsed.positional.begin() + 1, parsed.positional.end());
   const bool named = !files.empty();
   if (!named) {
@@ -65,9 +74,12 @@ int RunSearch(const std::vector<std::string>& args) {
   }
   SearchLine progress;
   SearchOutcome outcome;
-  {
+  if (dates) {
+    DatedRowPrinter rows(std::cout);
+    outcome = SearchCatalogues(text, files, rows, progress, hits);
+  } else {
     RowPrinter rows(std::cout);
-    outcome = SearchCatalogues(text, files, rows, progress);
+    outcome = SearchCatalogues(text, files, rows, progress, hits);
   }
   progress.Clear();
   if (outcome.noFilesToSearch) throw std::runtime_error(std::string(kNoFilesToSearch));

@@ -68,10 +68,19 @@ void TerminalProgress::FolderUnreadable(std::string_view listPath, std::string_v
             << std::flush;
 }
 
+void TerminalProgress::FileUnreadable(std::string_view listPath, std::string_view reason) {
+  ++unreadableFiles_;
+  Clear();
+  messages_ << "qvl: cannot read file " << Printable(listPath) << ": " << Printable(reason) << '\n' << std::flush;
+}
+
 void TerminalProgress::SayUnreadableCount() {
-  if (unreadable_ == 0) return;
-  messages_ << "qvl: " << unreadable_ << (unreadable_ == 1 ? " folder" : " folders") << " could not be read\n"
-            << std::flush;
+  if (unreadable_ != 0)
+    messages_ << "qvl: " << unreadable_ << (unreadable_ == 1 ? " folder" : " folders") << " could not be read\n";
+  if (unreadableFiles_ != 0)
+    messages_ << "qvl: " << unreadableFiles_ << (unreadableFiles_ == 1 ? " file" : " files")
+              << " could not be read for their hashes\n";
+  messages_ << std::flush;
 }
 
 void TerminalProgress::Clear() {

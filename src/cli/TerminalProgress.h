@@ -23,9 +23,10 @@ class TerminalProgress final : public Progress {
   void Status(std::string_view text) override;
   void Percent(int percent) override;
   void FolderUnreadable(std::string_view listPath, std::string_view reason) override;
+  void FileUnreadable(std::string_view listPath, std::string_view reason) override;
   void Clear();
-  // "qvl: 3 folders could not be read" on `messages` when any could not; after
-  // "Listing complete".
+  // "qvl: 3 folders could not be read" and "qvl: 2 files could not be read for
+  // their hashes" on `messages` when any could not; after "Listing complete".
   void SayUnreadableCount();
 
  private:
@@ -38,6 +39,7 @@ class TerminalProgress final : public Progress {
   std::string status_;
   std::ostream& messages_;
   std::size_t unreadable_ = 0;
+  std::size_t unreadableFiles_ = 0;
 };
 
 }  // namespace qvl::cli

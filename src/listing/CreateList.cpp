@@ -1,21 +1,62 @@
 #include "listing/CreateList.h"
 
+#include <filesystem>
 #include <stdexcept>
 
+#include "catalogue/ProgramVersion.h"
 #include "listing/CatalogueWriter.h"
+#include "listing/CompanionCollector.h"
 #include "listing/PlainListWriters.h"
 #include "listing/Walk.h"
 
 namespace qvl {
 namespace {
 
+std::string AbsoluteFolder(const std::string& directory) {
+  std::error_code error;
+  auto absolute = std::filesystem::absolute(directory, error);
+  return error || directory.empty() ? directory : absolute.lexically_normal().string();
+}
+
+VolumeRecord StartVolumeRecord(const ListRequest& request) {
+  VolumeRecord volume;
+  volume.listedAt = request.clock ? request.clock() : kUnknownTime;
+  volume.listedFolder = AbsoluteFolder(request.drive.rootDirectory);
+  volume.programVersion = kVersionText;
+  if (request.volumeFacts) {
+    VolumeFacts facts = request.volumeFacts(request.drive.rootDirectory);
+    volume.uuid = std::move(facts.uuid);
+    volume.label = std::move(facts.label);
+    volume.fileSystem = std::move(facts.fileSystem);
+    volume.capacity = facts.capacity;
+    volume.free = facts.free;
+  }
+  return volume;
+}
+
 void WriteCatalogue(const ListRequest& request, ByteSink& output, DirectorySource& source,
-                    const Collator& collator, Progress& progress) {
-  CatalogueWriter writer(output);
+                    const Collator& collator, Progress& progress, Companion* companion) {
+  if (companion == nullptr) {
+    CatalogueWriter writer(output);
+    writer.WriteCatalogueHeader(DriveCaption(request.drive), request.comment);
+    DriveWalk walk(source, collator, writer, progress, {.entryTextWithSize = request.withSizes});
+    walk.Run(request.drive.letter);
+    writer.WriteEndMark();
+    return;
+  }
+  *companion = Companion{};
+  CompanionData& data = companion->data;
+  data.volume = StartVolumeRecord(request);
+  if (request.contentHashes) data.StartHashes();
+  FingerprintSink fingerprinted(output);
+  CatalogueWriter writer(fingerprinted);
+  CompanionCollector collector(writer, data);
   writer.WriteCatalogueHeader(DriveCaption(request.drive), request.comment);
-  DriveWalk walk(source, collator, writer, progress, {.entryTextWithSize = request.withSizes});
+  DriveWalk walk(source, collator, collector, progress,
+                 {.entryTextWithSize = request.withSizes, .keepTimes = true, .hashFiles = request.contentHashes});
   walk.Run(request.drive.letter);
   writer.WriteEndMark();
+  companion->fingerprint = {fingerprinted.Size(), fingerprinted.Digest()};
 }
 
 void WritePlainList(const ListRequest& request, ByteSink& output, DirectorySource& source,
@@ -38,9 +79,9 @@ void WritePlainList(const ListRequest& request, ByteSink& output, DirectorySourc
 }  // namespace
 
 void WriteListing(const ListRequest& request, ByteSink& output, DirectorySource& source,
-                  const Collator& collator, Progress& progress) {
+                  const Collator& collator, Progress& progress, Companion* companion) {
   if (request.method == ListMethod::Catalogue) {
-    WriteCatalogue(request, output, source, collator, progress);
+    WriteCatalogue(request, output, source, collator, progress, companion);
   } else {
     WritePlainList(request, output, source, collator, progress);
   }

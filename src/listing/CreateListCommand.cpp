@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "catalogue/CompanionFile.h"
 #include "platform/File.h"
 
 namespace qvl {
@@ -52,13 +53,26 @@ class NewOutput {
     }
   }
 
-  // Puts the complete output in place of the old one.
-  void Commit(File& file) {
+  // A device or pipe is written in place; nothing lies beside it.
+  bool InPlace() const { return temporary_.empty(); }
+  const std::string& Target() const { return target_; }
+
+  // Puts the complete output in place of the old one, then its companion in place
+  // of the old one's. Between the two renames the old companion is beside the new
+  // catalogue, whose fingerprint it does not have, so it is not used.
+  void Commit(File& file, CompanionOutput* companion) {
     if (temporary_.empty()) return;
     file.Sync();
     RenameFile(temporary_, target_);
     temporary_.clear();
     oldOutput_ = File();
+    if (companion == nullptr) return;
+    try {
+      companion->Commit();
+    } catch (const IoError& error) {
+      RemoveCompanion(target_);
+      throw IoError(std::string(error.what()) + "; the catalogue \"" + target_ + "\" is complete, without its dates");
+    }
   }
 
  private:
@@ -93,6 +107,26 @@ CreateListResult RunCreateList(const CreateListRequest& request, CreateListAnswe
   std::string cutText;  // an end-of-file mark and what followed it, cut off for an append
   NewOutput replaced;
   File file = catalogueAppend || plainAppend ? OpenOutput(listed, plainAppend, cutText) : replaced.Open(output);
+  const bool withCompanion = catalogue && request.list.companion && (catalogueAppend || !replaced.InPlace());
+  // The listing a catalogue append merges gets its companion under a fixed name
+  // beside it, made anew as the listing is.
+  File listedCompanion;
+  if (catalogueAppend && withCompanion) {
+    try {
+      listedCompanion = OpenOutput(CompanionPath(listed), false, cutText);
+    } catch (...) {
+      file = File();
+      DeleteQuietly(listed);
+      throw;
+    }
+  }
+  auto dropListed = [&] {
+    DeleteQuietly(listed);
+    if (listedCompanion.IsOpen() || !listedCompanion.Path().empty()) {
+      listedCompanion = File();
+      DeleteQuietly(CompanionPath(listed));
+    }
+  };
 
   ListRequest list = request.list;
   list.comment.reset();
@@ -103,12 +137,23 @@ CreateListResult RunCreateList(const CreateListRequest& request, CreateListAnswe
     AppendListing(list, file, cutText, source, collator, progress);
   } else {
     try {
-      WriteListing(list, file, source, collator, progress);
-      replaced.Commit(file);
-      file.Close();
+      Companion companion;
+      WriteListing(list, file, source, collator, progress, withCompanion ? &companion : nullptr);
+      if (catalogueAppend) {
+        file.Close();
+        if (withCompanion) {
+          listedCompanion.Write(EncodeCompanion(companion));
+          listedCompanion.Close();
+        }
+      } else {
+        CompanionOutput companionOutput;
+        if (withCompanion) companionOutput.Write(replaced.Target(), companion);
+        replaced.Commit(file, withCompanion ? &companionOutput : nullptr);
+        file.Close();
+      }
     } catch (...) {
       file = File();
-      if (catalogueAppend) DeleteQuietly(listed);
+      if (catalogueAppend) dropListed();
       throw;
     }
   }
@@ -119,11 +164,11 @@ CreateListResult RunCreateList(const CreateListRequest& request, CreateListAnswe
       if (!request.skipComment) comment = answers.AskComment();
       importListing(listed, output, comment, progress);
     } catch (...) {
-      DeleteQuietly(listed);
+      dropListed();
       throw;
     }
     // The merge is done; a listing that will not go away is no reason to say otherwise.
-    DeleteQuietly(listed);
+    dropListed();
   }
   if (catalogue) history.AddCatalogue(output);
   progress.Status("Listing complete");

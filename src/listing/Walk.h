@@ -21,6 +21,10 @@ class DriveWalk {
   struct Options {
     // The catalogue method with sizes: FileNames hold "name/size" entry texts.
     bool entryTextWithSize = false;
+    // The levels keep FolderTimes and FileTimes beside the names.
+    bool keepTimes = false;
+    // Every regular file is read for FileHashes (with keepTimes).
+    bool hashFiles = false;
   };
 
   DriveWalk(DirectorySource& source, const Collator& collator, FolderWriter& writer,
@@ -38,9 +42,15 @@ class DriveWalk {
   void ClassifyEntry(const DirEntry& entry);
 
   const WalkState& State() const { return state_; }
+  // Bytes read for content hashes so far.
+  std::uint64_t BytesHashed() const { return bytesHashed_; }
 
  private:
   void ListCurrentFolder();
+  // Sorts the level's names, with their times and hashes when kept.
+  void SortLevel(WalkLevel& level);
+  std::optional<Hash128> HashEntry(const DirEntry& entry);
+  void ReportListing();
   WalkLevel& CurrentLevel() { return state_.Level(state_.ListDepth); }
 
   DirectorySource& source_;
@@ -51,6 +61,9 @@ class DriveWalk {
   WalkState state_;
   std::vector<std::string> pathNames_;  // folder names from the root to ListPath
   std::vector<DirEntry> entries_;       // reused for every folder
+  std::vector<std::uint32_t> order_;    // reused by SortLevel
+  std::uint64_t bytesHashed_ = 0;
+  std::uint64_t bytesReported_ = 0;
 };
 
 }  // namespace qvl

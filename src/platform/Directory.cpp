@@ -76,6 +76,15 @@ class LinuxDirectorySource final : public DirectorySource {
 
   std::string FailureReason() const override { return std::strerror(lastError_); }
 
+  bool HashFile(const std::vector<std::string>& folderNames, const std::string& name, Hash128& hash,
+                const BytesRead& read) override {
+    if (rootFd_ < 0) {
+      lastError_ = rootError_;
+      return false;
+    }
+    return reader_.HashFile(RelativePath(folderNames), name, hash, read, lastError_);
+  }
+
   void ExpectFolders(const std::vector<std::string>& folderNames,
                      const std::vector<std::string>& subfolderNames) override {
     if (!helper_.joinable() || subfolderNames.size() < 2) return;

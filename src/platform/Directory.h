@@ -1,9 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "platform/Hash.h"
+#include "platform/Time.h"
 
 namespace qvl {
 
@@ -22,7 +26,11 @@ struct DirEntry {
   std::string name;  // bytes as the file system holds them
   std::uint32_t attributes = 0;
   std::int64_t size = 0;
+  std::int64_t modified = kUnknownTime;  // seconds UTC, as the enumeration's stat gives it
 };
+
+// Told of the bytes of a file as they are read for its hash.
+using BytesRead = std::function<void(std::uint64_t bytes)>;
 
 // Lists folders of one drive. A folder is named by the folder names that lead to it
 // from the drive's root (none for the root itself).
@@ -38,6 +46,17 @@ class DirectorySource {
   // Why the last Enumerate that returned false failed: the system's text, such as
   // "Permission denied".
   virtual std::string FailureReason() const { return "The folder cannot be read"; }
+  // Reads the file `name` of the folder and hashes its content (XXH3-128); `read`
+  // is told of the bytes as they pass. False, with FailureReason set, when it
+  // cannot be read or is no regular file.
+  virtual bool HashFile(const std::vector<std::string>& folderNames, const std::string& name, Hash128& hash,
+                        const BytesRead& read) {
+    (void)folderNames;
+    (void)name;
+    (void)hash;
+    (void)read;
+    return false;
+  }
   // A hint: the subfolders of `folderNames` are about to be enumerated, in this order.
   virtual void ExpectFolders(const std::vector<std::string>& folderNames,
                              const std::vector<std::string>& subfolderNames) {

@@ -1,6 +1,8 @@
 #include "platform/Drives.h"
 
 #include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,6 +17,7 @@
 #include "platform/HexDigits.h"
 #include "platform/IoError.h"
 #include "platform/Locale.h"
+#include "platform/Volume.h"
 
 namespace qvl {
 namespace {
@@ -124,15 +127,17 @@ std::string Canonical(const std::string& path) {
   return error ? path : canonical.string();
 }
 
-// Device node -> label, from the links udev keeps in /dev/disk/by-label.
-std::map<std::string, std::string> LabelsByDevice() {
-  std::map<std::string, std::string> labels;
+// Device node -> name, from the links udev keeps in a folder such as /dev/disk/by-label.
+std::map<std::string, std::string> NamesByDevice(const char* folder) {
+  std::map<std::string, std::string> names;
   std::error_code error;
-  for (const auto& link : std::filesystem::directory_iterator("/dev/disk/by-label", error)) {
-    labels[Canonical(link.path().string())] = UnescapeHex(link.path().filename().string());
+  for (const auto& link : std::filesystem::directory_iterator(folder, error)) {
+    names[Canonical(link.path().string())] = UnescapeHex(link.path().filename().string());
   }
-  return labels;
+  return names;
 }
+
+std::map<std::string, std::string> LabelsByDevice() { return NamesByDevice("/dev/disk/by-label"); }
 
 bool SysFlag(const std::string& path) {
   std::string text = ReadSystemFile(path);
@@ -268,6 +273,40 @@ Drive SubstitutedDrive(char letter, const std::string& directory, std::optional<
   }
   if (holder != nullptr) drive.label = SystemMountFacts().label(*holder);
   return drive;
+}
+
+VolumeFacts DescribeVolume(const std::string& directory) {
+  VolumeFacts facts;
+  struct statvfs vfs {};
+  if (::statvfs(directory.c_str(), &vfs) == 0) {
+    facts.capacity = static_cast<std::uint64_t>(vfs.f_blocks) * vfs.f_frsize;
+    facts.free = static_cast<std::uint64_t>(vfs.f_bavail) * vfs.f_frsize;
+  }
+  // The mount of the folder's device; failing that (btrfs subvolumes report other
+  // numbers), the longest mount point above it.
+  auto mounts = ParseMountInfo(ReadSystemFile("/proc/self/mountinfo"));
+  std::string path = Canonical(directory);
+  struct stat st {};
+  std::string device;
+  if (::stat(path.c_str(), &st) == 0) device = std::to_string(major(st.st_dev)) + ":" + std::to_string(minor(st.st_dev));
+  const MountEntry* holder = nullptr;
+  for (const auto& mount : mounts) {
+    if (!IsBelow(path, mount.mountPoint) && mount.mountPoint != "/") continue;
+    bool sameDevice = mount.device == device;
+    bool holderSameDevice = holder != nullptr && holder->device == device;
+    if (holder == nullptr || (sameDevice && !holderSameDevice) ||
+        (sameDevice == holderSameDevice && mount.mountPoint.size() >= holder->mountPoint.size()))
+      holder = &mount;
+  }
+  if (holder == nullptr) return facts;
+  facts.fileSystem = holder->fsType;
+  if (!holder->source.starts_with("/dev/")) return facts;
+  const std::string node = Canonical(holder->source);
+  auto uuids = NamesByDevice("/dev/disk/by-uuid");
+  if (auto found = uuids.find(node); found != uuids.end()) facts.uuid = found->second;
+  auto labels = LabelsByDevice();
+  if (auto found = labels.find(node); found != labels.end()) facts.label = found->second;
+  return facts;
 }
 
 }  // namespace qvl

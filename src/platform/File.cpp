@@ -312,6 +312,20 @@ std::string ReplacementTarget(const std::string& path) {
   return target;
 }
 
+std::string LinkTargetOf(const std::string& path) {
+  std::string current = path;
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st {};
+    if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
+    std::string target(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 255) + 1, '\0');
+    ssize_t length = ::readlink(current.c_str(), target.data(), target.size());
+    if (length < 0) return path;
+    target.resize(static_cast<std::size_t>(length));
+    current = target.starts_with('/') ? target : FolderOf(current) + "/" + target;
+  }
+  return path;
+}
+
 std::string ReadFileBytes(const std::string& path) {
   File file = File::OpenRead(path);
   std::string content;

@@ -109,6 +109,11 @@ std::optional<FileState> StateOf(const std::string& path);
 // refuses to follow one there).
 std::string ReplacementTarget(const std::string& path);
 
+// The file a chain of symbolic links named `path` ends in, whether it exists or
+// not; `path` itself when it is no link or the chain cannot be followed. For
+// finding what lies beside a file, not for writing: see ReplacementTarget.
+std::string LinkTargetOf(const std::string& path);
+
 // The whole content of an existing file.
 std::string ReadFileBytes(const std::string& path);
 // Gives a file new content in one step: a temporary file beside it is written, made

@@ -123,13 +123,15 @@ void FolderReader::AddEntry(int fd, const char* name, unsigned char type, std::v
   std::uint32_t hidden = name[0] == '.' ? attr::Hidden : 0;
   struct statx st {};
   if (::statx(fd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | AT_STATX_DONT_SYNC,
-              STATX_TYPE | STATX_MODE | STATX_SIZE, &st) != 0) {
+              STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_MTIME, &st) != 0) {
     if (errno == ENOENT) return;  // gone since the folder was read
     entries.push_back({name, AttributesFromDirentType(type) | hidden, 0});
     return;
   }
   DirEntry& entry = entries.emplace_back();
   entry.name = name;
+  // The time comes with the stat the size needs: no call of its own.
+  if (st.stx_mask & STATX_MTIME) entry.modified = st.stx_mtime.tv_sec;
   std::uint32_t readOnly = (st.stx_mode & S_IWUSR) ? 0 : attr::ReadOnly;
   if (S_ISDIR(st.stx_mode)) {
     // A folder where another file system is mounted is not part of this drive.
@@ -144,6 +146,48 @@ void FolderReader::AddEntry(int fd, const char* name, unsigned char type, std::v
     entry.attributes = (S_ISREG(st.stx_mode) ? attr::Archive : attr::Archive | attr::System) | hidden | readOnly;
     entry.size = static_cast<std::int64_t>(st.stx_size);
   }
+}
+
+bool FolderReader::HashFile(const std::string& relativePath, const std::string& name, Hash128& hash,
+                            const BytesRead& read, int& error) {
+  int folder = Open(relativePath);
+  if (folder < 0) {
+    error = errno;
+    return false;
+  }
+  // Without O_NONBLOCK a fifo renamed in since the folder was read would wait for ever.
+  int fd;
+  do {
+    fd = ::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  } while (fd < 0 && errno == EINTR);
+  error = errno;
+  ::close(folder);
+  if (fd < 0) return false;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    error = S_ISREG(st.st_mode) || st.st_mode == 0 ? errno : EINVAL;
+    ::close(fd);
+    return false;
+  }
+  (void)::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+  if (fileBuffer_.empty()) fileBuffer_.resize(std::size_t{1} << 20);
+  StreamHash128 content;
+  bool ok = true;
+  for (;;) {
+    ssize_t n = ::read(fd, fileBuffer_.data(), fileBuffer_.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      error = errno;
+      ok = false;
+      break;
+    }
+    if (n == 0) break;
+    content.Add(fileBuffer_.data(), static_cast<std::size_t>(n));
+    if (read) read(static_cast<std::uint64_t>(n));
+  }
+  ::close(fd);
+  if (ok) hash = content.Digest();
+  return ok;
 }
 
 }  // namespace qvl

@@ -19,6 +19,10 @@ class FolderReader {
   // `relativePath` is "" for the root, else "a/b/c". False when it cannot be read;
   // then `error` holds the system's error number.
   bool Read(const std::string& relativePath, std::vector<DirEntry>& entries, int& error);
+  // Hashes the regular file `name` of the folder; false with `error` set when it
+  // cannot be read, or is no regular file (EINVAL) or a link (ELOOP).
+  bool HashFile(const std::string& relativePath, const std::string& name, Hash128& hash, const BytesRead& read,
+                int& error);
 
  private:
   int Open(const std::string& relativePath);
@@ -33,6 +37,7 @@ class FolderReader {
   bool mountRootKnown_ = false;  // whether the kernel flags mount points itself
   unsigned long folderDevice_ = 0;
   alignas(8) char buffer_[1 << 15];
+  std::vector<char> fileBuffer_;  // for hashing, made when first needed
 };
 
 }  // namespace qvl

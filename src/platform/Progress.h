@@ -25,6 +25,12 @@ class Progress {
     (void)listPath;
     (void)reason;
   }
+  // The walk could not read the file `listPath` ("C:\Docs\a.bin") for its content
+  // hash and lists it without one; `reason` is the system's.
+  virtual void FileUnreadable(std::string_view listPath, std::string_view reason) {
+    (void)listPath;
+    (void)reason;
+  }
 };
 
 // Integer part of done / total * 100, truncated toward zero; 0 for an empty total.

@@ -7,6 +7,7 @@
 
 #include "catalogue/ListRow.h"
 #include "search/EntryScan.h"
+#include "search/HitFilter.h"
 
 namespace qvl {
 
@@ -31,9 +32,12 @@ class ScanWatcher {
 // Searches one catalogue file, following its folder records for the path of each
 // hit, so no folder index is needed. Rows get the hit's folder path and, as
 // archive, the file's name without its folder. Folders after the root's end go
-// below the root, as the loader puts them. Throws IoError when the file exists
-// but cannot be opened or read.
+// below the root, as the loader puts them. With dates wanted, rows get their
+// entries' times from the file's companion when it is the file's own (the file is
+// hashed for that first); rows that do not pass the filter are left out and not
+// counted. Throws IoError when the file exists but cannot be opened or read.
 CatalogueSearch ScanCatalogueFile(std::string_view text, const std::string& fileName, ListRowSink& rows,
-                                  ScanWatcher& watcher, const ScanOptions& options = {});
+                                  ScanWatcher& watcher, const ScanOptions& options = {},
+                                  const HitOptions& hits = {});
 
 }  // namespace qvl

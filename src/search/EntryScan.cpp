@@ -42,7 +42,8 @@ EntryScan::EntryScan(const std::string& name, const SearchPattern& pattern, bool
       followFolders_(followFolders),
       blockSize_(std::max<std::size_t>(options.blockSize, 1)),
       file_(File::OpenRead(name)),
-      openedState_(file_.State()) {
+      openedState_(file_.State()),
+      countEntries_(options.countEntries) {
   size_ = openedState_.size;
   buffer_.assign(blockSize_ + Padding(), 0);
   Fill();
@@ -97,6 +98,11 @@ void EntryScan::Refill() {
     buffer_[from] = tag;
   } else {
     lost_ = lost_ && limit_ == 0;
+  }
+  // The field's tag moves to the front and is counted there.
+  if (countEntries_) {
+    entriesBefore_ += CountEntryTags(buffer_.data() + countFrom_, limit_ - countFrom_);
+    countFrom_ = 0;
   }
   std::size_t kept = end_ - from;
   std::memmove(buffer_.data(), buffer_.data() + from, kept);
@@ -222,6 +228,11 @@ void EntryScan::AddPendingFolders() {
 EntryScan::Event EntryScan::Next() {
   if (FindHit()) {
     AddPendingFolders();
+    if (countEntries_) {
+      entriesBefore_ += CountEntryTags(buffer_.data() + countFrom_, hitField_ - countFrom_);
+      countFrom_ = hitField_;
+      hitEntry_ = entriesBefore_;
+    }
     tag_ = buffer_[hitField_];
     if (lost_ && hitField_ == 0) {
       text_ = RereadField(lostStart_, FileOffset(hitEnd_));
@@ -254,13 +265,14 @@ std::string_view EntryScan::RereadField(std::int64_t from, std::int64_t to) {
   return reread_;
 }
 
-ListRowView HitRow(const EntryScan& scan, std::string_view path, std::string_view archive) {
+ListRowView HitRow(const EntryScan& scan, std::string_view path, std::string_view archive, std::int64_t modified) {
   EntryParts parts = SplitEntryText(scan.Text());
   return {.isFolder = scan.Tag() == tag::SubfolderEntry,
           .caption = parts.name,
           .fileSize = parts.sizeText,
           .path = path,
-          .archive = archive};
+          .archive = archive,
+          .modified = modified};
 }
 
 }  // namespace qvl

@@ -20,6 +20,9 @@ namespace qvl {
 struct ScanOptions {
   std::size_t blockSize = std::size_t{64} << 10;  // larger reads copy out of the page cache slower
   bool wideVectors = true;
+  // Hits learn their entry's number (EntryNumber): every entry tag is counted,
+  // a pass over the whole file of its own.
+  bool countEntries = false;
 };
 
 // Reads a catalogue file once, front to back in large blocks, and yields in file
@@ -62,6 +65,9 @@ class EntryScan {
   // The folder that holds the entry, when folders are followed: "" once the root
   // has ended.
   const std::string& Path() const { return path_; }
+  // After a Hit, with countEntries: the entry's number, counting the FileEntry and
+  // SubfolderEntry tags from the file's second byte (the first is the header's).
+  std::uint64_t EntryNumber() const { return hitEntry_; }
   // After a Hit: the file position just past the tag that ends the entry (the end
   // of the data for an entry cut off by it), as the catalogue reader would stand.
   std::int64_t EndPosition() const { return endPosition_; }
@@ -130,6 +136,12 @@ class EntryScan {
   // up to date begin; still open, in order.
   std::vector<std::size_t> pendingNames_;
 
+  // Entry tags counted in the data before buffer_[countFrom_], with countEntries.
+  bool countEntries_;
+  std::uint64_t entriesBefore_ = 0;
+  std::size_t countFrom_ = 0;
+  std::uint64_t hitEntry_ = 0;
+
   unsigned char tag_ = 0;
   std::string_view text_;
   std::int64_t endPosition_ = 0;
@@ -137,7 +149,9 @@ class EntryScan {
 };
 
 // The row of the scan's hit: its name and size text, the folder `path` that holds
-// it, and `archive` (a search across catalogues names the catalogue there).
-ListRowView HitRow(const EntryScan& scan, std::string_view path, std::string_view archive = {});
+// it, `archive` (a search across catalogues names the catalogue there) and the
+// entry's time.
+ListRowView HitRow(const EntryScan& scan, std::string_view path, std::string_view archive = {},
+                   std::int64_t modified = kUnknownTime);
 
 }  // namespace qvl

@@ -23,7 +23,7 @@ std::size_t FolderAt(const FolderIndex& folders, std::int64_t position) {
 }
 
 QuickFindResult FindEntries(Catalogue& catalogue, std::string_view text, ListRowSink& rows, Progress& progress,
-                            const ScanOptions& options) {
+                            const ScanOptions& givenOptions, const HitOptions& hits) {
   QuickFindResult result;
   rows.ClearListView();
   progress.Status("Searching...");
@@ -33,6 +33,10 @@ QuickFindResult FindEntries(Catalogue& catalogue, std::string_view text, ListRow
   if (name.empty()) throw IoError("There is no catalogue to search: none has been opened");
 
   SearchPattern pattern(text);
+  // Entries are only counted where there are dates to give them.
+  const bool dated = hits.DatesWanted() && catalogue.CompanionInfo() != nullptr;
+  ScanOptions options = givenOptions;
+  options.countEntries = options.countEntries || dated;
   EntryScan scan(name, pattern, false, options);
   // The folders of the hits come from the index of the file as it was loaded.
   if (scan.OpenedState() != reader.OpenedState()) throw IoError(ReplacedCatalogueText(name));
@@ -52,7 +56,8 @@ QuickFindResult FindEntries(Catalogue& catalogue, std::string_view text, ListRow
         pathFolder = folder;
       }
     }
-    const ListRowView row = HitRow(scan, path);
+    const ListRowView row = HitRow(scan, path, {}, dated ? catalogue.EntryTime(scan.EntryNumber()) : kUnknownTime);
+    if (hits.filter != nullptr && !hits.filter->Passes(row)) continue;
     rows.AddListRow(row);
     ++(row.isFolder ? result.folderHits : result.fileCount);
   }

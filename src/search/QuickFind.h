@@ -10,6 +10,7 @@
 #include "catalogue/ListRow.h"
 #include "platform/Progress.h"
 #include "search/EntryScan.h"
+#include "search/HitFilter.h"
 
 namespace qvl {
 
@@ -25,7 +26,8 @@ struct QuickFindResult {
 // Percent the progress through the file. The closing text is QuickFindText's.
 //
 // The file is opened again by the catalogue's name and read from its first byte;
-// the folder of each hit comes from the folder index. Throws IoError when no
+// the folder of each hit comes from the folder index, its date from the companion
+// checked by the load. Throws IoError when no
 // catalogue has been loaded, its file cannot be opened or read, or it is no longer
 // the file as loaded (ReplacedCatalogueText).
 std::optional<QuickFindResult> QuickFind(Catalogue& catalogue, std::string_view text, ListRowSink& rows,
@@ -33,8 +35,9 @@ std::optional<QuickFindResult> QuickFind(Catalogue& catalogue, std::string_view 
 
 // The rows of the hits alone, without the row for none, for callers that tell it
 // their own way.
+// Rows that do not pass `hits.filter` are left out and not counted.
 QuickFindResult FindEntries(Catalogue& catalogue, std::string_view text, ListRowSink& rows, Progress& progress,
-                            const ScanOptions& options = {});
+                            const ScanOptions& options = {}, const HitOptions& hits = {});
 
 // "Found 12 matching files and 1 folders", or "No files found".
 std::string QuickFindText(const QuickFindResult& result);

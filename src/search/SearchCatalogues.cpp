@@ -37,13 +37,13 @@ class ProgressWatcher final : public ScanWatcher {
 }  // namespace
 
 CatalogueSearch SearchCatalogueFile(std::string_view text, const std::string& fileName, ListRowSink& rows,
-                                    SearchProgress& progress, const ScanOptions& options) {
+                                    SearchProgress& progress, const ScanOptions& options, const HitOptions& hits) {
   ProgressWatcher watcher(progress);
-  return ScanCatalogueFile(text, fileName, rows, watcher, options);
+  return ScanCatalogueFile(text, fileName, rows, watcher, options, hits);
 }
 
 SearchOutcome SearchCatalogues(std::string_view text, const std::vector<std::string>& files,
-                               BatchedRowSink& rows, SearchProgress& progress) {
+                               BatchedRowSink& rows, SearchProgress& progress, const HitOptions& hits) {
   SearchOutcome outcome;
   StartSearch(rows, progress);
   if (files.empty()) {
@@ -57,7 +57,7 @@ SearchOutcome SearchCatalogues(std::string_view text, const std::vector<std::str
     AddSearched(outcome, file, search);
     total += step;
     progress.TotalPercent(total);
-  });
+  }, hits);
   progress.Percent(100);
   progress.TotalPercent(100);
   progress.Status(kSearchComplete);
@@ -65,10 +65,10 @@ SearchOutcome SearchCatalogues(std::string_view text, const std::vector<std::str
 }
 
 SearchOutcome SearchNamedCatalogue(std::string_view text, const std::string& fileName, ListRowSink& rows,
-                                   SearchProgress& progress) {
+                                   SearchProgress& progress, const HitOptions& hits) {
   SearchOutcome outcome;
   StartSearch(rows, progress);
-  CatalogueSearch search = SearchCatalogueFile(text, fileName, rows, progress);
+  CatalogueSearch search = SearchCatalogueFile(text, fileName, rows, progress, {}, hits);
   AddSearched(outcome, fileName, search);
   if (!search.skipped) progress.TotalPercent(100);
   progress.Status(kSearchComplete);

@@ -28,8 +28,8 @@ class SearchProgress : public Progress {
 // of " and the file's name, Status "Searching..." once it is open, and Percent how
 // far the scan has come.
 CatalogueSearch SearchCatalogueFile(std::string_view text, const std::string& fileName, ListRowSink& rows,
-                                    SearchProgress& progress,
-                                    const ScanOptions& options = {});
+                                    SearchProgress& progress, const ScanOptions& options = {},
+                                    const HitOptions& hits = {});
 
 inline constexpr std::string_view kSearchComplete = "Search complete";
 inline constexpr std::string_view kNoFilesToSearch = "No files to search!";
@@ -47,12 +47,14 @@ struct SearchOutcome {
 // unless the list is empty, when nothing is searched (kNoFilesToSearch). Rows and
 // progress come file by file in the list's order, though several files are
 // searched at once.
+// Rows carry their dates (HitOptions) unless asked not to; the filter leaves
+// out the rows that do not pass it, uncounted.
 SearchOutcome SearchCatalogues(std::string_view text, const std::vector<std::string>& files,
-                               BatchedRowSink& rows, SearchProgress& progress);
+                               BatchedRowSink& rows, SearchProgress& progress, const HitOptions& hits = {});
 
 // The same for the one catalogue file the user named.
 SearchOutcome SearchNamedCatalogue(std::string_view text, const std::string& fileName, ListRowSink& rows,
-                                   SearchProgress& progress);
+                                   SearchProgress& progress, const HitOptions& hits = {});
 
 // "Found 3 matching files".
 std::string SearchResultText(const SearchOutcome& outcome);

@@ -27,7 +27,8 @@ TEST(QvlInfo, TellsCaptionCommentAndTotals) {
             "Comment:   Backup of data disk\n"
             "Folders:   2\n"
             "Files:     3\n"
-            "Bytes:     1446\n");
+            "Bytes:     1446\n"
+            "Companion: none\n");
 
   test::WriteFile(dir / "two.qvl", Bytes("\x00" "a:" "\x00" "one\r\n\r\nthree\r\n" "\x02\x00"));
   result = RunQvl({"info", "two.qvl"}, dir.Path());

@@ -120,7 +120,7 @@ TEST_F(CreateList, ANewCatalogueThenAnAppendMergedIntoIt) {
                                     "\x04" "Docs" "\x03" "readme.txt/1234" "\x03" "zz.bin/200"
                                     "\x01" "Docs" "\x04" "New" "\x03" "a.txt/12" "\x03" "a.txt/12"
                                     "\x01" "New" "\x03" "n.txt/1" "\x02" "\x02" "\x02\x00"));
-  EXPECT_EQ(Files(), (Strings{"disk.qvl"}));
+  EXPECT_EQ(Files(), (Strings{"disk.qvl", "disk.qvl.qvc"}));
   EXPECT_EQ(history.names, (Strings{output, output}));
   EXPECT_EQ(progress.last, "Listing complete");
 }
@@ -201,12 +201,12 @@ TEST_F(CreateList, OverwriteKeepsPermissionsAndKeepsASecondWriterOut) {
                 std::filesystem::perms::group_read);
   const std::string listed = ReadFile(output);
   EXPECT_NE(listed.find("readme.txt"), std::string::npos);
-  EXPECT_EQ(Files(), (Strings{"disk.qvl"}));
+  EXPECT_EQ(Files(), (Strings{"disk.qvl", "disk.qvl.qvc"}));
   {
     File writing = File::LockExisting(output);
     EXPECT_THROW(Run(), LockedOutputError);
     EXPECT_EQ(ReadFile(output), listed);
-    EXPECT_EQ(Files(), (Strings{"disk.qvl"}));
+    EXPECT_EQ(Files(), (Strings{"disk.qvl", "disk.qvl.qvc"}));
   }
 }
 
@@ -246,7 +246,8 @@ TEST_F(CreateList, PlantedTemporaryNamesAreNeverWrittenThrough) {
   ASSERT_EQ(Run(), CreateListResult::Complete);
   EXPECT_NE(ReadFile(output).find("readme.txt"), std::string::npos);
   EXPECT_EQ(ReadFile(victim), "victim's");
-  EXPECT_EQ(Files(), (Strings{"disk.qvl", "disk.qvl.0-0.tmp", "disk.qvl.new-.tmp", "disk.qvl.new.tmp", "victim"}));
+  EXPECT_EQ(Files(), (Strings{"disk.qvl", "disk.qvl.0-0.tmp", "disk.qvl.new-.tmp", "disk.qvl.new.tmp",
+                              "disk.qvl.qvc", "victim"}));
 }
 
 // An output that is a link is written through to its target, which a dangling link

@@ -101,9 +101,11 @@ inline ListRows ReferenceSearch(const std::string& file, std::string_view text) 
 // The loader's folder of each entry, by the position past its field: its path, or
 // "" once the root has closed. The folders are the loader's, one per FolderStart
 // with a name, and a FolderEnd goes back to the loader's parent of the folder.
+// `numbers` gets each entry's number, counted in file order from 0.
 inline std::map<std::int64_t, std::string> LoaderFolderOfEntries(const std::string& file,
                                                                  const FolderIndex& folders,
-                                                                 std::ostringstream& problems) {
+                                                                 std::ostringstream& problems,
+                                                                 std::map<std::int64_t, std::uint64_t>* numbers = nullptr) {
   std::map<std::int64_t, std::string> entries;
   std::vector<std::size_t> parents(folders.Count(), 0);
   for (std::size_t i = 0; i < folders.Count(); ++i)
@@ -137,6 +139,7 @@ inline std::map<std::int64_t, std::string> LoaderFolderOfEntries(const std::stri
       reader.ReadByte();
     } else if (currentTag >= 3) {
       reader.ReadField();
+      if (numbers != nullptr) numbers->emplace(reader.ReadPosition(), entries.size());
       entries[reader.ReadPosition()] = closed ? "" : folders.Path(current);
     } else if (!reader.AtEnd()) {
       reader.ReadByte();
@@ -150,7 +153,8 @@ inline std::map<std::int64_t, std::string> LoaderFolderOfEntries(const std::stri
 // byte of an entry, against the loader's folder of that entry.
 inline std::string CheckScanFolders(const std::string& file, const FolderIndex& folders) {
   std::ostringstream problems;
-  auto expected = LoaderFolderOfEntries(file, folders, problems);
+  std::map<std::int64_t, std::uint64_t> numbers;
+  auto expected = LoaderFolderOfEntries(file, folders, problems, &numbers);
   std::set<char> firstBytes;
   {
     CatalogueReader reader;
@@ -167,15 +171,22 @@ inline std::string CheckScanFolders(const std::string& file, const FolderIndex& 
   }
   for (char first : firstBytes) {
     SearchPattern pattern(std::string_view(&first, 1));
-    EntryScan scan(file, pattern, true, ScanOptions{1 << 12});
-    for (EntryScan::Event event; (event = scan.Next()) != EntryScan::Event::End;) {
-      if (event != EntryScan::Event::Hit) continue;
-      auto found = expected.find(scan.EndPosition());
-      if (found == expected.end())
-        problems << "no entry ends at " << scan.EndPosition() << "; ";
-      else if (found->second != scan.Path())
-        problems << "entry ending at " << scan.EndPosition() << " in " << scan.Path() << ", not " << found->second
-                 << "; ";
+    // The entries' numbers too, which the companion keeps dates by, in blocks small
+    // enough that fields run across them.
+    for (std::size_t blockSize : {std::size_t{1} << 12, std::size_t{3}}) {
+      EntryScan scan(file, pattern, true, ScanOptions{.blockSize = blockSize, .countEntries = true});
+      for (EntryScan::Event event; (event = scan.Next()) != EntryScan::Event::End;) {
+        if (event != EntryScan::Event::Hit) continue;
+        auto found = expected.find(scan.EndPosition());
+        if (found == expected.end())
+          problems << "no entry ends at " << scan.EndPosition() << "; ";
+        else if (found->second != scan.Path())
+          problems << "entry ending at " << scan.EndPosition() << " in " << scan.Path() << ", not " << found->second
+                   << "; ";
+        else if (numbers[scan.EndPosition()] != scan.EntryNumber())
+          problems << "entry ending at " << scan.EndPosition() << " numbered " << scan.EntryNumber() << ", not "
+                   << numbers[scan.EndPosition()] << "; ";
+      }
     }
   }
   return problems.str();

@@ -41,17 +41,38 @@ class FakeDirectory : public DirectorySource {
 
   std::string FailureReason() const override { return reason_; }
 
+  // A file's content, for its hash; a file without one cannot be read.
+  void AddContent(const std::string& path, std::string content) { contents_[path] = std::move(content); }
+  bool HashFile(const std::vector<std::string>& folderNames, const std::string& name, Hash128& hash,
+                const BytesRead& read) override {
+    std::string path;
+    for (const auto& folder : folderNames) path += folder + "/";
+    auto found = contents_.find(path + name);
+    if (found == contents_.end()) {
+      reason_ = "Permission denied";
+      return false;
+    }
+    hash = Hash128Of(found->second);
+    if (read) read(found->second.size());
+    return true;
+  }
+
   std::vector<std::string> enumerated;
 
  private:
   std::map<std::string, std::string> reasons_;
   std::string reason_;
   std::map<std::string, std::vector<DirEntry>> folders_;
+  std::map<std::string, std::string> contents_;
   std::vector<std::string> unreadable_;
 };
 
-inline DirEntry Folder(const std::string& name) { return {name, attr::Directory, 0}; }
-inline DirEntry FileOf(const std::string& name, long long size) { return {name, attr::Archive, size}; }
+inline DirEntry Folder(const std::string& name, std::int64_t modified = kUnknownTime) {
+  return {name, attr::Directory, 0, modified};
+}
+inline DirEntry FileOf(const std::string& name, long long size, std::int64_t modified = kUnknownTime) {
+  return {name, attr::Archive, size, modified};
+}
 
 // The tree every listing format is shown with: readme.txt (1234 bytes) and zz.bin
 // (200) in the root, a.txt (12) in Docs.

@@ -1,17 +1,12 @@
 #pragma once
-// Made by the build from settings/Version.h.in: the version is the CMake project's,
-// so the programs, the package and the metadata all say the same.
 
 #include <ctime>
 #include <string>
 #include <string_view>
 
+#include "catalogue/ProgramVersion.h"
+
 namespace qvl {
-
-inline constexpr std::string_view kVersionNumber = "@PROJECT_VERSION@";
-
-// The program's name and version: the window's title, the About tab, comment stamps.
-inline constexpr std::string_view kVersionText = "Quorvalen v@PROJECT_VERSION@";
 
 // What --version prints for the program named: "qvl (Quorvalen) 2.31" and a newline.
 std::string VersionLine(std::string_view program);
