@@ -11,7 +11,7 @@ unsigned char Folded(char c) { return static_cast<unsigned char>(AsciiUpper(c));
 
 ListRowView ViewOf(const ListRow& row) {
   return {.isFolder = row.isFolder, .caption = row.caption, .fileSize = row.fileSize, .path = row.path,
-          .archive = row.archive};
+          .archive = row.archive, .modified = row.modified};
 }
 
 }  // namespace
@@ -41,13 +41,18 @@ std::string_view RowOrder::KeyOf(const ListRowView& row) const {
     case Column::Filename: return row.caption;
     case Column::FileSize: return row.fileSize;
     case Column::Path: return row.path;
-    case Column::Archive: break;
+    case Column::Archive: return row.archive;
+    case Column::Modified: break;
   }
-  return row.archive;
+  return {};
 }
 
 int RowOrder::Compare(const ListRowView& first, const ListRowView& second) const {
   if (FoldersFirst() && first.isFolder != second.isFolder) return first.isFolder ? -1 : 1;
+  if (ByTime()) {
+    const int order = first.modified < second.modified ? -1 : first.modified > second.modified ? 1 : 0;
+    return SortAscending(sortColumn_) ? order : -order;
+  }
   return CompareKeys(KeyOf(first), KeyOf(second));
 }
 

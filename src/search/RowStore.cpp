@@ -92,7 +92,8 @@ void StagedRows::Add(const ListRowView& row, std::int32_t image) {
   std::string_view size = row.isFolder ? std::string_view() : row.fileSize;
   lastPath_ = SharedIndex(lastPath_, row.path);
   lastArchive_ = SharedIndex(lastArchive_, row.archive);
-  rows_.push_back({.text = {0, Size32(names_.size(), "The rows' names take more than 4 GB")},
+  rows_.push_back({.modified = row.modified,
+                   .text = {0, Size32(names_.size(), "The rows' names take more than 4 GB")},
                    .captionLength = Size32(row.caption.size(), "A name of the list is longer than 4 GB"),
                    .sizeLength = Size32(size.size(), "A size of the list is longer than 4 GB"),
                    .path = lastPath_,
@@ -101,6 +102,7 @@ void StagedRows::Add(const ListRowView& row, std::int32_t image) {
                    .isFolder = row.isFolder});
   names_.append(row.caption).append(size);
   if (!row.isFolder) ++fileCount_;
+  if (row.modified != kUnknownTime) ++datedCount_;
 }
 
 void StagedRows::Prepare() {
@@ -122,6 +124,7 @@ void StagedRows::Clear() {
   shared_.resize(1);
   lastPath_ = lastArchive_ = 0;
   fileCount_ = 0;
+  datedCount_ = 0;
 }
 
 void SharedTexts::Clear() {
@@ -228,7 +231,8 @@ void RowStore::Add(const ListRowView& row, std::int32_t image) {
   std::string texts;
   texts.reserve(row.caption.size() + size.size());
   texts.append(row.caption).append(size);
-  rows_.PushBack({.text = names_.Store(texts),
+  rows_.PushBack({.modified = row.modified,
+                  .text = names_.Store(texts),
                   .captionLength = Size32(row.caption.size(), "A name of the list is longer than 4 GB"),
                   .sizeLength = static_cast<std::uint32_t>(size.size()),
                   .path = lastPath_,
@@ -237,6 +241,7 @@ void RowStore::Add(const ListRowView& row, std::int32_t image) {
                   .isFolder = row.isFolder});
   nameBytes_ += texts.size();
   if (!row.isFolder) ++fileCount_;
+  if (row.modified != kUnknownTime) ++datedCount_;
 }
 
 void RowStore::Append(StagedRows& staged) {
@@ -266,6 +271,7 @@ void RowStore::Append(StagedRows& staged) {
   }
   nameBytes_ += staged.names_.size();
   fileCount_ += staged.fileCount_;
+  datedCount_ += staged.datedCount_;
   const std::uint32_t block = names_.Adopt(std::move(staged.names_)).block;
   for (Row& row : staged.rows_) {
     row.text.block = block;
@@ -287,17 +293,22 @@ ListRowView RowStore::View(const Row& row) const {
           .caption = texts.substr(0, row.captionLength),
           .fileSize = texts.substr(row.captionLength),
           .path = shared_.Text(row.path),
-          .archive = shared_.Text(row.archive)};
+          .archive = shared_.Text(row.archive),
+          .modified = row.modified};
 }
 
 std::vector<std::uint32_t> RowStore::SortedOrder(const RowOrder& order) const {
   const std::size_t count = Size();
   if (count >= kAfterFolders) throw std::length_error("The list holds more rows than it can sort");
   std::vector<SortKey> keys(count);
+  const bool byTime = order.ByTime();
   ForEachView([&](std::size_t i, const ListRowView& row) {
     std::string_view key = order.KeyOf(row);
     std::uint32_t group = order.FoldersFirst() && !row.isFolder ? kAfterFolders : 0;
-    keys[i] = {FoldedPrefix(key, 0), FoldedPrefix(key, 8), key.data(), static_cast<std::uint32_t>(key.size()),
+    // A time orders as its bits with the sign bit flipped; equal times keep their order.
+    std::uint64_t first = byTime ? static_cast<std::uint64_t>(row.modified) ^ (std::uint64_t{1} << 63)
+                                 : FoldedPrefix(key, 0);
+    keys[i] = {first, byTime ? 0 : FoldedPrefix(key, 8), key.data(), static_cast<std::uint32_t>(key.size()),
                static_cast<std::uint32_t>(i) | group};
   });
   // RowOrder::Compare on keys at hand: folder rows first, then the first bytes, then

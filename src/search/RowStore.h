@@ -34,8 +34,9 @@ class TextBlocks {
   std::vector<std::string> blocks_;
 };
 
-// A row of the list: 32 bytes, its texts elsewhere.
+// A row of the list: 40 bytes, its texts elsewhere.
 struct StoredRow {
+  std::int64_t modified;   // kUnknownTime when not known
   TextBlocks::Place text;  // the caption, then the size
   std::uint32_t captionLength;
   std::uint32_t sizeLength;
@@ -79,6 +80,7 @@ class StagedRows {
   std::vector<Shared> shared_{Shared{0, 0, 0}};  // 0 is the empty text
   std::uint32_t lastPath_ = 0, lastArchive_ = 0;
   std::int64_t fileCount_ = 0;
+  std::int64_t datedCount_ = 0;
   std::size_t lastRows_ = 0, lastNameBytes_ = 0, lastSharedBytes_ = 0;
 };
 
@@ -161,6 +163,8 @@ class RowStore {
 
   // File rows added since the last Clear.
   std::int64_t FileCount() const { return fileCount_; }
+  // Rows whose time is known: the list shows its Modified column when there are any.
+  std::int64_t DatedCount() const { return datedCount_; }
   // The bytes held, and the bytes of the texts themselves.
   std::size_t MemoryBytes() const;
   std::size_t TextBytes() const { return nameBytes_ + shared_.TextBytes(); }
@@ -205,6 +209,7 @@ class RowStore {
   std::uint32_t lastPath_ = 0, lastArchive_ = 0;  // of rows added one at a time
   std::size_t nameBytes_ = 0;
   std::int64_t fileCount_ = 0;
+  std::int64_t datedCount_ = 0;
 };
 
 }  // namespace qvl

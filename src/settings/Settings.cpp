@@ -60,6 +60,7 @@ void LoadSettings(const ProfileFile& file, WindowSettings& settings) {
   SelectMethod(settings, MethodOfSetting(file.ReadInteger(kMain, "Method", 3)));
   settings.rightMargin = ReadRightMargin(file);
   settings.skipComment = file.ReadInteger(kMain, "SkipComment", 0) == 1;
+  settings.contentHashes = file.ReadInteger(kMain, "ContentHashes", 0) == 1;
   for (auto& name : ReadHistoryKeys(file)) AddToHistory(settings, name);
 }
 
@@ -73,6 +74,7 @@ void SaveSettings(ProfileFile& file, WindowSettings& settings) {
         {std::string(kMain), "Method", std::to_string(SettingOfMethod(settings.method))},
         {std::string(kMain), "RightMargin", std::to_string(settings.rightMargin)},
         {std::string(kMain), "SkipComment", settings.skipComment ? "1" : "0"},
+        {std::string(kMain), "ContentHashes", settings.contentHashes ? "1" : "0"},
     };
     // Catalogues that other programs (another window, qvl list) recorded since
     // this one started stay in the history.

@@ -51,6 +51,7 @@ struct WindowSettings {
   std::optional<ListMethod> method = ListMethod::Collapsed;
   std::uint8_t rightMargin = kDefaultRightMargin;
   bool skipComment = false;  // Skip Comment
+  bool contentHashes = false;  // Content hashes: a catalogue keeps each file's hash
   HistoryList history;
   // The drop-down of the file choice of the Search tab: the newest catalogue first,
   // "All Files" last.

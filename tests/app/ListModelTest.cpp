@@ -40,9 +40,9 @@ class ListModelTest : public QObject {
   void StaysAConsistentModelThroughEveryChange() {
     ListModel model;
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    QCOMPARE(model.columnCount(), 4);
-    for (int column = 0; column < 4; ++column) {
-      static const char* const kHeaders[] = {"Filename", "FileSize", "Path", "Archive"};
+    QCOMPARE(model.columnCount(), 5);
+    for (int column = 0; column < 5; ++column) {
+      static const char* const kHeaders[] = {"Filename", "FileSize", "Path", "Archive", "Modified"};
       QCOMPARE(model.headerData(column, Qt::Horizontal).toString(), QString::fromLatin1(kHeaders[column]));
     }
     model.AddListRow(FolderRow("Docs"));

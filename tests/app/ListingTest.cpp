@@ -8,7 +8,10 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QHeaderView>
+#include <QTableView>
 #include <QTest>
+#include <filesystem>
 #include <QWindow>
 
 #include "app/WindowHarness.h"
@@ -101,6 +104,35 @@ class ListingTest : public QObject {
     QVERIFY(merged.find("readme.txt") != merged.rfind("readme.txt"));
     QVERIFY(!FileExists(output + ".tmp"));
     QCOMPARE(files.count(), 2);
+  }
+
+  // A catalogue listed from the window has its companion: the list gets a Modified
+  // column that sorts by time, folders first, and the origin tells the volume.
+  void DatesAndTheVolumeFromTheCompanion() {
+    WindowHarness harness("LastDrive=T\nMethod=3\nSkipComment=1\nContentHashes=1\n");
+    QVERIFY(harness.Find<QCheckBox>("contentHashesCheck").isChecked());
+    const std::string output = harness.Folder() / "disk.qvl";
+    CreateList(harness, output);
+    QVERIFY(FileExists(output + ".qvc"));
+    harness.OpenCatalogue(output);
+    auto& report = harness.Find<QTableView>("reportView");
+    QVERIFY(!report.isColumnHidden(4));
+    QCOMPARE(report.model()->headerData(4, Qt::Horizontal).toString(), QStringLiteral("Modified"));
+    QVERIFY(!harness.ListTexts(4).contains(QString()));
+    emit report.horizontalHeader()->sectionClicked(4);
+    QCOMPARE(harness.ListTexts(0).first(), QStringLiteral("Docs"));
+    QString origin;
+    test::WhenDialogOpens([&](QWidget& dialog) {
+      origin = static_cast<QMessageBox&>(dialog).text();
+      static_cast<QMessageBox&>(dialog).accept();
+    });
+    QTest::mouseClick(&harness.Find<QWidget>("browseStatusBar"), Qt::LeftButton);
+    QTRY_VERIFY(origin.contains(QStringLiteral("Listed folder: ") + QString::fromStdString(harness.DriveFolder())));
+    QVERIFY(origin.contains(QStringLiteral("Hashes: yes")));
+    // Without a companion, no dates and no column.
+    std::filesystem::remove(output + ".qvc");
+    harness.OpenCatalogue(output);
+    QVERIFY(report.isColumnHidden(4));
   }
 
   void OutputThatCannotBeOpened() {

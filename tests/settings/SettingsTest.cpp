@@ -165,10 +165,10 @@ TEST_F(SettingsTest, NumbersAreKeptInRangeAndWrittenBackSo) {
     std::string saved;
   };
   const std::vector<Case> cases{
-      {"RightMargin=300\nMethod=7\nSkipComment=2", 3, 44, false, "Method=3\nRightMargin=44\nSkipComment=0"},
-      {"RightMargin=0x50\nMethod=-5\nSkipComment=1", -1, 80, true, "Method=-1\nRightMargin=80\nSkipComment=1"},
-      {"RightMargin=abc\nMethod=$2\nSkipComment=x", 2, 95, false, "Method=2\nRightMargin=95\nSkipComment=0"},
-      {"RightMargin=-1\nMethod= 1", 1, 255, false, "Method=1\nRightMargin=255\nSkipComment=0"},
+      {"RightMargin=300\nMethod=7\nSkipComment=2", 3, 44, false, "Method=3\nRightMargin=44\nSkipComment=0\nContentHashes=0"},
+      {"RightMargin=0x50\nMethod=-5\nSkipComment=1", -1, 80, true, "Method=-1\nRightMargin=80\nSkipComment=1\nContentHashes=0"},
+      {"RightMargin=abc\nMethod=$2\nSkipComment=x", 2, 95, false, "Method=2\nRightMargin=95\nSkipComment=0\nContentHashes=0"},
+      {"RightMargin=-1\nMethod= 1", 1, 255, false, "Method=1\nRightMargin=255\nSkipComment=0\nContentHashes=0"},
   };
   for (const auto& c : cases) {
     auto settings = Load("[Main]\n" + c.ini);

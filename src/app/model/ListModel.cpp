@@ -6,12 +6,21 @@
 #include <stdexcept>
 #include <vector>
 
+#include <QDateTime>
+#include <QLocale>
+
 #include "app/QtText.h"
 
 namespace qvl::app {
 namespace {
 
-constexpr int kColumns = 4;
+constexpr int kColumns = 5;
+
+// A time in the user's local time, the locale's short date and time.
+QString LocalTimeText(std::int64_t seconds) {
+  if (seconds == kUnknownTime) return {};
+  return QLocale().toString(QDateTime::fromSecsSinceEpoch(seconds), QLocale::ShortFormat);
+}
 
 }  // namespace
 
@@ -107,6 +116,7 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
       case Column::FileSize: return FromCore(row.fileSize);
       case Column::Path: return FromCore(row.path);
       case Column::Archive: return FromCore(row.archive);
+      case Column::Modified: return LocalTimeText(row.modified);
     }
   } else if (role == Qt::DecorationRole) {
     if (column == Column::Filename) return icons_.Icon(ImageOf(index.row()));
@@ -116,8 +126,9 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant ListModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  static constexpr std::array<const char*, kColumns> kHeaders = {QT_TR_NOOP("Filename"), QT_TR_NOOP("FileSize"),
-                                                                 QT_TR_NOOP("Path"), QT_TR_NOOP("Archive")};
+  static constexpr std::array<const char*, kColumns> kHeaders = {
+      QT_TR_NOOP("Filename"), QT_TR_NOOP("FileSize"), QT_TR_NOOP("Path"), QT_TR_NOOP("Archive"),
+      QT_TR_NOOP("Modified")};
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= kColumns) {
     return QAbstractTableModel::headerData(section, orientation, role);
   }

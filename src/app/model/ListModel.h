@@ -45,6 +45,8 @@ class ListModel : public QAbstractTableModel, public BatchedRowSinkOf<StagedRows
   int ImageOf(int row) const;
   // File rows added since the list was last emptied.
   std::int64_t FileCount() const { return store_.FileCount(); }
+  // Whether any row has a known modification time: the Modified column shows then.
+  bool HasDates() const { return store_.DatedCount() > 0; }
   std::size_t MemoryBytes() const { return store_.MemoryBytes(); }
   std::size_t TextBytes() const { return store_.TextBytes(); }
   // The rows the views know of.

@@ -50,8 +50,13 @@ ListViews::ListViews(ListModel& model) : model_(model) {
   header.setHighlightSections(false);
   header.setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   header.setStretchLastSection(false);
-  const int widths[] = {200, 80, 180, 80};
-  for (int column = 0; column < 4; ++column) reportView_.setColumnWidth(column, widths[column]);
+  const int widths[] = {200, 80, 180, 80, 130};
+  for (int column = 0; column < 5; ++column) reportView_.setColumnWidth(column, widths[column]);
+  // The Modified column shows only while the rows listed have dates.
+  auto showDates = [this] { reportView_.setColumnHidden(static_cast<int>(Column::Modified), !model_.HasDates()); };
+  showDates();
+  connect(&model_, &QAbstractItemModel::modelReset, this, showDates);
+  connect(&model_, &QAbstractItemModel::rowsInserted, this, showDates);
   for (QListView* view : {&iconView_, &listView_}) {
     view->setViewMode(QListView::ListMode);
     view->setWrapping(true);

@@ -59,6 +59,8 @@ void SaveTab::BuildLayout() {
   plainTextLabel_.setObjectName(QStringLiteral("plainTextLabel"));
   includeGroup_.setObjectName(QStringLiteral("includeGroup"));
   skipCommentCheck_.setObjectName(QStringLiteral("skipCommentCheck"));
+  contentHashesCheck_.setObjectName(QStringLiteral("contentHashesCheck"));
+  contentHashesCheck_.setToolTip(tr("Read every file and keep a fingerprint of its content, to find copies"));
   createListButton_.setObjectName(QStringLiteral("createListButton"));
   statusLine_.setObjectName(QStringLiteral("saveStatusLine"));
 
@@ -90,6 +92,7 @@ void SaveTab::BuildLayout() {
   fileSizeCheck_.setChecked(true);
   includeLayout_.addWidget(&fileNameCheck_);
   includeLayout_.addWidget(&fileSizeCheck_);
+  includeLayout_.addWidget(&contentHashesCheck_);
   includeLayout_.setContentsMargins(6, 0, 6, 0);
   plainTextLabel_.setAlignment(Qt::AlignCenter);
   includeStack_.addWidget(&includeGroup_);
@@ -121,11 +124,13 @@ void SaveTab::ShowSettings() {
   if (settings_.method) methodRadios_[static_cast<std::size_t>(*settings_.method)].setChecked(true);
   ShowMethod(settings_.method);
   skipCommentCheck_.setChecked(settings_.skipComment);
+  contentHashesCheck_.setChecked(settings_.contentHashes);
 }
 
 void SaveTab::KeepSettings() {
   settings_.lastOutPut = ToCore(outputFileEdit_.text());
   settings_.skipComment = skipCommentCheck_.isChecked();
+  settings_.contentHashes = contentHashesCheck_.isChecked();
 }
 
 void SaveTab::MethodClicked(int item) {
@@ -179,6 +184,7 @@ void SaveTab::CreateList() {
   request.list.rightMargin = settings_.rightMargin;
   request.output = settings_.lastOutPut;
   request.skipComment = settings_.skipComment;
+  request.list.contentHashes = request.list.method == ListMethod::Catalogue && settings_.contentHashes;
   progress_.Reset();
   auto outcome = std::make_shared<ListingOutcome>();
   const bool started = worker_.Start([request = std::move(request), outcome, this] {
@@ -196,7 +202,9 @@ void SaveTab::ListingFinished(const ListingOutcome& outcome) {
   if (outcome.catalogue) emit CatalogueWritten(FullName(*outcome.catalogue));
   if (outcome.complete) statusLine_.SetText(tr("Listing complete"));
   const auto unreadable = progress_.TakeUnreadable();
-  if (!unreadable.empty()) ShowUnreadable(unreadable);
+  if (!unreadable.empty()) ShowUnreadable(tr("%1 folder(s) could not be read and are listed as empty:"), unreadable);
+  const auto unhashed = progress_.TakeUnreadableFiles();
+  if (!unhashed.empty()) ShowUnreadable(tr("%1 file(s) could not be read and have no content hash:"), unhashed);
   if (outcome.lockedOutput) {
     ShowMessage(this, QMessageBox::Critical, MessageText(outcome.error), QMessageBox::Ok, MessageText(outcome.reason));
   } else if (!outcome.error.empty()) {
@@ -204,13 +212,12 @@ void SaveTab::ListingFinished(const ListingOutcome& outcome) {
   }
 }
 
-void SaveTab::ShowUnreadable(const std::vector<std::string>& folders) {
-  // Listed as empty, and said so: a listing that silently lacks folders would be
-  // trusted as whole.
+void SaveTab::ShowUnreadable(const QString& what, const std::vector<std::string>& names) {
+  // Said so: a listing that silently lacks folders (or hashes) would be trusted as whole.
   constexpr std::size_t kShown = 20;
-  QString text = tr("%1 folder(s) could not be read and are listed as empty:").arg(folders.size());
-  for (std::size_t i = 0; i < folders.size() && i < kShown; ++i) text += QLatin1Char('\n') + FromCore(folders[i]);
-  if (folders.size() > kShown) text += tr("\n... and %1 more").arg(folders.size() - kShown);
+  QString text = what.arg(names.size());
+  for (std::size_t i = 0; i < names.size() && i < kShown; ++i) text += QLatin1Char('\n') + FromCore(names[i]);
+  if (names.size() > kShown) text += tr("\n... and %1 more").arg(names.size() - kShown);
   ShowMessage(this, QMessageBox::Warning, text);
 }
 

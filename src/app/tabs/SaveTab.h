@@ -57,7 +57,8 @@ class SaveTab : public QWidget {
   void CheckOutputExists();
   void CreateList();
   void ListingFinished(const ListingOutcome& outcome);
-  void ShowUnreadable(const std::vector<std::string>& folders);
+  // `what` takes the number of names.
+  void ShowUnreadable(const QString& what, const std::vector<std::string>& names);
   ListMethod Method() const;
 
   WindowSettings& settings_;
@@ -89,6 +90,7 @@ class SaveTab : public QWidget {
   QHBoxLayout includeLayout_{&includeGroup_};
   QCheckBox fileNameCheck_{tr("FileName")};
   QCheckBox fileSizeCheck_{tr("FileSize")};
+  QCheckBox contentHashesCheck_{tr("Content hashes")};
   QLabel plainTextLabel_{tr("Plain Text File")};
   QCheckBox skipCommentCheck_{tr("Skip Comment")};
   QPushButton createListButton_{tr("Create &List")};

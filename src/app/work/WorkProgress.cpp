@@ -31,17 +31,28 @@ void WorkProgress::FolderUnreadable(std::string_view listPath, std::string_view 
   unreadable_.push_back(std::string(listPath) + ": " + std::string(reason));
 }
 
+void WorkProgress::FileUnreadable(std::string_view listPath, std::string_view reason) {
+  std::lock_guard lock(mutex_);
+  unreadableFiles_.push_back(std::string(listPath) + ": " + std::string(reason));
+}
+
 void WorkProgress::Reset() {
   lastPercent_ = -1;
   lastTotal_ = -1;
   lastStatusTime_ = 0;
   std::lock_guard lock(mutex_);
   unreadable_.clear();
+  unreadableFiles_.clear();
 }
 
 std::vector<std::string> WorkProgress::TakeUnreadable() {
   std::lock_guard lock(mutex_);
   return std::exchange(unreadable_, {});
+}
+
+std::vector<std::string> WorkProgress::TakeUnreadableFiles() {
+  std::lock_guard lock(mutex_);
+  return std::exchange(unreadableFiles_, {});
 }
 
 }  // namespace qvl::app

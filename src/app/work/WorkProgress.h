@@ -26,11 +26,14 @@ class WorkProgress : public QObject, public SearchProgress {
   void FileLabel(std::string_view text) override;
   void TotalLabel(std::string_view text) override;
   void FolderUnreadable(std::string_view listPath, std::string_view reason) override;
+  void FileUnreadable(std::string_view listPath, std::string_view reason) override;
 
   // Starts a new piece of work: every report goes out again.
   void Reset();
-  // The folders listed as empty since the Reset: "C:\x\: reason".
+  // The folders listed as empty since the Reset ("C:\x\: reason"), and the files
+  // listed without their content hash.
   std::vector<std::string> TakeUnreadable();
+  std::vector<std::string> TakeUnreadableFiles();
 
  signals:
   void StatusChanged(const QString& text);
@@ -45,6 +48,7 @@ class WorkProgress : public QObject, public SearchProgress {
   std::atomic<long long> lastStatusTime_{0};
   std::mutex mutex_;
   std::vector<std::string> unreadable_;
+  std::vector<std::string> unreadableFiles_;
 };
 
 }  // namespace qvl::app
