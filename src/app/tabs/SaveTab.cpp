@@ -92,7 +92,6 @@ void SaveTab::BuildLayout() {
   fileSizeCheck_.setChecked(true);
   includeLayout_.addWidget(&fileNameCheck_);
   includeLayout_.addWidget(&fileSizeCheck_);
-  includeLayout_.addWidget(&contentHashesCheck_);
   includeLayout_.setContentsMargins(6, 0, 6, 0);
   plainTextLabel_.setAlignment(Qt::AlignCenter);
   includeStack_.addWidget(&includeGroup_);
@@ -101,6 +100,7 @@ void SaveTab::BuildLayout() {
   // The command row goes below the file's group, beside the taller method column:
   // below both, the tab would need more height than the window gives it.
   commandRow_.addWidget(&skipCommentCheck_);
+  commandRow_.addWidget(&contentHashesCheck_);  // a catalogue's alone: shown with the Include group
   commandRow_.addStretch();
   commandRow_.addWidget(&createListButton_);
   leftColumn_.addWidget(&fileGroup_, 1);
@@ -142,6 +142,7 @@ void SaveTab::MethodClicked(int item) {
 
 void SaveTab::ShowMethod(std::optional<ListMethod> method) {
   includeStack_.setCurrentIndex(method == ListMethod::Catalogue ? 0 : 1);
+  contentHashesCheck_.setVisible(method == ListMethod::Catalogue);
 }
 
 ListMethod SaveTab::Method() const {
