@@ -1,4 +1,5 @@
 // Questions about catalogues as a collection: diff, dupes, unique, du, export.
+#include <deque>
 #include <charconv>
 #include <ctime>
 #include <iostream>
@@ -12,6 +13,7 @@
 #include "platform/IoError.h"
 #include "platform/Locale.h"
 #include "platform/ProfileFile.h"
+#include "reports/CompanionFacts.h"
 #include "reports/Collection.h"
 #include "reports/Diff.h"
 #include "reports/EntryMatch.h"
@@ -90,24 +92,34 @@ class StandardOutput final : public ByteSink {
   void Flush() override { std::cout.flush(); }
 };
 
+// The catalogues to compare, each with what its companion knows of its entries.
+struct Catalogues {
+  std::deque<CompanionFacts> facts;  // a deque: the files point into it
+  std::vector<CollectionFile> files;
+  void Add(const std::string& name) {
+    facts.push_back(CompanionFacts::For(name));
+    files.push_back({name, &facts.back()});
+  }
+};
+
 // The catalogues named, or the history list's; those of the history that are gone
 // are passed over, as the search does.
-std::vector<CollectionFile> NamedOrHistory(const std::vector<std::string>& named, TerminalProgress& progress) {
-  std::vector<CollectionFile> files;
+Catalogues NamedOrHistory(const std::vector<std::string>& named, TerminalProgress& progress) {
+  Catalogues catalogues;
   if (!named.empty()) {
     for (const std::string& name : named) {
       CheckNamedCatalogue(name, progress);
-      files.push_back({name});
+      catalogues.Add(name);
     }
-    return files;
+    return catalogues;
   }
   Collator collator;
   for (const std::string& name : ReadHistory(ProfileFile(SettingsFilePath()), collator)) {
     if (!FileExists(name)) continue;
     CheckNamedCatalogue(name, progress);
-    files.push_back({name});
+    catalogues.Add(name);
   }
-  return files;
+  return catalogues;
 }
 
 std::int64_t MinSize(const ParsedArgs& parsed) {
@@ -122,10 +134,12 @@ int RunDiff(const std::vector<std::string>& args) {
   if (parsed.positional.size() != 2) throw UsageError("diff takes two catalogue files, the old and the new");
   TerminalProgress progress;
   for (const std::string& name : parsed.positional) CheckNamedCatalogue(name, progress);
+  const CompanionFacts oldFacts = CompanionFacts::For(parsed.positional[0]);
+  const CompanionFacts newFacts = CompanionFacts::For(parsed.positional[1]);
   DiffCounts counts;
   {
     DiffLines rows;
-    counts = DiffCatalogues(parsed.positional[0], parsed.positional[1], rows, progress);
+    counts = DiffCatalogues(parsed.positional[0], parsed.positional[1], rows, progress, {&oldFacts, &newFacts});
     rows.lines_.Flush();
     progress.Clear();
   }
@@ -138,7 +152,8 @@ int RunDupes(const std::vector<std::string>& args) {
   auto parsed = ParseArgs(args, {{"--min-size"}});
   std::int64_t minSize = MinSize(parsed);
   TerminalProgress progress;
-  auto files = NamedOrHistory(parsed.positional, progress);
+  auto catalogues = NamedOrHistory(parsed.positional, progress);
+  const auto& files = catalogues.files;
   if (files.empty()) throw std::runtime_error("No catalogues to compare: name them, or list drives into the history");
   DuplicateCounts counts;
   {
@@ -159,15 +174,17 @@ int RunUnique(const std::vector<std::string>& args) {
   const std::string& name = parsed.positional[0];
   TerminalProgress progress;
   CheckNamedCatalogue(name, progress);
+  auto against = NamedOrHistory(parsed.Values("--against"), progress);
   std::vector<CollectionFile> others;
-  for (CollectionFile& other : NamedOrHistory(parsed.Values("--against"), progress))
-    if (!SameCatalogueFile(name, other.name)) others.push_back(std::move(other));
+  for (const CollectionFile& other : against.files)
+    if (!SameCatalogueFile(name, other.name)) others.push_back(other);
   if (others.empty())
     throw std::runtime_error("No other catalogues to look in: name them with --against, or list drives into the history");
   UniqueCounts counts;
   {
     UniqueLines rows;
-    counts = FindUnique({name}, others, minSize, rows, progress);
+    const CompanionFacts facts = CompanionFacts::For(name);
+    counts = FindUnique({name, &facts}, others, minSize, rows, progress);
     rows.lines_.Flush();
     progress.Clear();
   }
@@ -216,7 +233,9 @@ int RunExport(const std::vector<std::string>& args) {
   const std::string& name = parsed.positional[0];
   TerminalProgress progress;
   CheckNamedCatalogue(name, progress);
+  const CompanionFacts facts = CompanionFacts::For(name);
   ExportOptions options{.format = *format,
+                        .facts = &facts,
                         .programName = "qvl",
                         .programVersion = std::string(kVersionText),
                         .timestamp = static_cast<std::int64_t>(std::time(nullptr))};

@@ -245,5 +245,32 @@ TEST(QvlExport, ACatalogueCutShortStillGivesWholeDocuments) {
             "\"path_hex\":\"5c44e96ae05c496e5c\"}\n");
 }
 
+// Catalogues listed with their companions: a file that kept its name and size but
+// not its content is changed by hash and date, and is no copy of the other.
+TEST(QvlReports, UseTheCompanionsDatesAndHashes) {
+  TempDir dir;
+  dir.MakeFile("drive/same.txt", "same bytes");
+  dir.MakeFile("drive/edited.txt", "first text");
+  auto list = [&](const std::string& output) {
+    return RunQvl({"list", "t", "--map", "t=" + (dir / "drive"), "-o", dir / output, "--hash", "--if-exists",
+                   "overwrite"});
+  };
+  ASSERT_EQ(list("old.qvl").status, 0);
+  dir.MakeFile("drive/edited.txt", "other text");  // the same size
+  const std::string later = "touch -d 2030-01-01T00:00:00Z '" + (dir / "drive/edited.txt") + "'";
+  ASSERT_EQ(std::system(later.c_str()), 0);
+  ASSERT_EQ(list("new.qvl").status, 0);
+  auto diff = RunQvl({"diff", dir / "old.qvl", dir / "new.qvl"});
+  EXPECT_EQ(diff.status, 1) << diff.err;
+  EXPECT_EQ(diff.out, "changed\tF\t\\edited.txt\t10\t10\tdate,hash\n");
+  auto dupes = RunQvl({"dupes", dir / "old.qvl", dir / "new.qvl"});
+  EXPECT_EQ(dupes.status, 0) << dupes.err;
+  EXPECT_EQ(dupes.out.find("edited.txt"), std::string::npos) << dupes.out;
+  EXPECT_NE(dupes.out.find("same.txt"), std::string::npos) << dupes.out;
+  auto exported = RunQvl({"export", dir / "new.qvl", "--format", "jsonl"});
+  EXPECT_NE(exported.out.find("\"modified\":\"2030-01-01T00:00:00Z\""), std::string::npos) << exported.out;
+  EXPECT_NE(exported.out.find("\"hash\":"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace qvl
