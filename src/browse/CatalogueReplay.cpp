@@ -12,9 +12,8 @@ namespace {
 
 class Replay {
  public:
-  Replay(CatalogueReader& reader, FolderWriter& writer, const ReplayOptions& options, Progress& progress,
-         std::string rootPath)
-      : reader_(reader), writer_(writer), options_(options), progress_(progress), nesting_(rootPath.size()) {
+  Replay(CatalogueReader& reader, FolderWriter& writer, const ReplayOptions& options, std::string rootPath)
+      : reader_(reader), writer_(writer), options_(options), nesting_(rootPath.size()) {
     state_.ListPath = std::move(rootPath);
   }
 
@@ -92,7 +91,6 @@ class Replay {
   CatalogueReader& reader_;
   FolderWriter& writer_;
   const ReplayOptions& options_;
-  Progress& progress_;
   WalkState state_;
   FolderNesting<std::size_t> nesting_;  // ListPath's length with each open folder
 };
@@ -111,7 +109,9 @@ std::string ReplayRootPath(std::string_view caption) {
 void ReplayCatalogue(Catalogue& catalogue, FolderWriter& writer, const ReplayOptions& options,
                      Progress& progress) {
   std::int64_t rootPosition = catalogue.Folders().Empty() ? 0 : catalogue.Folders().Position(0);
-  Replay(catalogue.Reader(), writer, options, progress, ReplayRootPath(catalogue.Caption())).Run(rootPosition);
+  // A loaded catalogue replays from memory the load has warmed: too quick to report.
+  (void)progress;
+  Replay(catalogue.Reader(), writer, options, ReplayRootPath(catalogue.Caption())).Run(rootPosition);
 }
 
 CatalogueTotals CountCatalogue(Catalogue& catalogue, Progress& progress) {

@@ -89,9 +89,9 @@ struct LaterHistory final : CatalogueHistory {
   std::optional<std::string> name;
 };
 
-ImportListing ImportInto(const Collator& collator) {
-  return [&collator](const std::string& listed, const std::string& destination,
-                     const std::optional<CommentLines>& comment, Progress& progress) {
+ImportListing ImportInto() {
+  return [](const std::string& listed, const std::string& destination,
+             const std::optional<CommentLines>& comment, Progress& progress) {
     Catalogue catalogue;
     ImportCatalogueFile(catalogue, listed, destination, true, comment, progress);
   };
@@ -303,7 +303,7 @@ int RunList(const std::vector<std::string>& args) {
   LaterHistory history;
   CreateListResult result;
   try {
-    result = RunCreateList(command, answers, *source, collator, history, ImportInto(collator), progress);
+    result = RunCreateList(command, answers, *source, collator, history, ImportInto(), progress);
   } catch (const LockedOutputError& error) {
     throw IoError(std::string(error.what()) + " (" + error.Reason() + ")");
   }
