@@ -83,9 +83,7 @@ void EntryScan::StartRange(const ScanRange& range) {
   pendingNames_.clear();
   path_ = range.path;
   std::vector<std::size_t> levels = range.levels;
-  // Lengths past the path would cut it wrongly; the index never gives them.
   if (levels.empty()) levels.push_back(1);
-  for (std::size_t& level : levels) level = std::min(level, path_.size());
   nesting_ = FolderNesting<std::size_t>(std::move(levels), range.rootOpen);
   entriesBefore_ = range.entriesBefore;
   countFrom_ = 0;

@@ -545,7 +545,9 @@ std::optional<IndexAnswer> Answer(const File& index, std::int64_t indexSize, con
     range.levels.clear();
     for (std::uint64_t k = 0; k < levels; ++k) {
       std::uint64_t level = in.Varint(cp);
-      if (level > pathLength || (!range.levels.empty() && level <= range.levels.back())) throw Damaged{};
+      // The root's length stays 1 once the root has closed and the path is "".
+      if (level > std::max<std::uint64_t>(pathLength, 1) || (!range.levels.empty() && level <= range.levels.back()))
+        throw Damaged{};
       range.levels.push_back(static_cast<std::size_t>(level));
     }
     if (cp != cpEnd) throw Damaged{};
