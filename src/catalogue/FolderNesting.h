@@ -41,6 +41,10 @@ template <class Level>
 class FolderNesting {
  public:
   explicit FolderNesting(Level root) : levels_{std::move(root)} {}
+  // Picks up where another reader stood: `levels` from the root's on, never empty.
+  FolderNesting(std::vector<Level> levels, bool rootOpen) : levels_(std::move(levels)), rootOpen_(rootOpen) {}
+  const std::vector<Level>& Levels() const { return levels_; }
+  bool RootOpen() const { return rootOpen_; }
 
   // The innermost open folder; the root once it and all after it have closed.
   Level& Innermost() { return levels_.back(); }

@@ -27,5 +27,6 @@ int RunDupes(const std::vector<std::string>& args);
 int RunUnique(const std::vector<std::string>& args);
 int RunDu(const std::vector<std::string>& args);
 int RunExport(const std::vector<std::string>& args);
+int RunIndex(const std::vector<std::string>& args);
 
 }  // namespace qvl::cli

@@ -151,7 +151,7 @@ Quorvalen's command-line tool: catalogues drives and reads catalogues.
                       way, so bytes:desc gives the largest files first. --dates
                       adds a sixth field, the modification time in UTC
                       (2026-12-09T14:00:00Z), empty where it is not known
-  qvl find FILE TEXT [--dates] [filters]
+  qvl find FILE TEXT [--dates] [filters] [--no-index]
                       the entries of a catalogue whose text (name, or name/size)
                       holds TEXT, letters a to z in either case, no wildcards;
                       rows as for ls, with the folder of each entry as path
@@ -163,11 +163,18 @@ Quorvalen's command-line tool: catalogues drives and reads catalogues.
       --max-size N        K, M, G or T (powers of 1024). Folders pass neither
       --ext LIST          files whose name ends in one of the extensions,
                           comma separated (jpg,png), letter case ignored
-  qvl search TEXT [FILE...] [--dates] [filters]
+      --no-index          read the whole catalogue, not the parts its search
+                          index points to (the rows are the same)
+  qvl search TEXT [FILE...] [--dates] [filters] [--no-index]
                       the same over the catalogues named, or else over every
                       catalogue of the history list; rows also name the catalogue;
-                      --dates, --newer, --older, --min-size, --max-size and --ext
-                      as for find
+                      --dates, --newer, --older, --min-size, --max-size, --ext
+                      and --no-index as for find
+  qvl index [FILE...] [--status]
+                      build the search index of the catalogues named, or else of
+                      every catalogue of the history list; --status says instead
+                      for each whether its index is fresh, stale or missing (exit
+                      status 1 unless all are fresh)
   qvl diff OLD NEW    what changed from catalogue OLD to NEW, one row per
                       difference: added, removed, changed or moved, D or F, the
                       path, the old size, the new size, then what changed (size,
@@ -241,6 +248,13 @@ another program) is never used, and the catalogue works as one without a
 companion. Other programs read the catalogue as ever; moving a catalogue, move
 its companion with it.
 
+Searches use an index of each catalogue kept in $XDG_CACHE_HOME/Quorvalen/
+(~/.cache/Quorvalen/), built after every catalogue qvl writes and, after a
+search, for each catalogue searched that had none that was fresh. It answers
+texts of three bytes or more by pointing to the parts of the catalogue worth
+reading; shorter texts, and catalogues changed since their index was built,
+are read whole. Deleting that folder loses nothing; qvl index builds it again.
+
 Quorvalen.ini holds the settings qvl shares with the window: beside qvl, or in
 $XDG_CONFIG_HOME/Quorvalen/ (~/.config/Quorvalen/) when qvl is installed or its
 folder cannot be written. Drives of its section [Drives] (T=/home/me/Music) join the drive table,
@@ -312,6 +326,7 @@ int RunList(const std::vector<std::string>& args) {
     throw IoError("\"" + *output + "\" exists; nothing written (--if-exists overwrite replaces it)");
   std::cerr << "Listing complete\n";
   progress.SayUnreadableCount();
+  if (request.method == ListMethod::Catalogue) IndexWrittenCatalogue(*output);
   auto historyName = history.name ? HistoryName(*history.name) : std::nullopt;
   if (historyName) {
     // The catalogue is written; a settings file that cannot take the name costs the

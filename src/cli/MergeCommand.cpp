@@ -21,6 +21,8 @@ int RunMerge(const std::vector<std::string>& args) {
   // The window ignores a missing source; a command line names it.
   if (!ImportCatalogueFile(catalogue, source, destination, false, comment, progress))
     ThrowNamedFileProblem(source);
+  progress.Clear();
+  IndexWrittenCatalogue(destination);
   return kSuccess;
 }
 

@@ -18,6 +18,7 @@
 #include "platform/IoError.h"
 #include "platform/ProfileFile.h"
 #include "platform/Time.h"
+#include "search/SearchIndex.h"
 #include "settings/Settings.h"
 
 namespace qvl::cli {
@@ -39,6 +40,19 @@ std::uint8_t MarginNamed(const std::string& text) {
 
 std::vector<OptionRule> HitOptionRules() {
   return {{"--dates", false}, {"--newer"}, {"--older"}, {"--min-size"}, {"--max-size"}, {"--ext"}};
+}
+
+void IndexWrittenCatalogue(const std::string& catalogue) {
+  try {
+    BuildSearchIndex(catalogue);
+  } catch (const std::exception& error) {
+    std::cerr << "qvl: warning: " << error.what() << "; searches of it scan the whole catalogue\n";
+  }
+}
+
+void IndexSearchedCatalogues(const std::vector<std::string>& catalogues) {
+  for (const std::string& failure : BuildMissingIndexes(catalogues))
+    std::cerr << "qvl: warning: " << failure << "; searches of it scan the whole catalogue\n";
 }
 
 HitFilter HitFilterFrom(const ParsedArgs& parsed) {

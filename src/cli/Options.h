@@ -27,6 +27,12 @@ std::int64_t ByteCountNamed(const std::string& option, const std::string& text);
 
 // The options of find and search: --dates and the filters.
 std::vector<OptionRule> HitOptionRules();
+
+// After a command wrote a catalogue: its search index, so that the next search
+// is quick. A failure costs the index only: a warning.
+void IndexWrittenCatalogue(const std::string& catalogue);
+// After a search: indexes for the catalogues it met without a fresh one.
+void IndexSearchedCatalogues(const std::vector<std::string>& catalogues);
 // The filter the options ask for; an option's bad value is a UsageError.
 HitFilter HitFilterFrom(const ParsedArgs& parsed);
 

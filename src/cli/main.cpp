@@ -30,6 +30,7 @@ int Dispatch(const std::vector<std::string>& args) {
       {"unique", RunUnique},
       {"du", RunDu},
       {"export", RunExport},
+      {"index", RunIndex},
   };
   if (args.empty()) throw UsageError("no command given");
   if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {

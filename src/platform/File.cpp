@@ -37,6 +37,10 @@ FileState StateFrom(const struct stat& st) {
           static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
 }
 
+FileStamp StampFrom(const struct stat& st) {
+  return {StateFrom(st), static_cast<std::int64_t>(st.st_ctim.tv_sec) * 1'000'000'000 + st.st_ctim.tv_nsec};
+}
+
 // O_EXCL never follows a link and never takes a file that is there already.
 int CreateNew(const std::string& path) {
   int fd;
@@ -175,6 +179,12 @@ FileState File::State() const {
   return StateFrom(st);
 }
 
+FileStamp File::Stamp() const {
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0) ThrowIoError("get the size of", path_, errno);
+  return StampFrom(st);
+}
+
 std::int64_t File::Size() const {
   struct stat st {};
   if (::fstat(fd_, &st) != 0) ThrowIoError("get the size of", path_, errno);
@@ -189,6 +199,18 @@ std::size_t File::Read(char* buffer, std::size_t capacity) {
   std::size_t got = 0;
   while (got < capacity) {
     ssize_t n = ::read(fd_, buffer + got, capacity - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) ThrowIoError("read", path_, errno);
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  return got;
+}
+
+std::size_t File::ReadAt(std::int64_t position, char* buffer, std::size_t capacity) const {
+  std::size_t got = 0;
+  while (got < capacity) {
+    ssize_t n = ::pread(fd_, buffer + got, capacity - got, static_cast<off_t>(position + static_cast<std::int64_t>(got)));
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) ThrowIoError("read", path_, errno);
     if (n == 0) break;
@@ -268,6 +290,12 @@ std::optional<FileState> StateOf(const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return std::nullopt;
   return StateFrom(st);
+}
+
+std::optional<FileStamp> StampOf(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+  return StampFrom(st);
 }
 
 namespace {

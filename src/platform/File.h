@@ -25,6 +25,14 @@ struct FileState {
   bool operator==(const FileState&) const = default;
 };
 
+// A FileState with the time of the inode's last change, which no program can set
+// back: a file written over in place and given its old time again still differs.
+struct FileStamp {
+  FileState state;
+  std::int64_t changedNs = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+
 // One open file over a POSIX descriptor. Every failure throws IoError naming the
 // file and the system's reason. Writes go straight to the operating system, so
 // what Write has returned from survives the end of the process.
@@ -63,12 +71,15 @@ class File : public ByteSink {
   bool IsOpen() const { return fd_ >= 0; }
   // What the open file is now: which file, how long, when last changed.
   FileState State() const;
+  FileStamp Stamp() const;
   const std::string& Path() const { return path_; }
 
   std::int64_t Size() const;
   void Seek(std::int64_t position);
   // Reads up to `capacity` bytes at the current position; fewer at the end of the file.
   std::size_t Read(char* buffer, std::size_t capacity);
+  // Reads up to `capacity` bytes at `position`, leaving the current position alone.
+  std::size_t ReadAt(std::int64_t position, char* buffer, std::size_t capacity) const;
   void Write(std::string_view bytes) override;
   // Cuts the file to `size` bytes.
   void Truncate(std::int64_t size);
@@ -101,6 +112,7 @@ bool SameFile(const std::string& a, const std::string& b);
 // None when the name leads to no file.
 std::optional<FileIdentity> IdentityOf(const std::string& path);
 std::optional<FileState> StateOf(const std::string& path);
+std::optional<FileStamp> StampOf(const std::string& path);
 
 // The file that a new version of `path` is renamed over: through symbolic links,
 // the last link's target, whether it exists or not. A folder, or a file its owner

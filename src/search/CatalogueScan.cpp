@@ -4,6 +4,7 @@
 #include "catalogue/CompanionFile.h"
 #include "catalogue/Tags.h"
 #include "platform/File.h"
+#include "search/SearchIndex.h"
 #include "search/SearchPattern.h"
 
 namespace qvl {
@@ -28,7 +29,9 @@ CatalogueSearch ScanCatalogueFile(std::string_view text, const std::string& file
   bool verified = candidate.state == CompanionState::Valid;
   ScanOptions options = givenOptions;
   options.countEntries = options.countEntries || verified;
-  EntryScan scan(fileName, pattern, true, options);
+  std::optional<EntryScan> opened;
+  OpenSearchScan(opened, fileName, pattern, true, options);
+  EntryScan& scan = *opened;
   // Dates of a file replaced since it was hashed would be another file's.
   if (verified && scan.OpenedState() != *checked) verified = false;
   std::optional<CatalogueCompanion> companion;

@@ -45,9 +45,53 @@ EntryScan::EntryScan(const std::string& name, const SearchPattern& pattern, bool
       openedState_(file_.State()),
       countEntries_(options.countEntries) {
   size_ = openedState_.size;
+  stop_ = size_;
   buffer_.assign(blockSize_ + Padding(), 0);
   Fill();
   buffer_[0] = tag::SectionMark;  // the header's mark: no text lies before it
+  FindLimit(0);
+}
+
+EntryScan::EntryScan(const std::string& name, const SearchPattern& pattern, bool followFolders,
+                     const ScanOptions& options, std::vector<ScanRange> ranges)
+    : pattern_(pattern),
+      candidates_(pattern),
+      wideVectors_(options.wideVectors && HasWideVectors()),
+      followFolders_(followFolders),
+      blockSize_(std::max<std::size_t>(options.blockSize, 1)),
+      file_(File::OpenRead(name)),
+      openedState_(file_.State()),
+      ranges_(std::move(ranges)),
+      countEntries_(options.countEntries) {
+  size_ = openedState_.size;
+  buffer_.assign(blockSize_ + Padding(), 0);
+  if (ranges_.empty()) {
+    dataEnded_ = true;
+    read_ = size_;
+    return;
+  }
+  StartRange(ranges_[nextRange_++]);
+}
+
+void EntryScan::StartRange(const ScanRange& range) {
+  read_ = std::clamp<std::int64_t>(range.from, 0, size_);
+  stop_ = std::clamp<std::int64_t>(range.to, read_, size_);
+  textOffset_ = read_ + 1;
+  end_ = limit_ = pos_ = 0;
+  dataEnded_ = lost_ = false;
+  chunk_ = {};
+  pendingNames_.clear();
+  path_ = range.path;
+  std::vector<std::size_t> levels = range.levels;
+  if (levels.empty()) levels.push_back(1);
+  nesting_ = FolderNesting<std::size_t>(std::move(levels), range.rootOpen);
+  entriesBefore_ = range.entriesBefore;
+  countFrom_ = 0;
+  file_.Seek(read_);
+  Fill();
+  // The header's mark whatever its value; elsewhere a range starts at a tag, and
+  // the scan relies on one standing first.
+  if (range.from == 0 || !IsTag(buffer_[0])) buffer_[0] = tag::SectionMark;
   FindLimit(0);
 }
 
@@ -55,14 +99,14 @@ std::int64_t EntryScan::Position() const { return std::clamp<std::int64_t>(FileO
 
 void EntryScan::Fill() {
   auto wanted = dataEnded_ ? 0 : static_cast<std::size_t>(std::min<std::int64_t>(
-                                     static_cast<std::int64_t>(blockSize_), size_ - read_));
+                                     static_cast<std::int64_t>(blockSize_), stop_ - read_));
   std::size_t needed = end_ + wanted + Padding();
   if (buffer_.size() < needed) buffer_.resize(std::max(needed, buffer_.size() * 2));
   std::size_t got = wanted == 0 ? 0 : file_.Read(reinterpret_cast<char*>(buffer_.data() + end_), wanted);
   end_ += got;
   read_ += static_cast<std::int64_t>(got);
   // The file may also have shrunk since it was opened: its data ends here either way.
-  if (got == 0 || read_ >= size_) dataEnded_ = true;
+  if (got == 0 || read_ >= stop_) dataEnded_ = true;
   std::fill_n(buffer_.begin() + static_cast<std::ptrdiff_t>(end_), Padding(), 0);
 }
 
@@ -243,7 +287,11 @@ EntryScan::Event EntryScan::Next() {
     endPosition_ = std::min(textOffset_ + static_cast<std::int64_t>(hitEnd_), read_);
     return Event::Hit;
   }
-  if (dataEnded_) return Event::End;
+  if (dataEnded_) {
+    if (nextRange_ >= ranges_.size()) return Event::End;
+    StartRange(ranges_[nextRange_++]);
+    return Event::Block;
+  }
   // The tag at limit_ begins the field still being read; it is handled once the
   // field is complete, after the refill.
   AddPendingFolders();

@@ -23,6 +23,20 @@ struct ScanOptions {
   // Hits learn their entry's number (EntryNumber): every entry tag is counted,
   // a pass over the whole file of its own.
   bool countEntries = false;
+  // A fresh search index of the catalogue may pick the parts to read; off, the
+  // whole file is read (qvl's --no-index).
+  bool useIndex = true;
+};
+
+// A stretch of a catalogue that a scan reads on its own, with the state a scan
+// from the first byte would be in at its start, as the search index keeps it.
+struct ScanRange {
+  std::int64_t from = 0;  // a tag's offset, or 0 (the header's mark)
+  std::int64_t to = 0;    // past the tag that ends its last field, or the file's end
+  std::string path = "\\";  // the folder path at `from`: "" once the root has closed
+  std::vector<std::size_t> levels{1};  // the path's length with each open folder, the root's first
+  bool rootOpen = true;
+  std::uint64_t entriesBefore = 0;  // entry tags in [1, from)
 };
 
 // Reads a catalogue file once, front to back in large blocks, and yields in file
@@ -55,6 +69,10 @@ class EntryScan {
   // Throws IoError when the file cannot be opened or read.
   EntryScan(const std::string& name, const SearchPattern& pattern, bool followFolders,
             const ScanOptions& options = {});
+  // Reads only the ranges, in order (rising, not overlapping), and yields what a
+  // scan of the whole file would yield in them; a Block event between two.
+  EntryScan(const std::string& name, const SearchPattern& pattern, bool followFolders, const ScanOptions& options,
+            std::vector<ScanRange> ranges);
 
   Event Next();
 
@@ -82,6 +100,7 @@ class EntryScan {
     return textOffset_ + static_cast<std::int64_t>(index) - 1;
   }
   void Fill();
+  void StartRange(const ScanRange& range);
   void FindLimit(std::size_t newFrom);
   std::size_t Padding() const { return pattern_.Padding() + 64; }
   void Refill();
@@ -105,7 +124,10 @@ class EntryScan {
   File file_;
   FileState openedState_;
   std::int64_t size_ = 0;
-  std::int64_t read_ = 0;  // bytes read from the file
+  std::int64_t read_ = 0;  // where the bytes read so far end in the file
+  std::int64_t stop_ = 0;  // where reading stops: the file's size, or the range's end
+  std::vector<ScanRange> ranges_;
+  std::size_t nextRange_ = 0;
   bool dataEnded_ = false;
 
   // buffer_[0] is always a tag byte: the one before the first field in the buffer

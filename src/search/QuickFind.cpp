@@ -2,6 +2,7 @@
 
 #include "catalogue/Tags.h"
 #include "platform/IoError.h"
+#include "search/SearchIndex.h"
 #include "search/SearchPattern.h"
 
 namespace qvl {
@@ -37,7 +38,9 @@ QuickFindResult FindEntries(Catalogue& catalogue, std::string_view text, ListRow
   const bool dated = hits.DatesWanted() && catalogue.CompanionInfo() != nullptr;
   ScanOptions options = givenOptions;
   options.countEntries = options.countEntries || dated;
-  EntryScan scan(name, pattern, false, options);
+  std::optional<EntryScan> opened;
+  OpenSearchScan(opened, name, pattern, false, options);
+  EntryScan& scan = *opened;
   // The folders of the hits come from the index of the file as it was loaded.
   if (scan.OpenedState() != reader.OpenedState()) throw IoError(ReplacedCatalogueText(name));
   const FolderIndex& folders = catalogue.Folders();

@@ -40,8 +40,8 @@ struct Abandoned {};
 class Searcher {
  public:
   Searcher(std::string_view text, const std::vector<std::string>& files, const BatchedRowSink& rows,
-           const HitOptions& hits)
-      : text_(text), hits_(hits), rows_(rows), jobs_(files.size()) {
+           const HitOptions& hits, const ScanOptions& options)
+      : text_(text), hits_(hits), options_(options), rows_(rows), jobs_(files.size()) {
     for (std::size_t i = 0; i < files.size(); ++i) jobs_[i].fileName = &files[i];
     unsigned cores = std::max(1u, std::thread::hardware_concurrency());
     auto count = static_cast<unsigned>(std::min<std::size_t>({cores, kMaxWorkers, files.size()}));
@@ -191,7 +191,7 @@ class Searcher {
       std::optional<BatchFiller> filler;
       try {
         filler.emplace(*this, *job);
-        result = ScanCatalogueFile(text_, *job->fileName, *filler, *filler, {}, hits_);
+        result = ScanCatalogueFile(text_, *job->fileName, *filler, *filler, options_, hits_);
         filler->Queue(100);
       } catch (const Abandoned&) {
         return;
@@ -214,6 +214,7 @@ class Searcher {
 
   const std::string text_;
   const HitOptions hits_;
+  const ScanOptions options_;
   const BatchedRowSink& rows_;
   std::vector<FileJob> jobs_;
   std::size_t lookahead_ = 1;
@@ -231,9 +232,10 @@ class Searcher {
 }  // namespace
 
 void SearchFilesAhead(std::string_view text, const std::vector<std::string>& files, BatchedRowSink& rows,
-                      ScanWatcher& watcher, const FileSearched& searched, const HitOptions& hits) {
+                      ScanWatcher& watcher, const FileSearched& searched, const HitOptions& hits,
+                      const ScanOptions& options) {
   if (files.empty()) return;
-  Searcher searcher(text, files, rows, hits);
+  Searcher searcher(text, files, rows, hits, options);
   searcher.Run(rows, watcher, searched);
 }
 

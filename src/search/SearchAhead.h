@@ -30,6 +30,7 @@ using FileSearched = std::function<void(const std::string& fileName, const Catal
 // `searched` are called on that thread only, but for rows.NewBatch, which the
 // workers call too.
 void SearchFilesAhead(std::string_view text, const std::vector<std::string>& files, BatchedRowSink& rows,
-                      ScanWatcher& watcher, const FileSearched& searched, const HitOptions& hits = {});
+                      ScanWatcher& watcher, const FileSearched& searched, const HitOptions& hits = {},
+                      const ScanOptions& options = {});
 
 }  // namespace qvl

@@ -43,7 +43,8 @@ CatalogueSearch SearchCatalogueFile(std::string_view text, const std::string& fi
 }
 
 SearchOutcome SearchCatalogues(std::string_view text, const std::vector<std::string>& files,
-                               BatchedRowSink& rows, SearchProgress& progress, const HitOptions& hits) {
+                               BatchedRowSink& rows, SearchProgress& progress, const HitOptions& hits,
+                               const ScanOptions& options) {
   SearchOutcome outcome;
   StartSearch(rows, progress);
   if (files.empty()) {
@@ -57,7 +58,7 @@ SearchOutcome SearchCatalogues(std::string_view text, const std::vector<std::str
     AddSearched(outcome, file, search);
     total += step;
     progress.TotalPercent(total);
-  }, hits);
+  }, hits, options);
   progress.Percent(100);
   progress.TotalPercent(100);
   progress.Status(kSearchComplete);
@@ -65,10 +66,11 @@ SearchOutcome SearchCatalogues(std::string_view text, const std::vector<std::str
 }
 
 SearchOutcome SearchNamedCatalogue(std::string_view text, const std::string& fileName, ListRowSink& rows,
-                                   SearchProgress& progress, const HitOptions& hits) {
+                                   SearchProgress& progress, const HitOptions& hits,
+                                   const ScanOptions& options) {
   SearchOutcome outcome;
   StartSearch(rows, progress);
-  CatalogueSearch search = SearchCatalogueFile(text, fileName, rows, progress, {}, hits);
+  CatalogueSearch search = SearchCatalogueFile(text, fileName, rows, progress, options, hits);
   AddSearched(outcome, fileName, search);
   if (!search.skipped) progress.TotalPercent(100);
   progress.Status(kSearchComplete);

@@ -50,11 +50,13 @@ struct SearchOutcome {
 // Rows carry their dates (HitOptions) unless asked not to; the filter leaves
 // out the rows that do not pass it, uncounted.
 SearchOutcome SearchCatalogues(std::string_view text, const std::vector<std::string>& files,
-                               BatchedRowSink& rows, SearchProgress& progress, const HitOptions& hits = {});
+                               BatchedRowSink& rows, SearchProgress& progress, const HitOptions& hits = {},
+                               const ScanOptions& options = {});
 
 // The same for the one catalogue file the user named.
 SearchOutcome SearchNamedCatalogue(std::string_view text, const std::string& fileName, ListRowSink& rows,
-                                   SearchProgress& progress, const HitOptions& hits = {});
+                                   SearchProgress& progress, const HitOptions& hits = {},
+                                   const ScanOptions& options = {});
 
 // "Found 3 matching files".
 std::string SearchResultText(const SearchOutcome& outcome);

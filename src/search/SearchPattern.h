@@ -48,6 +48,8 @@ class SearchPattern {
   explicit SearchPattern(std::string_view text);
 
   std::size_t Size() const { return folded_.size(); }
+  // The text with a to z folded to A to Z.
+  std::string_view Folded() const { return folded_; }
   // An empty text, or one holding a tag byte, which no field can hold, matches
   // nothing.
   bool CanMatch() const { return canMatch_; }
