@@ -16,6 +16,7 @@
 #include "app/WindowHarness.h"
 #include "app/WindowTests.h"
 #include "app/tabs/SearchTab.h"
+#include "search/SearchIndex.h"
 #include "support/Bytes.h"
 
 using namespace qvl;
@@ -200,6 +201,49 @@ class SearchTest : public QObject {
     for (const auto& signal : steps) values << signal.at(0).toInt();
     QCOMPARE(values, (QList<int>{100}));
     QTRY_COMPARE(harness.ListTexts(0), (QStringList{"notes.txt"}));
+  }
+
+  // With every catalogue indexed, the list follows the text as it is typed, with
+  // the texts of a search started by the button; a newer text gives the search
+  // of the one before up. Without indexes, typing searches nothing.
+  void SearchTabFollowsTheTypedText() {
+    test::TempDir catalogues;
+    const std::string a = catalogues / "a.qvl", b = catalogues / "b.qvl";
+    test::WriteFile(a, kFind);
+    test::WriteFile(b, kFind);
+    WindowHarness harness("[History]\nItem1=" + a + "\nItem2=" + b + "\n");
+    auto& tab = harness.Find<app::SearchTab>("searchTab");
+    auto& text = harness.Find<QLineEdit>("searchTextEdit");
+    QVERIFY(harness.WaitUntilIdle());
+    QTest::qWait(50);
+    QVERIFY(!tab.SearchesAsTyped());
+    QTest::keyClicks(&text, QStringLiteral("notes"));
+    QTest::qWait(app::SearchTab::kTypingPauseMs * 2);
+    QCOMPARE(harness.ListTexts(0).size(), 0);
+
+    // A search started with the button indexes what it searched.
+    harness.Find<QPushButton>("startSearchButton").click();
+    QVERIFY(harness.WaitUntilIdle());
+    QTRY_VERIFY(tab.SearchesAsTyped());
+    QVERIFY(IndexStatus(a) == IndexFreshness::Fresh && IndexStatus(b) == IndexFreshness::Fresh);
+
+    text.clear();
+    QTest::keyClicks(&text, QStringLiteral("readme"));
+    QTRY_COMPARE(harness.PanelText("catalogueNamePanel"), QStringLiteral("Search complete"));
+    QTRY_COMPARE(harness.ListTexts(3), (QStringList{"a.qvl", "a.qvl", "a.qvl", "b.qvl", "b.qvl", "b.qvl"}));
+    QCOMPARE(harness.PanelText("folderPanel"), QStringLiteral("Found 4 matching files"));
+    QCOMPARE(harness.Find<QProgressBar>("totalProgress").value(), 100);
+
+    // A second text typed at once: only its rows, once.
+    text.clear();
+    QTest::keyClicks(&text, QStringLiteral("zz"));
+    QTest::qWait(app::SearchTab::kTypingPauseMs + 20);
+    text.clear();
+    QTest::keyClicks(&text, QStringLiteral("notes"));
+    QTRY_COMPARE(harness.ListTexts(0), (QStringList{"notes.txt", "notes.txt"}));
+    QVERIFY(harness.WaitUntilIdle());
+    QCOMPARE(harness.ListTexts(0), (QStringList{"notes.txt", "notes.txt"}));
+    QCOMPARE(harness.PanelText("folderPanel"), QStringLiteral("Found 2 matching files"));
   }
 
   void SearchTabWithoutHistory() {

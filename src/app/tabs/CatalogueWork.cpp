@@ -4,6 +4,7 @@
 
 #include "app/ErrorReport.h"
 #include "app/QtText.h"
+#include "app/work/ListingTask.h"
 #include "browse/Import.h"
 #include "platform/File.h"
 
@@ -44,6 +45,7 @@ bool CatalogueWork::Import(const std::string& source, const std::optional<Commen
         Catalogue sourceCatalogue;
         ImportCatalogueFile(sourceCatalogue, source, destination, false, comment, progress_);
         open.LoadCatalogue(destination, true, progress_);
+        IndexCatalogue(destination);
       },
       [this](const QString& error) {
         Ended(Activity::Importing, error);

@@ -2,6 +2,7 @@
 
 #include "browse/Import.h"
 #include "platform/Locale.h"
+#include "search/SearchIndex.h"
 
 namespace qvl::app {
 namespace {
@@ -13,6 +14,14 @@ struct LaterHistory final : CatalogueHistory {
 };
 
 }  // namespace
+
+void IndexCatalogue(const std::string& catalogue) {
+  try {
+    BuildSearchIndex(catalogue);
+  } catch (const std::exception&) {
+    // The index is derived: without one, searches of the catalogue scan it whole.
+  }
+}
 
 ListingOutcome RunListing(const CreateListRequest& request, CreateListAnswers& answers, Progress& progress) {
   ListingOutcome outcome;
@@ -28,6 +37,7 @@ ListingOutcome RunListing(const CreateListRequest& request, CreateListAnswers& a
     auto result = RunCreateList(request, answers, *source, collator, history, importListing, progress);
     outcome.complete = result == CreateListResult::Complete;
     outcome.catalogue = history.name;
+    if (outcome.catalogue) IndexCatalogue(*outcome.catalogue);
   } catch (const LockedOutputError& error) {
     outcome.lockedOutput = true;
     outcome.error = error.what();

@@ -20,6 +20,10 @@ struct ListingOutcome {
 // The create-list command as a worker's task: lists the request's drive with the
 // machine's directories, answering through `answers` (on the window's thread) and
 // reporting to `progress`. Every failure ends up in the outcome, none is thrown.
+// The search index of a catalogue just written, built or built again; a failure
+// only leaves searches of it to scan the whole file.
+void IndexCatalogue(const std::string& catalogue);
+
 ListingOutcome RunListing(const CreateListRequest& request, CreateListAnswers& answers, Progress& progress);
 
 }  // namespace qvl::app
