@@ -46,6 +46,11 @@ diff_pair() { status_at_most_one "$qvl" diff "$file" "${copies[0]}"; }
 info_both() { "$qvl" info "$file" && "$qvl" info "${copies[0]}"; }
 dupes_all() { "$qvl" dupes "${all[@]}"; }
 search_all() { status_at_most_one "$qvl" search / "${all[@]}"; }
+# The fair form of the peer: the same rows as dupes, grouped as dupes groups them
+# (by name, letter case ignored, and size): search / through sort.
+search_grouped() {
+  "$qvl" search / "${all[@]}" 2>/dev/null | LC_ALL=C sort -t "$(printf '\t')" -k2,2f -k3,3n -S 50% -T "$work"
+}
 search_rare() { status_at_most_one "$qvl" search zqxjv "${all[@]}"; }
 export_jsonl() { "$qvl" export "$file" --format jsonl; }
 
@@ -61,6 +66,7 @@ echo
 time_in_turn "$runs" "qvl diff (2 catalogues)" diff_pair "qvl info x2" info_both
 time_in_turn "$runs" "qvl dupes (11)" dupes_all "qvl search / (11)" search_all
 time_runs "qvl search zqxjv (11)" "$runs" search_rare
+time_runs "qvl search / (11) | sort" 1 search_grouped
 time_runs "qvl export jsonl" "$runs" export_jsonl
 
 peak() {  # peak resident memory of one run, in MB
@@ -69,6 +75,7 @@ peak() {  # peak resident memory of one run, in MB
 echo
 echo "diff / two loads:        $(ratio "${MEDIAN[qvl diff (2 catalogues)]}" "${MEDIAN[qvl info x2]}")   (target at most 2)"
 echo "dupes / search / (11):   $(ratio "${MEDIAN[qvl dupes (11)]}" "${MEDIAN[qvl search / (11)]}")   (target at most 3)"
+echo "dupes / search / | sort: $(ratio "${MEDIAN[qvl dupes (11)]}" "${MEDIAN[qvl search / (11) | sort]}")   (the fair peer: the same rows, grouped)"
 echo "dupes / search zqxjv:    $(ratio "${MEDIAN[qvl dupes (11)]}" "${MEDIAN[qvl search zqxjv (11)]}")"
 echo "export jsonl:            $(awk -v b="$exported" -v s="${MEDIAN[qvl export jsonl]}" 'BEGIN { printf "%.0f MB/s", b / s / 1e6 }')   (target at least 200)"
 echo
