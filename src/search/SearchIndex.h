@@ -45,6 +45,9 @@ void BuildSearchIndex(const std::string& catalogueFile);
 // failure is told (its message), and the other files are still done. For
 // searches that met catalogues without one; safe on any thread.
 std::vector<std::string> BuildMissingIndexes(const std::vector<std::string>& catalogueFiles);
+// The same for every file that exists, fresh or not (qvl index); files are
+// built a few at a time, one a core.
+std::vector<std::string> BuildSearchIndexes(const std::vector<std::string>& catalogueFiles, bool onlyMissing);
 
 // What the index tells a search to read.
 struct IndexAnswer {
