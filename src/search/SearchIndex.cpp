@@ -19,13 +19,13 @@ namespace qvl {
 namespace {
 
 constexpr std::string_view kMagic = "QVLINDX1";
-constexpr std::uint32_t kVersion = 1;
+constexpr std::uint32_t kVersion = 2;
 constexpr std::size_t kSample = 4096;  // bytes of the catalogue's head and tail in the quick check
 constexpr std::size_t kFixedHeader = 144;
 constexpr std::size_t kBucketBytes = 16;
 constexpr std::size_t kBuckets = 256;
 constexpr std::size_t kDirectoryEntry = 28;
-constexpr std::size_t kBlockEntry = 24;
+constexpr std::size_t kBlockEntry = 32;
 constexpr std::size_t kMaxPath = 8192;
 constexpr std::uint32_t kBitmapFlag = 1u << 24;
 constexpr std::size_t kTrigrams = std::size_t{1} << 24;
@@ -160,20 +160,28 @@ class IndexBuilder {
     SortPostings();
     const auto blockCount = static_cast<std::uint32_t>(blocks_.size());
 
+    // A search reads the entries of the blocks it scans and the one after each run,
+    // and the first one's checkpoint: each entry and checkpoint has its own checksum.
     std::string blocks;
     std::string checkpoints;
     for (const Checkpoint& block : blocks_) {
-      PutU64(blocks, static_cast<std::uint64_t>(block.from));
-      PutU64(blocks, block.entriesBefore);
-      PutU32(blocks, static_cast<std::uint32_t>(checkpoints.size()));
-      std::size_t start = checkpoints.size();
-      checkpoints += static_cast<char>(block.rootOpen ? 1 : 0);
-      PutVarint(checkpoints, block.path.size());
-      checkpoints += block.path;
-      PutVarint(checkpoints, block.levels.size());
-      for (std::size_t level : block.levels) PutVarint(checkpoints, level);
-      PutU32(blocks, static_cast<std::uint32_t>(checkpoints.size() - start));
+      std::string checkpoint;
+      checkpoint += static_cast<char>(block.rootOpen ? 1 : 0);
+      PutVarint(checkpoint, block.path.size());
+      checkpoint += block.path;
+      PutVarint(checkpoint, block.levels.size());
+      for (std::size_t level : block.levels) PutVarint(checkpoint, level);
+      std::string entry;
+      PutU64(entry, static_cast<std::uint64_t>(block.from));
+      PutU64(entry, block.entriesBefore);
+      PutU32(entry, static_cast<std::uint32_t>(checkpoints.size()));
+      PutU32(entry, static_cast<std::uint32_t>(checkpoint.size()));
+      PutU32(entry, static_cast<std::uint32_t>(Hash64Of(checkpoint)));
+      PutU32(entry, static_cast<std::uint32_t>(Hash64Of(entry)));
+      blocks += entry;
+      checkpoints += checkpoint;
     }
+    if (checkpoints.size() > UINT32_MAX) throw IoError("Cannot index \"" + absolutePath + "\": its folder paths are too long");
     blocks += checkpoints;
 
     // Each group's list: block numbers as rising differences, or a bitmap of the
@@ -231,7 +239,7 @@ class IndexBuilder {
     const std::uint64_t blocksOffset = headerLength;
     PutU64(header, blocksOffset);
     PutU64(header, blocks.size());
-    PutU64(header, Hash64Of(blocks));
+    PutU64(header, 0);  // each entry has its own checksum
     PutU64(header, blocksOffset + blocks.size());
     PutU64(header, groups);
     PutU64(header, blocksOffset + blocks.size() + directory.size());
@@ -513,55 +521,65 @@ std::optional<IndexAnswer> Answer(const File& index, std::int64_t indexSize, con
   if (blockCount % 64 != 0 && !candidates.empty()) candidates.back() &= (std::uint64_t{1} << (blockCount % 64)) - 1;
   if (!any) return answer;
 
-  std::string blocks = ReadAt(index, header.blocksOffset, header.blocksLength, indexSize);
-  if (checkSums && Hash64Of(blocks) != header.blocksHash) throw Damaged{};
-  Reader in(blocks);
-  const std::size_t checkpointsAt = std::size_t{blockCount} * kBlockEntry;
-  auto startOf = [&](std::uint32_t block) { return static_cast<std::int64_t>(in.U64(std::size_t{block} * kBlockEntry)); };
+  // The entries of each run of candidates and of the block after it, and the
+  // run's first checkpoint.
+  const std::uint64_t checkpointsAt = header.blocksOffset + std::uint64_t{blockCount} * kBlockEntry;
+  const std::uint64_t checkpointsLength = header.blocksLength - std::uint64_t{blockCount} * kBlockEntry;
   auto isCandidate = [&](std::uint32_t block) { return (candidates[block / 64] >> (block % 64) & 1) != 0; };
-  // Where a range ends: past the tag that starts the next block.
-  std::int64_t previousFrom = -1;
+  std::int64_t previousTo = 0;
   for (std::uint32_t block = 0; block < blockCount;) {
     if (!isCandidate(block)) {
       ++block;
       continue;
     }
-    const std::size_t at = std::size_t{block} * kBlockEntry;
+    const std::uint32_t first = block;
+    while (block < blockCount && isCandidate(block)) ++block;
+    const std::uint32_t entries = block - first + (block < blockCount ? 1 : 0);
+    std::string bytes = ReadAt(index, header.blocksOffset + std::uint64_t{first} * kBlockEntry,
+                               std::uint64_t{entries} * kBlockEntry, indexSize);
+    Reader in(bytes);
+    std::int64_t previousFrom = -1;
+    for (std::uint32_t k = 0; k < entries; ++k) {
+      const std::size_t at = std::size_t{k} * kBlockEntry;
+      if (checkSums && static_cast<std::uint32_t>(Hash64Of(in.Slice(at, kBlockEntry - 4))) != in.U32(at + 28))
+        throw Damaged{};
+      const auto from = static_cast<std::int64_t>(in.U64(at));
+      if (from <= previousFrom || (first + k == 0) != (from == 0) || (from > 0 && from >= header.size)) throw Damaged{};
+      previousFrom = from;
+    }
     ScanRange range;
-    range.from = startOf(block);
-    range.entriesBefore = in.U64(at + 8);
-    if (range.from <= previousFrom || range.from >= std::max<std::int64_t>(header.size, 1) ||
-        (block == 0) != (range.from == 0))
-      throw Damaged{};
-    std::size_t cp = checkpointsAt + in.U32(at + 16);
-    const std::size_t cpEnd = cp + in.U32(at + 20);
-    const auto rootOpen = static_cast<unsigned char>(in.Slice(cp++, 1)[0]);
+    range.from = static_cast<std::int64_t>(in.U64(0));
+    range.entriesBefore = in.U64(8);
+    if (previousTo > 0 && range.from < previousTo) throw Damaged{};  // runs rise, apart
+    const std::uint64_t cpOffset = in.U32(16), cpLength = in.U32(20);
+    if (cpOffset > checkpointsLength || cpLength > checkpointsLength - cpOffset) throw Damaged{};
+    const std::string checkpoint = ReadAt(index, checkpointsAt + cpOffset, cpLength, indexSize);
+    if (checkSums && static_cast<std::uint32_t>(Hash64Of(checkpoint)) != in.U32(24)) throw Damaged{};
+    Reader cpIn(checkpoint);
+    std::size_t cp = 0;
+    const auto rootOpen = static_cast<unsigned char>(cpIn.Slice(cp++, 1)[0]);
     if (rootOpen > 1) throw Damaged{};
     range.rootOpen = rootOpen == 1;
-    const std::uint64_t pathLength = in.Varint(cp);
-    if (pathLength > blocks.size()) throw Damaged{};
-    range.path = std::string(in.Slice(cp, static_cast<std::size_t>(pathLength)));
+    const std::uint64_t pathLength = cpIn.Varint(cp);
+    if (pathLength > checkpoint.size()) throw Damaged{};
+    range.path = std::string(cpIn.Slice(cp, static_cast<std::size_t>(pathLength)));
     cp += static_cast<std::size_t>(pathLength);
-    const std::uint64_t levels = in.Varint(cp);
+    const std::uint64_t levels = cpIn.Varint(cp);
     if (levels == 0 || levels > pathLength + 1) throw Damaged{};
     range.levels.clear();
     for (std::uint64_t k = 0; k < levels; ++k) {
-      std::uint64_t level = in.Varint(cp);
+      std::uint64_t level = cpIn.Varint(cp);
       // The root's length stays 1 once the root has closed and the path is "".
       if (level > std::max<std::uint64_t>(pathLength, 1) || (!range.levels.empty() && level <= range.levels.back()))
         throw Damaged{};
       range.levels.push_back(static_cast<std::size_t>(level));
     }
-    if (cp != cpEnd) throw Damaged{};
-    while (block < blockCount && isCandidate(block)) ++block;
-    if (block < blockCount) {
-      const std::int64_t next = startOf(block);
-      if (next <= range.from || next >= header.size) throw Damaged{};
-      range.to = next + 1;
-    } else {
-      range.to = header.size;
-    }
-    previousFrom = range.to - 1;
+    if (cp != checkpoint.size()) throw Damaged{};
+    // Up to and with the tag that starts the next block.
+    range.to = block < blockCount ? static_cast<std::int64_t>(in.U64(std::size_t{entries - 1} * kBlockEntry)) + 1
+                                  : header.size;
+    if (range.to <= range.from && header.size > 0) throw Damaged{};
+    previousTo = range.to;
     answer.ranges.push_back(std::move(range));
   }
   return answer;
