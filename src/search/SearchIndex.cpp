@@ -113,6 +113,11 @@ std::string AbsolutePath(const std::string& name) {
 
 // ---- Building -------------------------------------------------------------
 
+struct GroupList {
+  std::uint32_t key = 0, count = 0, last = 0;
+  std::string list;  // varint differences of block numbers
+};
+
 struct Checkpoint {
   std::int64_t from = 0;
   std::uint64_t entriesBefore = 0;
@@ -157,7 +162,7 @@ class IndexBuilder {
   std::string Finish(const std::string& absolutePath, const FileStamp& stamp, std::uint64_t sampleHash,
                      std::uint64_t fullHash) {
     EndBlock();
-    SortPostings();
+    std::sort(groups_.begin(), groups_.end(), [](const GroupList& a, const GroupList& b) { return a.key < b.key; });
     const auto blockCount = static_cast<std::uint32_t>(blocks_.size());
 
     // A search reads the entries of the blocks it scans and the one after each run,
@@ -190,36 +195,31 @@ class IndexBuilder {
     std::array<std::uint32_t, kBuckets> bucketFirst{}, bucketCount{};
     std::uint32_t groups = 0;
     const std::size_t bitmapBytes = (blocks_.size() + 7) / 8;
-    for (std::size_t i = 0; i < postings_.size();) {
-      const auto key = static_cast<std::uint32_t>(postings_[i] >> 32);
-      std::size_t j = i;
-      while (j < postings_.size() && static_cast<std::uint32_t>(postings_[j] >> 32) == key) ++j;
-      std::string list;
-      std::uint32_t previous = 0;
-      for (std::size_t k = i; k < j; ++k) {
-        auto block = static_cast<std::uint32_t>(postings_[k]);
-        PutVarint(list, k == i ? block : block - previous);
-        previous = block;
-      }
+    for (GroupList& group : groups_) {
+      std::string& list = group.list;
       std::uint32_t flags = 0;
       if (list.size() > bitmapBytes) {
-        list.assign(bitmapBytes, '\0');
-        for (std::size_t k = i; k < j; ++k) {
-          auto block = static_cast<std::uint32_t>(postings_[k]);
-          list[block / 8] = static_cast<char>(static_cast<unsigned char>(list[block / 8]) | (1u << (block % 8)));
+        std::string bitmap(bitmapBytes, '\0');
+        Reader in(list);
+        std::size_t at = 0;
+        std::uint64_t block = 0;
+        for (std::uint32_t k = 0; k < group.count; ++k) {
+          block += in.Varint(at);
+          bitmap[block / 8] = static_cast<char>(static_cast<unsigned char>(bitmap[block / 8]) | (1u << (block % 8)));
         }
+        list = std::move(bitmap);
         flags = kBitmapFlag;
       }
+      const std::uint32_t key = group.key;
       std::uint32_t bucket = key >> 16;
       if (bucketCount[bucket]++ == 0) bucketFirst[bucket] = groups;
       PutU32(directory, key | flags);
-      PutU32(directory, static_cast<std::uint32_t>(j - i));
+      PutU32(directory, group.count);
       PutU64(directory, postings.size());
       PutU32(directory, static_cast<std::uint32_t>(list.size()));
       PutU64(directory, Hash64Of(list));
       postings += list;
       ++groups;
-      i = j;
     }
 
     std::string header;
@@ -274,26 +274,48 @@ class IndexBuilder {
     }
   }
 
+  // Each group of the block gets the block's number on its list, as the
+  // difference from the last one there.
   void EndBlock() {
-    const auto block = static_cast<std::uint64_t>(blocks_.size() - 1);
+    const auto block = static_cast<std::uint32_t>(blocks_.size() - 1);
     for (std::uint32_t key : blockGroups_) {
-      postings_.push_back(std::uint64_t{key} << 32 | block);
+      GroupList& group = groups_[GroupOf(key)];
+      std::uint32_t step = group.count == 0 ? block : block - group.last;
+      if (step < 0x80) {
+        group.list.push_back(static_cast<char>(step));
+      } else {
+        PutVarint(group.list, step);
+      }
+      group.last = block;
+      ++group.count;
       seen_[key / 64] = 0;
     }
     blockGroups_.clear();
   }
 
-  // By group, blocks rising within each: a stable radix sort on the group.
-  void SortPostings() {
-    std::vector<std::uint64_t> other(postings_.size());
-    for (int shift = 32; shift < 56; shift += 12) {
-      std::vector<std::size_t> counts(4097, 0);
-      for (std::uint64_t posting : postings_) ++counts[((posting >> shift) & 0xFFF) + 1];
-      for (std::size_t i = 1; i < counts.size(); ++i) counts[i] += counts[i - 1];
-      for (std::uint64_t posting : postings_) other[counts[(posting >> shift) & 0xFFF]++] = posting;
-      postings_.swap(other);
+  // A catalogue holds some tens of thousands of groups: a small open-addressed
+  // table of keys beside their numbers (it stays in the cache) finds each one.
+  std::uint32_t GroupOf(std::uint32_t key) {
+    if (4 * (groups_.size() + 1) > slots_.size()) {
+      std::vector<std::uint64_t> old(slots_.size() * 2, kFree);
+      old.swap(slots_);
+      for (std::uint64_t entry : old)
+        if (entry != kFree) slots_[SlotOf(static_cast<std::uint32_t>(entry >> 32))] = entry;
     }
+    std::uint64_t& slot = slots_[SlotOf(key)];
+    if (slot == kFree) {
+      slot = std::uint64_t{key} << 32 | groups_.size();
+      groups_.push_back({key, 0, 0, {}});
+    }
+    return static_cast<std::uint32_t>(slot);
   }
+  // The slot holding `key`, or the free one where it would go.
+  std::size_t SlotOf(std::uint32_t key) const {
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t slot = (key * std::size_t{2654435761u} >> 8) & mask;; slot = (slot + 1) & mask)
+      if (slots_[slot] == kFree || static_cast<std::uint32_t>(slots_[slot] >> 32) == key) return slot;
+  }
+  static constexpr std::uint64_t kFree = ~std::uint64_t{0};
 
   std::int64_t size_;
   std::int64_t blockBytes_;
@@ -303,7 +325,8 @@ class IndexBuilder {
   std::vector<Checkpoint> blocks_;
   std::vector<std::uint64_t> seen_;  // the groups of the block so far, a bit each
   std::vector<std::uint32_t> blockGroups_;
-  std::vector<std::uint64_t> postings_;  // a group's key above, a block number below
+  std::vector<GroupList> groups_;
+  std::vector<std::uint64_t> slots_ = std::vector<std::uint64_t>(std::size_t{1} << 16, kFree);  // key, number
 };
 
 std::string BuildIndexBytes(const std::string& catalogueFile, std::size_t blockBytes) {
