@@ -12,7 +12,7 @@ PACKAGES      := build-essential cmake pkg-config libgtest-dev libicu-dev nlohma
                  libxxhash-dev libzstd-dev \
                  qt6-base-dev qt6-svg-dev qt6-qpa-plugins qt6-tools-dev qt6-l10n-tools \
                  adwaita-icon-theme fonts-dejavu-core
-BENCH_PACKAGES := findutils ncdu tree xxhash
+BENCH_PACKAGES := findutils ncdu tree xxhash plocate wamerican
 # The tools the tests run: the desktop's validators and MIME tools, man, the
 # bash-completion framework the completions are run in (zsh and fish are optional),
 # and an X server with the tools that drive the real window and read its hints.

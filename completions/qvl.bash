@@ -9,7 +9,8 @@ _qvl_options() {
         list) echo "-o --output --method --no-sizes --hash --comment --margin --map --label --if-exists" ;;
         merge) echo "--comment" ;;
         ls) echo "--sort --dates" ;;
-        find | search) echo "--dates --newer --older --min-size --max-size --ext" ;;
+        find | search) echo "--dates --newer --older --min-size --max-size --ext --no-index" ;;
+        index) echo "--status" ;;
         tree) echo "--method --margin" ;;
         dupes) echo "--min-size" ;;
         unique) echo "--against --min-size" ;;
@@ -46,7 +47,7 @@ _qvl() {
         if [[ $cur == -* ]]; then
             COMPREPLY=($(compgen -W "--help -h --version" -- "$cur"))
         else
-            COMPREPLY=($(compgen -W "drives list merge info ls find search tree diff dupes unique du export" -- "$cur"))
+            COMPREPLY=($(compgen -W "drives list merge info ls find search index tree diff dupes unique du export" -- "$cur"))
         fi
         return
     fi
@@ -103,7 +104,7 @@ _qvl() {
             COMPREPLY=($(compgen -W "$(qvl drives 2>/dev/null | cut -f1)" -- "$cur"))
             __ltrim_colon_completions "$cur"
             ;;
-        info:0 | ls:0 | tree:0 | find:0 | merge:[01] | search:[1-9]* | diff:[01] | dupes:* | unique:0 | du:0 | export:0)
+        info:0 | ls:0 | tree:0 | find:0 | merge:[01] | search:[1-9]* | index:* | diff:[01] | dupes:* | unique:0 | du:0 | export:0)
             _qvl_catalogues
             ;;
     esac

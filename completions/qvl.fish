@@ -47,7 +47,7 @@ function __qvl_map
     end
 end
 
-set -l commands drives list merge info ls find search tree diff dupes unique du export
+set -l commands drives list merge info ls find search index tree diff dupes unique du export
 complete -c qvl -f
 complete -c qvl -n "not __fish_seen_subcommand_from $commands" -s h -l help -d 'Print the commands and their options'
 complete -c qvl -n "not __fish_seen_subcommand_from $commands" -l version -d 'Print the name and version'
@@ -63,6 +63,7 @@ complete -c qvl -n "not __fish_seen_subcommand_from $commands" -a diff -d 'What 
 complete -c qvl -n "not __fish_seen_subcommand_from $commands" -a dupes -d 'Files kept more than once across catalogues'
 complete -c qvl -n "not __fish_seen_subcommand_from $commands" -a unique -d 'Files of a catalogue no other one holds'
 complete -c qvl -n "not __fish_seen_subcommand_from $commands" -a du -d 'Folder totals of a catalogue, largest first'
+complete -c qvl -n "not __fish_seen_subcommand_from $commands" -a index -d 'Build the search indexes of catalogues'
 complete -c qvl -n "not __fish_seen_subcommand_from $commands" -a export -d 'Every entry as JSON Lines, CSV or ncdu format'
 
 complete -c qvl -n "__fish_seen_subcommand_from drives list" -l map -x -a '(__qvl_map)' -d 'For this run drive L is the folder DIR (L=DIR)'
@@ -88,10 +89,12 @@ complete -c qvl -n "__fish_seen_subcommand_from tree" -l method -x -a 'collapsed
 complete -c qvl -n "__fish_seen_subcommand_from dupes unique find search" -l min-size -x -d 'The least size of a copy (K M G T)'
 complete -c qvl -n "__fish_seen_subcommand_from unique" -l against -x -a '(__qvl_catalogues)' -d 'A catalogue to look in'
 complete -c qvl -n "__fish_seen_subcommand_from du" -l depth -x -d 'Levels of folders below FOLDER'
+complete -c qvl -n "__fish_seen_subcommand_from find search" -l no-index -d 'Read the whole catalogue, not what its index points to'
+complete -c qvl -n "__fish_seen_subcommand_from index" -l status -d 'Say whether each index is fresh, stale or missing'
 complete -c qvl -n "__fish_seen_subcommand_from export" -l format -x -a 'jsonl csv ncdu' -d 'The format to write'
 
 complete -c qvl -n "__fish_seen_subcommand_from info ls find tree merge diff unique du export; and __qvl_argument 1" -a '(__qvl_catalogues)'
 complete -c qvl -n "__fish_seen_subcommand_from diff; and __qvl_argument 2" -a '(__qvl_catalogues)'
-complete -c qvl -n "__fish_seen_subcommand_from dupes" -a '(__qvl_catalogues)'
+complete -c qvl -n "__fish_seen_subcommand_from dupes index" -a '(__qvl_catalogues)'
 complete -c qvl -n "__fish_seen_subcommand_from merge; and __qvl_argument 2" -a '(__qvl_catalogues)'
 complete -c qvl -n "__fish_seen_subcommand_from search; and not __qvl_argument 1" -a '(__qvl_catalogues)'

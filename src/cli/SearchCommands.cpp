@@ -132,20 +132,17 @@ int RunIndex(const std::vector<std::string>& args) {
     }
     return status;
   }
-  for (const std::string& file : files) {
-    // Catalogues of the history list that are gone are passed over; named ones are not.
-    if (!FileExists(file)) {
-      if (!named) continue;
+  // Catalogues of the history list that are gone are passed over; named ones are not.
+  if (named) {
+    for (const std::string& file : files) {
+      if (FileExists(file)) continue;
       std::cerr << "qvl: " << NamedFileProblem(file) << '\n';
       status = kFailure;
-      continue;
     }
-    try {
-      BuildSearchIndex(file);
-    } catch (const IoError& error) {
-      std::cerr << "qvl: " << error.what() << '\n';
-      status = kFailure;
-    }
+  }
+  for (const std::string& failure : BuildSearchIndexes(files, false)) {
+    std::cerr << "qvl: " << failure << '\n';
+    status = kFailure;
   }
   return status;
 }

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <thread>
 
 #include "catalogue/FolderNesting.h"
 #include "catalogue/TagScan.h"
@@ -17,13 +19,13 @@ namespace qvl {
 namespace {
 
 constexpr std::string_view kMagic = "QVLINDX1";
-constexpr std::uint32_t kVersion = 1;
+constexpr std::uint32_t kVersion = 2;
 constexpr std::size_t kSample = 4096;  // bytes of the catalogue's head and tail in the quick check
 constexpr std::size_t kFixedHeader = 144;
 constexpr std::size_t kBucketBytes = 16;
 constexpr std::size_t kBuckets = 256;
 constexpr std::size_t kDirectoryEntry = 28;
-constexpr std::size_t kBlockEntry = 24;
+constexpr std::size_t kBlockEntry = 32;
 constexpr std::size_t kMaxPath = 8192;
 constexpr std::uint32_t kBitmapFlag = 1u << 24;
 constexpr std::size_t kTrigrams = std::size_t{1} << 24;
@@ -111,6 +113,11 @@ std::string AbsolutePath(const std::string& name) {
 
 // ---- Building -------------------------------------------------------------
 
+struct GroupList {
+  std::uint32_t key = 0, count = 0, last = 0;
+  std::string list;  // varint differences of block numbers
+};
+
 struct Checkpoint {
   std::int64_t from = 0;
   std::uint64_t entriesBefore = 0;
@@ -155,23 +162,31 @@ class IndexBuilder {
   std::string Finish(const std::string& absolutePath, const FileStamp& stamp, std::uint64_t sampleHash,
                      std::uint64_t fullHash) {
     EndBlock();
-    SortPostings();
+    std::sort(groups_.begin(), groups_.end(), [](const GroupList& a, const GroupList& b) { return a.key < b.key; });
     const auto blockCount = static_cast<std::uint32_t>(blocks_.size());
 
+    // A search reads the entries of the blocks it scans and the one after each run,
+    // and the first one's checkpoint: each entry and checkpoint has its own checksum.
     std::string blocks;
     std::string checkpoints;
     for (const Checkpoint& block : blocks_) {
-      PutU64(blocks, static_cast<std::uint64_t>(block.from));
-      PutU64(blocks, block.entriesBefore);
-      PutU32(blocks, static_cast<std::uint32_t>(checkpoints.size()));
-      std::size_t start = checkpoints.size();
-      checkpoints += static_cast<char>(block.rootOpen ? 1 : 0);
-      PutVarint(checkpoints, block.path.size());
-      checkpoints += block.path;
-      PutVarint(checkpoints, block.levels.size());
-      for (std::size_t level : block.levels) PutVarint(checkpoints, level);
-      PutU32(blocks, static_cast<std::uint32_t>(checkpoints.size() - start));
+      std::string checkpoint;
+      checkpoint += static_cast<char>(block.rootOpen ? 1 : 0);
+      PutVarint(checkpoint, block.path.size());
+      checkpoint += block.path;
+      PutVarint(checkpoint, block.levels.size());
+      for (std::size_t level : block.levels) PutVarint(checkpoint, level);
+      std::string entry;
+      PutU64(entry, static_cast<std::uint64_t>(block.from));
+      PutU64(entry, block.entriesBefore);
+      PutU32(entry, static_cast<std::uint32_t>(checkpoints.size()));
+      PutU32(entry, static_cast<std::uint32_t>(checkpoint.size()));
+      PutU32(entry, static_cast<std::uint32_t>(Hash64Of(checkpoint)));
+      PutU32(entry, static_cast<std::uint32_t>(Hash64Of(entry)));
+      blocks += entry;
+      checkpoints += checkpoint;
     }
+    if (checkpoints.size() > UINT32_MAX) throw IoError("Cannot index \"" + absolutePath + "\": its folder paths are too long");
     blocks += checkpoints;
 
     // Each group's list: block numbers as rising differences, or a bitmap of the
@@ -180,36 +195,31 @@ class IndexBuilder {
     std::array<std::uint32_t, kBuckets> bucketFirst{}, bucketCount{};
     std::uint32_t groups = 0;
     const std::size_t bitmapBytes = (blocks_.size() + 7) / 8;
-    for (std::size_t i = 0; i < postings_.size();) {
-      const auto key = static_cast<std::uint32_t>(postings_[i] >> 32);
-      std::size_t j = i;
-      while (j < postings_.size() && static_cast<std::uint32_t>(postings_[j] >> 32) == key) ++j;
-      std::string list;
-      std::uint32_t previous = 0;
-      for (std::size_t k = i; k < j; ++k) {
-        auto block = static_cast<std::uint32_t>(postings_[k]);
-        PutVarint(list, k == i ? block : block - previous);
-        previous = block;
-      }
+    for (GroupList& group : groups_) {
+      std::string& list = group.list;
       std::uint32_t flags = 0;
       if (list.size() > bitmapBytes) {
-        list.assign(bitmapBytes, '\0');
-        for (std::size_t k = i; k < j; ++k) {
-          auto block = static_cast<std::uint32_t>(postings_[k]);
-          list[block / 8] = static_cast<char>(static_cast<unsigned char>(list[block / 8]) | (1u << (block % 8)));
+        std::string bitmap(bitmapBytes, '\0');
+        Reader in(list);
+        std::size_t at = 0;
+        std::uint64_t block = 0;
+        for (std::uint32_t k = 0; k < group.count; ++k) {
+          block += in.Varint(at);
+          bitmap[block / 8] = static_cast<char>(static_cast<unsigned char>(bitmap[block / 8]) | (1u << (block % 8)));
         }
+        list = std::move(bitmap);
         flags = kBitmapFlag;
       }
+      const std::uint32_t key = group.key;
       std::uint32_t bucket = key >> 16;
       if (bucketCount[bucket]++ == 0) bucketFirst[bucket] = groups;
       PutU32(directory, key | flags);
-      PutU32(directory, static_cast<std::uint32_t>(j - i));
+      PutU32(directory, group.count);
       PutU64(directory, postings.size());
       PutU32(directory, static_cast<std::uint32_t>(list.size()));
       PutU64(directory, Hash64Of(list));
       postings += list;
       ++groups;
-      i = j;
     }
 
     std::string header;
@@ -229,7 +239,7 @@ class IndexBuilder {
     const std::uint64_t blocksOffset = headerLength;
     PutU64(header, blocksOffset);
     PutU64(header, blocks.size());
-    PutU64(header, Hash64Of(blocks));
+    PutU64(header, 0);  // each entry has its own checksum
     PutU64(header, blocksOffset + blocks.size());
     PutU64(header, groups);
     PutU64(header, blocksOffset + blocks.size() + directory.size());
@@ -264,26 +274,48 @@ class IndexBuilder {
     }
   }
 
+  // Each group of the block gets the block's number on its list, as the
+  // difference from the last one there.
   void EndBlock() {
-    const auto block = static_cast<std::uint64_t>(blocks_.size() - 1);
+    const auto block = static_cast<std::uint32_t>(blocks_.size() - 1);
     for (std::uint32_t key : blockGroups_) {
-      postings_.push_back(std::uint64_t{key} << 32 | block);
+      GroupList& group = groups_[GroupOf(key)];
+      std::uint32_t step = group.count == 0 ? block : block - group.last;
+      if (step < 0x80) {
+        group.list.push_back(static_cast<char>(step));
+      } else {
+        PutVarint(group.list, step);
+      }
+      group.last = block;
+      ++group.count;
       seen_[key / 64] = 0;
     }
     blockGroups_.clear();
   }
 
-  // By group, blocks rising within each: a stable radix sort on the group.
-  void SortPostings() {
-    std::vector<std::uint64_t> other(postings_.size());
-    for (int shift = 32; shift < 56; shift += 12) {
-      std::vector<std::size_t> counts(4097, 0);
-      for (std::uint64_t posting : postings_) ++counts[((posting >> shift) & 0xFFF) + 1];
-      for (std::size_t i = 1; i < counts.size(); ++i) counts[i] += counts[i - 1];
-      for (std::uint64_t posting : postings_) other[counts[(posting >> shift) & 0xFFF]++] = posting;
-      postings_.swap(other);
+  // A catalogue holds some tens of thousands of groups: a small open-addressed
+  // table of keys beside their numbers (it stays in the cache) finds each one.
+  std::uint32_t GroupOf(std::uint32_t key) {
+    if (4 * (groups_.size() + 1) > slots_.size()) {
+      std::vector<std::uint64_t> old(slots_.size() * 2, kFree);
+      old.swap(slots_);
+      for (std::uint64_t entry : old)
+        if (entry != kFree) slots_[SlotOf(static_cast<std::uint32_t>(entry >> 32))] = entry;
     }
+    std::uint64_t& slot = slots_[SlotOf(key)];
+    if (slot == kFree) {
+      slot = std::uint64_t{key} << 32 | groups_.size();
+      groups_.push_back({key, 0, 0, {}});
+    }
+    return static_cast<std::uint32_t>(slot);
   }
+  // The slot holding `key`, or the free one where it would go.
+  std::size_t SlotOf(std::uint32_t key) const {
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t slot = (key * std::size_t{2654435761u} >> 8) & mask;; slot = (slot + 1) & mask)
+      if (slots_[slot] == kFree || static_cast<std::uint32_t>(slots_[slot] >> 32) == key) return slot;
+  }
+  static constexpr std::uint64_t kFree = ~std::uint64_t{0};
 
   std::int64_t size_;
   std::int64_t blockBytes_;
@@ -293,7 +325,8 @@ class IndexBuilder {
   std::vector<Checkpoint> blocks_;
   std::vector<std::uint64_t> seen_;  // the groups of the block so far, a bit each
   std::vector<std::uint32_t> blockGroups_;
-  std::vector<std::uint64_t> postings_;  // a group's key above, a block number below
+  std::vector<GroupList> groups_;
+  std::vector<std::uint64_t> slots_ = std::vector<std::uint64_t>(std::size_t{1} << 16, kFree);  // key, number
 };
 
 std::string BuildIndexBytes(const std::string& catalogueFile, std::size_t blockBytes) {
@@ -511,55 +544,65 @@ std::optional<IndexAnswer> Answer(const File& index, std::int64_t indexSize, con
   if (blockCount % 64 != 0 && !candidates.empty()) candidates.back() &= (std::uint64_t{1} << (blockCount % 64)) - 1;
   if (!any) return answer;
 
-  std::string blocks = ReadAt(index, header.blocksOffset, header.blocksLength, indexSize);
-  if (checkSums && Hash64Of(blocks) != header.blocksHash) throw Damaged{};
-  Reader in(blocks);
-  const std::size_t checkpointsAt = std::size_t{blockCount} * kBlockEntry;
-  auto startOf = [&](std::uint32_t block) { return static_cast<std::int64_t>(in.U64(std::size_t{block} * kBlockEntry)); };
+  // The entries of each run of candidates and of the block after it, and the
+  // run's first checkpoint.
+  const std::uint64_t checkpointsAt = header.blocksOffset + std::uint64_t{blockCount} * kBlockEntry;
+  const std::uint64_t checkpointsLength = header.blocksLength - std::uint64_t{blockCount} * kBlockEntry;
   auto isCandidate = [&](std::uint32_t block) { return (candidates[block / 64] >> (block % 64) & 1) != 0; };
-  // Where a range ends: past the tag that starts the next block.
-  std::int64_t previousFrom = -1;
+  std::int64_t previousTo = 0;
   for (std::uint32_t block = 0; block < blockCount;) {
     if (!isCandidate(block)) {
       ++block;
       continue;
     }
-    const std::size_t at = std::size_t{block} * kBlockEntry;
+    const std::uint32_t first = block;
+    while (block < blockCount && isCandidate(block)) ++block;
+    const std::uint32_t entries = block - first + (block < blockCount ? 1 : 0);
+    std::string bytes = ReadAt(index, header.blocksOffset + std::uint64_t{first} * kBlockEntry,
+                               std::uint64_t{entries} * kBlockEntry, indexSize);
+    Reader in(bytes);
+    std::int64_t previousFrom = -1;
+    for (std::uint32_t k = 0; k < entries; ++k) {
+      const std::size_t at = std::size_t{k} * kBlockEntry;
+      if (checkSums && static_cast<std::uint32_t>(Hash64Of(in.Slice(at, kBlockEntry - 4))) != in.U32(at + 28))
+        throw Damaged{};
+      const auto from = static_cast<std::int64_t>(in.U64(at));
+      if (from <= previousFrom || (first + k == 0) != (from == 0) || (from > 0 && from >= header.size)) throw Damaged{};
+      previousFrom = from;
+    }
     ScanRange range;
-    range.from = startOf(block);
-    range.entriesBefore = in.U64(at + 8);
-    if (range.from <= previousFrom || range.from >= std::max<std::int64_t>(header.size, 1) ||
-        (block == 0) != (range.from == 0))
-      throw Damaged{};
-    std::size_t cp = checkpointsAt + in.U32(at + 16);
-    const std::size_t cpEnd = cp + in.U32(at + 20);
-    const auto rootOpen = static_cast<unsigned char>(in.Slice(cp++, 1)[0]);
+    range.from = static_cast<std::int64_t>(in.U64(0));
+    range.entriesBefore = in.U64(8);
+    if (previousTo > 0 && range.from < previousTo) throw Damaged{};  // runs rise, apart
+    const std::uint64_t cpOffset = in.U32(16), cpLength = in.U32(20);
+    if (cpOffset > checkpointsLength || cpLength > checkpointsLength - cpOffset) throw Damaged{};
+    const std::string checkpoint = ReadAt(index, checkpointsAt + cpOffset, cpLength, indexSize);
+    if (checkSums && static_cast<std::uint32_t>(Hash64Of(checkpoint)) != in.U32(24)) throw Damaged{};
+    Reader cpIn(checkpoint);
+    std::size_t cp = 0;
+    const auto rootOpen = static_cast<unsigned char>(cpIn.Slice(cp++, 1)[0]);
     if (rootOpen > 1) throw Damaged{};
     range.rootOpen = rootOpen == 1;
-    const std::uint64_t pathLength = in.Varint(cp);
-    if (pathLength > blocks.size()) throw Damaged{};
-    range.path = std::string(in.Slice(cp, static_cast<std::size_t>(pathLength)));
+    const std::uint64_t pathLength = cpIn.Varint(cp);
+    if (pathLength > checkpoint.size()) throw Damaged{};
+    range.path = std::string(cpIn.Slice(cp, static_cast<std::size_t>(pathLength)));
     cp += static_cast<std::size_t>(pathLength);
-    const std::uint64_t levels = in.Varint(cp);
+    const std::uint64_t levels = cpIn.Varint(cp);
     if (levels == 0 || levels > pathLength + 1) throw Damaged{};
     range.levels.clear();
     for (std::uint64_t k = 0; k < levels; ++k) {
-      std::uint64_t level = in.Varint(cp);
+      std::uint64_t level = cpIn.Varint(cp);
       // The root's length stays 1 once the root has closed and the path is "".
       if (level > std::max<std::uint64_t>(pathLength, 1) || (!range.levels.empty() && level <= range.levels.back()))
         throw Damaged{};
       range.levels.push_back(static_cast<std::size_t>(level));
     }
-    if (cp != cpEnd) throw Damaged{};
-    while (block < blockCount && isCandidate(block)) ++block;
-    if (block < blockCount) {
-      const std::int64_t next = startOf(block);
-      if (next <= range.from || next >= header.size) throw Damaged{};
-      range.to = next + 1;
-    } else {
-      range.to = header.size;
-    }
-    previousFrom = range.to - 1;
+    if (cp != checkpoint.size()) throw Damaged{};
+    // Up to and with the tag that starts the next block.
+    range.to = block < blockCount ? static_cast<std::int64_t>(in.U64(std::size_t{entries - 1} * kBlockEntry)) + 1
+                                  : header.size;
+    if (range.to <= range.from && header.size > 0) throw Damaged{};
+    previousTo = range.to;
     answer.ranges.push_back(std::move(range));
   }
   return answer;
@@ -635,16 +678,35 @@ void BuildSearchIndex(const std::string& catalogueFile) {
   WriteSearchIndex(catalogueFile, indexFile);
 }
 
-std::vector<std::string> BuildMissingIndexes(const std::vector<std::string>& catalogueFiles) {
-  std::vector<std::string> failures;
-  for (const std::string& file : catalogueFiles) {
-    try {
-      if (FileExists(file) && IndexStatus(file) != IndexFreshness::Fresh) BuildSearchIndex(file);
-    } catch (const std::exception& error) {
-      failures.emplace_back(error.what());
+std::vector<std::string> BuildSearchIndexes(const std::vector<std::string>& catalogueFiles, bool onlyMissing) {
+  // One file per core at a time (up to four): reading and sorting take a core each.
+  std::vector<std::optional<std::string>> failures(catalogueFiles.size());
+  std::atomic<std::size_t> next = 0;
+  auto work = [&] {
+    for (std::size_t i; (i = next++) < catalogueFiles.size();) {
+      const std::string& file = catalogueFiles[i];
+      try {
+        if (FileExists(file) && (!onlyMissing || IndexStatus(file) != IndexFreshness::Fresh)) BuildSearchIndex(file);
+      } catch (const std::exception& error) {
+        failures[i] = error.what();
+      }
     }
+  };
+  {
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const auto count = static_cast<unsigned>(std::min<std::size_t>({cores, 4, catalogueFiles.size()}));
+    std::vector<std::jthread> workers;
+    for (unsigned i = 1; i < count; ++i) workers.emplace_back(work);
+    work();
   }
-  return failures;
+  std::vector<std::string> messages;
+  for (auto& failure : failures)
+    if (failure) messages.push_back(std::move(*failure));
+  return messages;
+}
+
+std::vector<std::string> BuildMissingIndexes(const std::vector<std::string>& catalogueFiles) {
+  return BuildSearchIndexes(catalogueFiles, true);
 }
 
 std::optional<IndexAnswer> AskIndexFile(const std::string& indexFile, const SearchPattern& pattern, bool checkSums) {

@@ -11,7 +11,7 @@
 
 namespace qvl {
 
-// The search index of a catalogue: which blocks of the file (about 64 KB each,
+// The search index of a catalogue: which blocks of the file (about 8 KB each,
 // cut at tags) hold an entry with a given three bytes, folded as the match rule
 // folds them, plus what a scan needs to start at each block (folder path, open
 // folders, entries before it). A search reads the lists of its text's rarest
@@ -45,6 +45,9 @@ void BuildSearchIndex(const std::string& catalogueFile);
 // failure is told (its message), and the other files are still done. For
 // searches that met catalogues without one; safe on any thread.
 std::vector<std::string> BuildMissingIndexes(const std::vector<std::string>& catalogueFiles);
+// The same for every file that exists, fresh or not (qvl index); files are
+// built a few at a time, one a core.
+std::vector<std::string> BuildSearchIndexes(const std::vector<std::string>& catalogueFiles, bool onlyMissing);
 
 // What the index tells a search to read.
 struct IndexAnswer {
@@ -67,7 +70,7 @@ void OpenSearchScan(std::optional<EntryScan>& scan, const std::string& fileName,
 // block, roughly), and a question put to one without checking that it is the
 // catalogue's, nor, with `checkSums` off, its checksums. Damage gives none.
 void WriteSearchIndex(const std::string& catalogueFile, const std::string& indexFile,
-                      std::size_t blockBytes = std::size_t{64} << 10);
+                      std::size_t blockBytes = std::size_t{8} << 10);
 std::optional<IndexAnswer> AskIndexFile(const std::string& indexFile, const SearchPattern& pattern, bool checkSums);
 
 }  // namespace qvl

@@ -114,6 +114,17 @@ std::vector<std::string> TextsFor(const std::string& bytes, std::mt19937& random
   return texts;
 }
 
+// What the companion's dates hang on: each hit's entry number and end, and its path.
+std::string Hits(const std::string& file, const SearchPattern& pattern, bool useIndex) {
+  std::optional<EntryScan> scan;
+  OpenSearchScan(scan, file, pattern, true, {.countEntries = true, .useIndex = useIndex});
+  std::ostringstream hits;
+  for (auto event = scan->Next(); event != EntryScan::Event::End; event = scan->Next())
+    if (event == EntryScan::Event::Hit)
+      hits << scan->EntryNumber() << ' ' << scan->EndPosition() << ' ' << scan->Path() << '\n';
+  return hits.str();
+}
+
 std::string CheckSameRows(const std::string& file, std::mt19937& random) {
   std::ostringstream problems;
   Catalogue catalogue;
@@ -127,6 +138,9 @@ std::string CheckSameRows(const std::string& file, std::mt19937& random) {
     if (Searched(file, text, true) != Searched(file, text, false))
       problems << "search of \"" << text << "\":\n" << Searched(file, text, true) << "instead of\n"
                << Searched(file, text, false);
+    if (Hits(file, pattern, true) != Hits(file, pattern, false))
+      problems << "entry numbers of \"" << text << "\":\n" << Hits(file, pattern, true) << "instead of\n"
+               << Hits(file, pattern, false);
     if (Found(catalogue, text, true) != Found(catalogue, text, false))
       problems << "quick find of \"" << text << "\":\n" << Found(catalogue, text, true) << "instead of\n"
                << Found(catalogue, text, false);
