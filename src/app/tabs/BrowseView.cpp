@@ -233,7 +233,8 @@ void BrowseView::StartFind() {
 
 void BrowseView::ShowSearchStatus(const QString& status, const QString& result) {
   statusPanels_.Set(Panel::CatalogueName, status);
-  if (!result.isEmpty()) statusPanels_.Set(Panel::Folder, result);
+  // Status texts on the way keep the result shown; no status at all empties both.
+  if (!result.isEmpty() || status.isEmpty()) statusPanels_.Set(Panel::Folder, result);
 }
 
 }  // namespace qvl::app

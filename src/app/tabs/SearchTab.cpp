@@ -138,6 +138,8 @@ void SearchTab::RunSearch() {
     return;
   }
   if (!shared_.state.Begin(Activity::Searching)) return;
+  // The closing texts of the search before do not stand beside this one's rows.
+  shared_.showStatus(QString(), QString());
   progress_.Reset();
   auto outcome = std::make_shared<SearchOutcome>();
   auto givenUp = std::make_shared<std::atomic<bool>>(false);
