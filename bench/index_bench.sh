@@ -138,7 +138,7 @@ for kind in absent rare common two; do
 done
 
 echo
-awk -v i="$indexBytes" -v c="$catalogueBytes" 'BEGIN { printf "Index: %d bytes for %d bytes of catalogues: %.1f%%\n", i, c, 100 * i / c }'
+awk -v i="$indexBytes" -v c="$catalogueBytes" 'BEGIN { printf "Index: %.0f bytes for %.0f bytes of catalogues: %.1f%%\n", i, c, 100 * i / c }'
 awk -v b="$buildMs" -v g="$generateMs" -v n="$count" -v e="$entries" -v l="$listMs" -v le="$treeEntries" -v t="$treeIndexMs" 'BEGIN {
   printf "Build: qvl index of all %d catalogues %d ms (a core each at a time); generating them took %d ms (%.0f%%)\n", n, b, g, g ? 100 * b / g : 0
   printf "Listing: qvl list of a tree of %d entries %d ms; qvl index of its catalogue %d ms (%.1f%% of the listing)\n", le, l, t, l ? 100 * t / l : 0

@@ -554,6 +554,28 @@ std::optional<IndexAnswer> Answer(const File& index, std::int64_t indexSize, con
   }
   if (blockCount % 64 != 0 && !candidates.empty()) candidates.back() &= (std::uint64_t{1} << (blockCount % 64)) - 1;
   if (!any) return answer;
+  // A block or two between candidates is read with them: one read costs less than
+  // two. Where most blocks are candidates, the whole file is read in one go, as
+  // the scan reads it.
+  std::uint32_t candidateCount = 0, gap = 0;
+  bool seenCandidate = false;
+  for (std::uint32_t block = 0; block < blockCount; ++block) {
+    if ((candidates[block / 64] >> (block % 64) & 1) != 0) {
+      if (seenCandidate && gap > 0 && gap <= 2)
+        for (std::uint32_t b = block - gap; b < block; ++b) candidates[b / 64] |= std::uint64_t{1} << (b % 64);
+      candidateCount += seenCandidate && gap <= 2 ? gap + 1 : 1;
+      seenCandidate = true;
+      gap = 0;
+    } else {
+      ++gap;
+    }
+  }
+  if (2 * std::uint64_t{candidateCount} > blockCount) {
+    ScanRange whole;
+    whole.to = header.size;
+    answer.ranges.push_back(std::move(whole));
+    return answer;
+  }
 
   // The entries of each run of candidates and of the block after it, then the
   // runs' first checkpoints; each step's reads are asked for together.
