@@ -120,7 +120,7 @@ echo "Catalogues: $count x $entries entries, $catalogueBytes bytes; $(nproc) cor
 printf '%-22s %9s %9s %9s %9s %9s %9s %9s %9s %10s\n' text hits "idx warm" "idx cold" "scan warm" "scan cold" "plocate w" "plocate c" "grep warm" "idx MB max"
 for kind in absent rare common two; do
   text=${!kind}
-  hits=$("$qvl" search "$text" 2>&1 >/dev/null | sed -n 's/^Found \([0-9]*\).*/\1/p')
+  hits=$( { "$qvl" search "$text" 2>&1 >/dev/null || true; } | sed -n "s/^Found \([0-9]*\).*/\1/p")
   iw=$(warm_ms found_or_not "$qvl" search "$text")
   sw=$(warm_ms found_or_not "$qvl" search "$text" --no-index)
   pw=$(warm_ms found_or_not plocate -d "$data/names.plocate" -i -c "$text")
@@ -131,13 +131,14 @@ for kind in absent rare common two; do
     sc=$(cold_ms found_or_not "$qvl" search "$text" --no-index)
     pc=$(cold_ms found_or_not plocate -d "$data/names.plocate" -i -c "$text")
   fi
-  memory=$( { /usr/bin/time -f '%M' "$qvl" search "$text" >/dev/null 2>/dev/null; } 2>&1 | tail -1)
+  /usr/bin/time -o "$listOut/memory" -f '%M' "$qvl" search "$text" >/dev/null 2>&1 || true
+  memory=$(tail -1 "$listOut/memory")
   printf '%-22s %9s %7s ms %7s ms %7s ms %7s ms %7s ms %7s ms %7s ms %7s MB\n' "$kind \"$text\"" "$hits" "$iw" "$ic" "$sw" "$sc" \
     "$pw" "$pc" "$gw" "$(( memory / 1024 ))"
 done
 
 echo
-awk -v i="$indexBytes" -v c="$catalogueBytes" 'BEGIN { printf "Index: %d bytes for %d bytes of catalogues: %.1f%%\n", i, c, 100 * i / c }'
+awk -v i="$indexBytes" -v c="$catalogueBytes" 'BEGIN { printf "Index: %.0f bytes for %.0f bytes of catalogues: %.1f%%\n", i, c, 100 * i / c }'
 awk -v b="$buildMs" -v g="$generateMs" -v n="$count" -v e="$entries" -v l="$listMs" -v le="$treeEntries" -v t="$treeIndexMs" 'BEGIN {
   printf "Build: qvl index of all %d catalogues %d ms (a core each at a time); generating them took %d ms (%.0f%%)\n", n, b, g, g ? 100 * b / g : 0
   printf "Listing: qvl list of a tree of %d entries %d ms; qvl index of its catalogue %d ms (%.1f%% of the listing)\n", le, l, t, l ? 100 * t / l : 0

@@ -219,6 +219,10 @@ std::size_t File::ReadAt(std::int64_t position, char* buffer, std::size_t capaci
   return got;
 }
 
+void File::Prefetch(std::int64_t position, std::int64_t length) const {
+  if (length > 0) (void)::posix_fadvise(fd_, static_cast<off_t>(position), static_cast<off_t>(length), POSIX_FADV_WILLNEED);
+}
+
 void File::Write(std::string_view bytes) {
   while (!bytes.empty()) {
     ssize_t n = ::write(fd_, bytes.data(), bytes.size());

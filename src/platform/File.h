@@ -80,6 +80,10 @@ class File : public ByteSink {
   std::size_t Read(char* buffer, std::size_t capacity);
   // Reads up to `capacity` bytes at `position`, leaving the current position alone.
   std::size_t ReadAt(std::int64_t position, char* buffer, std::size_t capacity) const;
+  // Asks the system to start reading these bytes now (a hint, never an error):
+  // reads asked for together are in flight together, which on a cold disk is
+  // most of the time saved.
+  void Prefetch(std::int64_t position, std::int64_t length) const;
   void Write(std::string_view bytes) override;
   // Cuts the file to `size` bytes.
   void Truncate(std::int64_t size);

@@ -70,6 +70,7 @@ EntryScan::EntryScan(const std::string& name, const SearchPattern& pattern, bool
     read_ = size_;
     return;
   }
+  for (const ScanRange& range : ranges_) file_.Prefetch(range.from, range.to - range.from);
   StartRange(ranges_[nextRange_++]);
 }
 

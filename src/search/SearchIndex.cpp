@@ -449,10 +449,14 @@ bool Matches(const Header& header, const FileStamp& stamp) {
 
 // The index's header when it is that of the catalogue as it is now.
 std::optional<Header> FreshHeader(const std::string& catalogueFile, const File& index, std::int64_t indexSize) {
-  Header header = ReadHeader(index, indexSize, true);
   std::optional<FileStamp> stamp = StampOf(catalogueFile);
-  if (!stamp || !Matches(header, *stamp) || header.path != AbsolutePath(catalogueFile)) return std::nullopt;
+  if (!stamp) return std::nullopt;
+  // The catalogue's pages are on their way while the header is read.
   File catalogue = File::OpenRead(catalogueFile);
+  catalogue.Prefetch(0, static_cast<std::int64_t>(kSample));
+  catalogue.Prefetch(stamp->state.size - static_cast<std::int64_t>(kSample), static_cast<std::int64_t>(kSample));
+  Header header = ReadHeader(index, indexSize, true);
+  if (!Matches(header, *stamp) || header.path != AbsolutePath(catalogueFile)) return std::nullopt;
   if (catalogue.Stamp() != *stamp || SampleHashOf(catalogue, stamp->state.size) != header.sampleHash)
     return std::nullopt;
   return header;
@@ -481,12 +485,17 @@ std::optional<IndexAnswer> Answer(const File& index, std::int64_t indexSize, con
   keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
   std::map<std::uint32_t, std::string> buckets;
   std::vector<Group> groups;
+  auto bucketAt = [&](std::uint32_t bucket) {
+    return header.directoryOffset + std::uint64_t{header.bucketFirst[bucket]} * kDirectoryEntry;
+  };
+  for (std::uint32_t key : keys)
+    index.Prefetch(static_cast<std::int64_t>(bucketAt(key >> 16)),
+                   static_cast<std::int64_t>(std::uint64_t{header.bucketCount[key >> 16]} * kDirectoryEntry));
   for (std::uint32_t key : keys) {
     const std::uint32_t bucket = key >> 16;
     auto found = buckets.find(bucket);
     if (found == buckets.end()) {
-      std::string entries = ReadAt(index, header.directoryOffset + std::uint64_t{header.bucketFirst[bucket]} * kDirectoryEntry,
-                                   std::uint64_t{header.bucketCount[bucket]} * kDirectoryEntry, indexSize);
+      std::string entries = ReadAt(index, bucketAt(bucket), std::uint64_t{header.bucketCount[bucket]} * kDirectoryEntry, indexSize);
       if (checkSums && Hash64Of(entries) != header.bucketHash[bucket]) throw Damaged{};
       found = buckets.emplace(bucket, std::move(entries)).first;
     }
@@ -515,6 +524,8 @@ std::optional<IndexAnswer> Answer(const File& index, std::int64_t indexSize, con
   std::vector<std::uint64_t> candidates((blockCount + 63) / 64, ~std::uint64_t{0});
   std::vector<std::uint64_t> list(candidates.size());
   bool any = blockCount > 0;
+  for (const Group& group : groups)
+    index.Prefetch(static_cast<std::int64_t>(header.postingsOffset + group.offset), group.length);
   for (const Group& group : groups) {
     if (!any) break;
     if (group.offset > header.postingsLength || group.length > header.postingsLength - group.offset) throw Damaged{};
@@ -543,41 +554,90 @@ std::optional<IndexAnswer> Answer(const File& index, std::int64_t indexSize, con
   }
   if (blockCount % 64 != 0 && !candidates.empty()) candidates.back() &= (std::uint64_t{1} << (blockCount % 64)) - 1;
   if (!any) return answer;
+  // A block or two between candidates is read with them: one read costs less than
+  // two. Where most blocks are candidates, the whole file is read in one go, as
+  // the scan reads it.
+  std::uint32_t candidateCount = 0, gap = 0;
+  bool seenCandidate = false;
+  for (std::uint32_t block = 0; block < blockCount; ++block) {
+    if ((candidates[block / 64] >> (block % 64) & 1) != 0) {
+      if (seenCandidate && gap > 0 && gap <= 2)
+        for (std::uint32_t b = block - gap; b < block; ++b) candidates[b / 64] |= std::uint64_t{1} << (b % 64);
+      candidateCount += seenCandidate && gap <= 2 ? gap + 1 : 1;
+      seenCandidate = true;
+      gap = 0;
+    } else {
+      ++gap;
+    }
+  }
+  if (2 * std::uint64_t{candidateCount} > blockCount) {
+    ScanRange whole;
+    whole.to = header.size;
+    answer.ranges.push_back(std::move(whole));
+    return answer;
+  }
 
-  // The entries of each run of candidates and of the block after it, and the
-  // run's first checkpoint.
+  // The entries of each run of candidates and of the block after it, then the
+  // runs' first checkpoints; each step's reads are asked for together.
   const std::uint64_t checkpointsAt = header.blocksOffset + std::uint64_t{blockCount} * kBlockEntry;
   const std::uint64_t checkpointsLength = header.blocksLength - std::uint64_t{blockCount} * kBlockEntry;
   auto isCandidate = [&](std::uint32_t block) { return (candidates[block / 64] >> (block % 64) & 1) != 0; };
-  std::int64_t previousTo = 0;
+  struct Run {
+    std::uint32_t first = 0, end = 0;  // the candidates [first, end)
+    std::uint32_t entries = 0;         // with the block after them, when there is one
+    std::uint64_t cpOffset = 0, cpLength = 0;
+    std::uint32_t cpHash = 0;
+  };
+  std::vector<Run> runs;
   for (std::uint32_t block = 0; block < blockCount;) {
     if (!isCandidate(block)) {
       ++block;
       continue;
     }
-    const std::uint32_t first = block;
+    Run run;
+    run.first = block;
     while (block < blockCount && isCandidate(block)) ++block;
-    const std::uint32_t entries = block - first + (block < blockCount ? 1 : 0);
-    std::string bytes = ReadAt(index, header.blocksOffset + std::uint64_t{first} * kBlockEntry,
-                               std::uint64_t{entries} * kBlockEntry, indexSize);
+    run.end = block;
+    run.entries = block - run.first + (block < blockCount ? 1 : 0);
+    runs.push_back(run);
+    index.Prefetch(static_cast<std::int64_t>(header.blocksOffset + std::uint64_t{run.first} * kBlockEntry),
+                   static_cast<std::int64_t>(std::uint64_t{run.entries} * kBlockEntry));
+  }
+  std::int64_t previousTo = 0;
+  for (Run& run : runs) {
+    std::string bytes = ReadAt(index, header.blocksOffset + std::uint64_t{run.first} * kBlockEntry,
+                               std::uint64_t{run.entries} * kBlockEntry, indexSize);
     Reader in(bytes);
     std::int64_t previousFrom = -1;
-    for (std::uint32_t k = 0; k < entries; ++k) {
+    for (std::uint32_t k = 0; k < run.entries; ++k) {
       const std::size_t at = std::size_t{k} * kBlockEntry;
       if (checkSums && static_cast<std::uint32_t>(Hash64Of(in.Slice(at, kBlockEntry - 4))) != in.U32(at + 28))
         throw Damaged{};
       const auto from = static_cast<std::int64_t>(in.U64(at));
-      if (from <= previousFrom || (first + k == 0) != (from == 0) || (from > 0 && from >= header.size)) throw Damaged{};
+      if (from <= previousFrom || (run.first + k == 0) != (from == 0) || (from > 0 && from >= header.size))
+        throw Damaged{};
       previousFrom = from;
     }
     ScanRange range;
     range.from = static_cast<std::int64_t>(in.U64(0));
     range.entriesBefore = in.U64(8);
     if (previousTo > 0 && range.from < previousTo) throw Damaged{};  // runs rise, apart
-    const std::uint64_t cpOffset = in.U32(16), cpLength = in.U32(20);
-    if (cpOffset > checkpointsLength || cpLength > checkpointsLength - cpOffset) throw Damaged{};
-    const std::string checkpoint = ReadAt(index, checkpointsAt + cpOffset, cpLength, indexSize);
-    if (checkSums && static_cast<std::uint32_t>(Hash64Of(checkpoint)) != in.U32(24)) throw Damaged{};
+    run.cpOffset = in.U32(16);
+    run.cpLength = in.U32(20);
+    run.cpHash = in.U32(24);
+    if (run.cpOffset > checkpointsLength || run.cpLength > checkpointsLength - run.cpOffset) throw Damaged{};
+    index.Prefetch(static_cast<std::int64_t>(checkpointsAt + run.cpOffset), static_cast<std::int64_t>(run.cpLength));
+    // Up to and with the tag that starts the next block.
+    range.to = run.end < blockCount ? static_cast<std::int64_t>(in.U64(std::size_t{run.entries - 1} * kBlockEntry)) + 1
+                                    : header.size;
+    if (range.to <= range.from && header.size > 0) throw Damaged{};
+    previousTo = range.to;
+    answer.ranges.push_back(std::move(range));
+  }
+  for (std::size_t r = 0; r < runs.size(); ++r) {
+    ScanRange& range = answer.ranges[r];
+    const std::string checkpoint = ReadAt(index, checkpointsAt + runs[r].cpOffset, runs[r].cpLength, indexSize);
+    if (checkSums && static_cast<std::uint32_t>(Hash64Of(checkpoint)) != runs[r].cpHash) throw Damaged{};
     Reader cpIn(checkpoint);
     std::size_t cp = 0;
     const auto rootOpen = static_cast<unsigned char>(cpIn.Slice(cp++, 1)[0]);
@@ -598,12 +658,6 @@ std::optional<IndexAnswer> Answer(const File& index, std::int64_t indexSize, con
       range.levels.push_back(static_cast<std::size_t>(level));
     }
     if (cp != checkpoint.size()) throw Damaged{};
-    // Up to and with the tag that starts the next block.
-    range.to = block < blockCount ? static_cast<std::int64_t>(in.U64(std::size_t{entries - 1} * kBlockEntry)) + 1
-                                  : header.size;
-    if (range.to <= range.from && header.size > 0) throw Damaged{};
-    previousTo = range.to;
-    answer.ranges.push_back(std::move(range));
   }
   return answer;
 }
