@@ -140,7 +140,7 @@ void FolderReader::AddEntry(int fd, const char* name, unsigned char type, std::v
     entry.attributes = attr::Directory | (mountRoot ? attr::ReparsePoint : 0) | hidden | readOnly;
   } else if (S_ISLNK(st.stx_mode)) {
     struct stat target {};
-    bool toFolder = ::fstatat(fd, name, &target, 0) == 0 && S_ISDIR(target.st_mode);
+    bool toFolder = linkTargets_ && ::fstatat(fd, name, &target, 0) == 0 && S_ISDIR(target.st_mode);
     entry.attributes = attr::ReparsePoint | (toFolder ? attr::Directory : 0) | hidden;
   } else {
     entry.attributes = (S_ISREG(st.stx_mode) ? attr::Archive : attr::Archive | attr::System) | hidden | readOnly;
