@@ -312,7 +312,7 @@ int RunList(const std::vector<std::string>& args) {
   TerminalProgress progress;
   OptionAnswers answers(ifExists, request.comment);
   CreateListRequest command{request, *output};
-  auto source = MakeLinuxDirectorySource(drive->rootDirectory);
+  auto source = MakeLinuxDirectorySource(drive->rootDirectory, DirectoryOptions{.linkTargets = false});
   Collator collator;
   LaterHistory history;
   CreateListResult result;

@@ -12,7 +12,8 @@ void CatalogueWriter::AppendRecord(char tag, std::string_view text) {
   MakeFieldText(pending_, start);
 }
 
-void CatalogueWriter::HandOver() {
+void CatalogueWriter::HandOver(bool always) {
+  if (pending_.size() < handOverBytes_ && !always) return;
   output_.Write(pending_);
   output_.Flush();
   pending_.clear();
@@ -40,7 +41,7 @@ void CatalogueWriter::WriteFolderEnd() {
 
 void CatalogueWriter::WriteEndMark() {
   AppendRecord(tag::SectionMark, {});
-  HandOver();
+  HandOver(true);
 }
 
 }  // namespace qvl

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -10,13 +11,21 @@
 
 namespace qvl {
 
-// Writes a catalogue while a drive is walked. Every call hands what it wrote to
-// the output at once (the records of one folder in one write call), so that a run
-// cut short leaves a file that holds everything written so far and, short of a
-// failed write, ends on a whole record.
+// Records gathered before they go to the output: one write per this many bytes
+// or more, not two per folder.
+constexpr std::size_t kCatalogueHandOverBytes = std::size_t{1} << 18;
+
+// Writes a catalogue while a drive is walked. Records are handed to the output in
+// blocks of at least `handOverBytes` (and whatever is left at the end mark), each
+// ending on a whole record, so that a file cut short still ends on one. A listing
+// is written to a file of its own and renamed into place only when complete, so a
+// run that stops early leaves no part of a catalogue under the catalogue's name.
 class CatalogueWriter final : public FolderWriter {
  public:
-  explicit CatalogueWriter(ByteSink& output) : output_(output) {}
+  explicit CatalogueWriter(ByteSink& output, std::size_t handOverBytes = kCatalogueHandOverBytes)
+      : output_(output), handOverBytes_(handOverBytes) {
+    pending_.reserve(std::min(handOverBytes, std::size_t{1} << 20) + 4096);
+  }
 
   void WriteCatalogueHeader(std::string_view caption, const std::optional<CommentLines>& comment);
   void WriteCatalogueFolder(const WalkState& state);
@@ -28,9 +37,11 @@ class CatalogueWriter final : public FolderWriter {
 
  private:
   void AppendRecord(char tag, std::string_view text);
-  void HandOver();
+  // Writes the records gathered when they are enough, or `always`.
+  void HandOver(bool always = false);
 
   ByteSink& output_;
+  std::size_t handOverBytes_;
   std::string pending_;  // records not yet handed to the output
 };
 

@@ -82,7 +82,7 @@ void DriveWalk::WalkFolder() {
 void DriveWalk::ListCurrentFolder() {
   // An unreadable folder is listed as an empty one, and said to be unreadable.
   if (source_.Enumerate(pathNames_, entries_)) {
-    for (const DirEntry& entry : entries_) ClassifyEntry(entry);
+    for (DirEntry& entry : entries_) ClassifyEntry(entry);
   } else {
     progress_.FolderUnreadable(state_.ListPath, source_.FailureReason());
   }
@@ -139,20 +139,26 @@ void DriveWalk::ReportListing() {
                    " MB read)");
 }
 
-void DriveWalk::ClassifyEntry(const DirEntry& entry) {
+void DriveWalk::ClassifyEntry(DirEntry& entry) {
   if (entry.name == "." || entry.name == "..") return;
   WalkLevel& level = CurrentLevel();
   if (IsFolderWord(entry.attributes)) {
-    level.FolderNames.push_back(entry.name);
+    level.FolderNames.push_back(std::move(entry.name));
     if (options_.keepTimes) level.FolderTimes.push_back(entry.modified);
     return;
   }
   level.FolderBytes = AddBytes(level.FolderBytes, entry.size);
-  level.FileNames.push_back(options_.entryTextWithSize ? EntryText(entry.name, entry.size) : entry.name);
+  // The hash reads the file by its name, so the name goes to the list last.
+  std::optional<Hash128> hash;
+  const bool hashed = options_.keepTimes && options_.hashFiles;
+  if (hashed && IsRegularFile(entry.attributes)) hash = HashEntry(entry);
+  if (options_.entryTextWithSize)
+    level.FileNames.push_back(EntryText(entry.name, entry.size));
+  else
+    level.FileNames.push_back(std::move(entry.name));
   if (!options_.keepTimes) return;
   level.FileTimes.push_back(entry.modified);
-  if (options_.hashFiles)
-    level.FileHashes.push_back(IsRegularFile(entry.attributes) ? HashEntry(entry) : std::nullopt);
+  if (hashed) level.FileHashes.push_back(hash);
 }
 
 void DriveWalk::EnterFolder(const std::string& name) {

@@ -38,8 +38,9 @@ class DriveWalk {
   void WalkFolder();
   void EnterFolder(const std::string& name);
   void LeaveFolder();
-  // Files one directory entry of the folder being listed as subfolder or file.
-  void ClassifyEntry(const DirEntry& entry);
+  // Files one directory entry of the folder being listed as subfolder or file; its
+  // name is taken, not copied.
+  void ClassifyEntry(DirEntry& entry);
 
   const WalkState& State() const { return state_; }
   // Bytes read for content hashes so far.

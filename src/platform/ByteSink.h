@@ -25,7 +25,7 @@ class StringSink : public ByteSink {
 // target before the buffer fills or Flush is called.
 class BufferedSink : public ByteSink {
  public:
-  explicit BufferedSink(ByteSink& target, std::size_t capacity = 1 << 16)
+  explicit BufferedSink(ByteSink& target, std::size_t capacity = 1 << 18)
       : target_(target), capacity_(capacity) {
     buffer_.reserve(capacity);
   }

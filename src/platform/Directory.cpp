@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <condition_variable>
 #include <cstring>
-#include <deque>
 #include <mutex>
 #include <thread>
 #include <unordered_map>
@@ -16,10 +15,15 @@
 namespace qvl {
 namespace {
 
-// Folders read ahead (or announced) but not yet taken by the walk, and the entries
-// they hold: together they bound the memory the read-ahead may take.
-constexpr std::size_t kMaxReadAhead = 4096;
+// Folders read ahead but not yet taken by the walk hold at most this many entries;
+// past it the readers rest until the walk has taken half of them.
 constexpr std::size_t kMaxHeldEntries = std::size_t{1} << 18;
+// Folders known to the read-ahead (announced, being read or read), at most.
+constexpr std::size_t kMaxJobs = std::size_t{1} << 16;
+// A reader takes this many folders at a time, and the walk, once it has had to
+// wait, sleeps until this many more are read: one hand-over per batch, not per folder.
+constexpr std::size_t kReaderBatch = 8;
+constexpr std::size_t kWalkBatch = 512;
 
 std::string JoinPath(const std::string& parent, const std::string& name) {
   return parent.empty() ? name : parent + "/" + name;
@@ -38,18 +42,32 @@ bool IsFolderEntry(const DirEntry& entry) {
   return (entry.attributes & attr::Directory) && !(entry.attributes & attr::ReparsePoint);
 }
 
-// The walk reads the folder it needs next itself. A helper thread meanwhile reads
-// the folders the walk will need last: the oldest announced subfolders (siblings of
-// folders on the current path, needed only after their whole subtrees), then their
-// subfolders in turn, oldest first. So the two threads seldom want the same folder,
-// and neither waits for the other.
+// Takes the lock by trying for a moment before sleeping on it: it is held for a
+// few table operations only, and a sleep would cost two system calls.
+std::unique_lock<std::mutex> QuickLock(std::mutex& mutex) {
+  for (int attempt = 0; attempt < 200; ++attempt) {
+    if (mutex.try_lock()) return std::unique_lock(mutex, std::adopt_lock);
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#endif
+  }
+  return std::unique_lock(mutex);
+}
+
+// Readers read the folders the walk will need soon, nearest first: the walk
+// announces each folder's subfolders in its own order, and a reader that has read a
+// folder announces the folders in it. Both go on top of one stack, so the readers
+// go down the tree just ahead of the walk, as the walk itself will. The walk takes
+// what has been read; a folder nobody has started it reads itself rather than wait.
 class LinuxDirectorySource final : public DirectorySource {
  public:
-  LinuxDirectorySource(const std::string& rootDirectory, bool readAhead)
+  LinuxDirectorySource(const std::string& rootDirectory, DirectoryOptions options)
       : rootFd_(::open(rootDirectory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)),
         rootError_(rootFd_ < 0 ? errno : 0),
-        reader_(rootFd_) {
-    if (readAhead && rootFd_ >= 0) helper_ = std::thread([this] { ReadAhead(); });
+        linkTargets_(options.linkTargets),
+        reader_(rootFd_, options.linkTargets) {
+    if (rootFd_ < 0) return;
+    for (int i = 0; i < options.readAheadThreads; ++i) readers_.emplace_back([this] { ReadAhead(); });
   }
 
   ~LinuxDirectorySource() override {
@@ -57,8 +75,8 @@ class LinuxDirectorySource final : public DirectorySource {
       std::lock_guard lock(mutex_);
       stopping_ = true;
     }
-    helperWake_.notify_all();
-    if (helper_.joinable()) helper_.join();
+    readerWake_.notify_all();
+    for (auto& reader : readers_) reader.join();
     if (rootFd_ >= 0) ::close(rootFd_);
   }
   LinuxDirectorySource(const LinuxDirectorySource&) = delete;
@@ -70,7 +88,7 @@ class LinuxDirectorySource final : public DirectorySource {
       return false;
     }
     std::string path = RelativePath(folderNames);
-    if (helper_.joinable() && TakeReadAhead(path, entries)) return lastOk_;
+    if (!readers_.empty() && TakeReadAhead(path, entries)) return lastOk_;
     return reader_.Read(path, entries, lastError_);
   }
 
@@ -85,17 +103,14 @@ class LinuxDirectorySource final : public DirectorySource {
     return reader_.HashFile(RelativePath(folderNames), name, hash, read, lastError_);
   }
 
+  // Kept until the walk next takes the lock, so that a folder costs it one.
   void ExpectFolders(const std::vector<std::string>& folderNames,
                      const std::vector<std::string>& subfolderNames) override {
-    if (!helper_.joinable() || subfolderNames.size() < 2) return;
+    if (readers_.empty() || subfolderNames.empty()) return;
     std::string parent = RelativePath(folderNames);
-    std::lock_guard lock(mutex_);
-    // The first subfolder is the walk's own next step; the others wait for it.
-    for (std::size_t i = 1; i < subfolderNames.size() && jobs_.size() < kMaxReadAhead; ++i) {
-      std::string path = JoinPath(parent, subfolderNames[i]);
-      if (jobs_.try_emplace(path).second) pending_.push_back(std::move(path));
-    }
-    if (helperIdle_) helperWake_.notify_one();
+    // Last first, so that the first subfolder, the walk's next step, ends on top.
+    for (auto name = subfolderNames.rbegin(); name != subfolderNames.rend(); ++name)
+      announced_.push_back(JoinPath(parent, *name));
   }
 
  private:
@@ -106,102 +121,177 @@ class LinuxDirectorySource final : public DirectorySource {
     std::vector<DirEntry> entries;
   };
 
-  // True when the folder was read ahead (entries, lastOk_ and lastError_ set);
-  // false when the walk must read it itself.
-  bool TakeReadAhead(const std::string& path, std::vector<DirEntry>& entries) {
-    std::unique_lock lock(mutex_);
-    auto found = jobs_.find(path);
-    if (found == jobs_.end()) return false;
-    // The helper may add jobs while the walk waits, which can move the table's
-    // iterators but never its elements.
-    Job* job = &found->second;
-    if (job->state == Job::Reading) {
-      ++walkWaiting_;
-      walkWake_.wait(lock, [&] { return job->state == Job::Done; });
-      --walkWaiting_;
+  // Puts folders on top of the stack; the lock is held. A folder announced again
+  // (by the walk, after a reader) moves up; its older place is skipped later. True
+  // when resting readers are to be woken (once the lock is let go).
+  bool Announce(std::vector<std::string>& paths) {
+    bool added = false;
+    for (auto& path : paths) {
+      if (jobs_.size() >= kMaxJobs) break;
+      auto [job, fresh] = jobs_.try_emplace(path);
+      if (!fresh && job->second.state != Job::Announced) continue;
+      stack_.push_back(std::move(path));
+      added = true;
     }
-    bool done = job->state == Job::Done;
-    if (done) {
-      heldEntries_ -= job->entries.size();
-      entries = std::move(job->entries);
-      lastOk_ = job->ok;
-      lastError_ = job->error;
-    }
-    jobs_.erase(path);
-    if (helperIdle_) helperWake_.notify_one();  // room for more read-ahead
-    return done;
+    paths.clear();
+    if (!added || !readersWantWork_) return false;
+    readersWantWork_ = false;
+    return true;
   }
 
-  // The oldest folder announced and not yet taken by the walk; empty when none, or
-  // when what was read ahead already holds enough entries.
-  std::string NextForHelper() {
-    while (!pending_.empty() && heldEntries_ < kMaxHeldEntries) {
-      std::string path = std::move(pending_.front());
-      pending_.pop_front();
-      auto job = jobs_.find(path);
-      if (job != jobs_.end() && job->second.state == Job::Announced) {
-        job->second.state = Job::Reading;
-        return path;
+  // True when a reader read the folder (entries, lastOk_ and lastError_ set);
+  // false when the walk must read it itself.
+  bool TakeReadAhead(const std::string& path, std::vector<DirEntry>& entries) {
+    bool wakeReaders = false;
+    bool taken = false;
+    {
+      std::unique_lock lock = QuickLock(mutex_);
+      wakeReaders = Announce(announced_);
+      auto found = jobs_.find(path);
+      if (found != jobs_.end() && found->second.state == Job::Announced) {
+        jobs_.erase(found);  // its place on the stack is skipped
+      } else if (found != jobs_.end()) {
+        // Readers add jobs while the walk waits, which can move the table's
+        // iterators but never its elements.
+        Job* job = &found->second;
+        if (job->state == Job::Reading) {
+          waitedJob_ = job;
+          doneWhileWaiting_ = 0;
+          walkWake_.wait(lock, [&] { return WalkMayGoOn(); });
+          waitedJob_ = nullptr;
+        }
+        heldEntries_ -= job->entries.size();
+        entries = std::move(job->entries);
+        lastOk_ = job->ok;
+        lastError_ = job->error;
+        jobs_.erase(path);
+        taken = true;
+        if (readersWantRoom_ && heldEntries_ < kMaxHeldEntries / 2) {
+          readersWantRoom_ = false;
+          wakeReaders = true;
+        }
       }
     }
-    return {};
+    if (wakeReaders) readerWake_.notify_all();
+    return taken;
+  }
+
+  // The walk waits for a folder being read: it goes on once that one is read and a
+  // batch more with it, or nothing more is coming soon.
+  bool WalkMayGoOn() const {
+    return waitedJob_->state == Job::Done &&
+           (doneWhileWaiting_ >= kWalkBatch || reading_ == 0 || heldEntries_ >= kMaxHeldEntries);
+  }
+
+  // Up to a batch of the folders on top of the stack, marked as being read.
+  void TakeBatch(std::vector<std::string>& batch) {
+    while (!stack_.empty() && batch.size() < kReaderBatch) {
+      std::string path = std::move(stack_.back());
+      stack_.pop_back();
+      auto job = jobs_.find(path);
+      if (job == jobs_.end() || job->second.state != Job::Announced) continue;
+      job->second.state = Job::Reading;
+      batch.push_back(std::move(path));
+    }
   }
 
   void ReadAhead() {
-    FolderReader reader(rootFd_);
-    std::vector<DirEntry> entries;
+    FolderReader reader(rootFd_, linkTargets_);
+    std::vector<std::string> batch;
+    struct Read {
+      bool ok;
+      int error;
+      std::vector<DirEntry> entries;
+    };
+    std::vector<Read> results;
+    std::vector<std::string> found;  // folders in what was read, for the stack
     std::unique_lock lock(mutex_);
     for (;;) {
-      std::string path;
-      while (!stopping_ && (path = NextForHelper()).empty()) {
-        helperIdle_ = true;
-        helperWake_.wait(lock);
-        helperIdle_ = false;
+      for (;;) {
+        if (stopping_) return;
+        if (heldEntries_ >= kMaxHeldEntries) {
+          readersWantRoom_ = true;
+        } else {
+          TakeBatch(batch);
+          if (!batch.empty()) break;
+          readersWantWork_ = true;
+        }
+        readerWake_.wait(lock);
       }
-      if (stopping_) return;
+      reading_ += batch.size();
       lock.unlock();
-      int error = 0;
-      bool ok = reader.Read(path, entries, error);
-      lock.lock();
-      // A job being read stays in the table: the walk waits for it instead of erasing it.
-      Job& job = jobs_[path];
-      for (auto entry = entries.begin(); entry != entries.end() && jobs_.size() < kMaxReadAhead; ++entry) {
-        if (!IsFolderEntry(*entry)) continue;
-        std::string child = JoinPath(path, entry->name);
-        if (jobs_.try_emplace(child).second) pending_.push_back(std::move(child));
+      results.resize(batch.size());
+      for (std::size_t i = 0; i < batch.size(); ++i) {
+        Read& result = results[i];
+        result.error = 0;
+        result.ok = reader.Read(batch[i], result.entries, result.error);
       }
-      heldEntries_ += entries.size();
-      job.entries = std::move(entries);
-      job.ok = ok;
-      job.error = error;
-      job.state = Job::Done;
-      entries = {};
-      if (walkWaiting_ > 0) walkWake_.notify_all();
+      // The batch came off the top, its first folder soonest needed: the folders
+      // in that one go on top, each folder's in their order.
+      for (std::size_t i = batch.size(); i-- > 0;) {
+        const auto& entries = results[i].entries;
+        for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry)
+          if (IsFolderEntry(*entry)) found.push_back(JoinPath(batch[i], entry->name));
+      }
+      lock = QuickLock(mutex_);
+      reading_ -= batch.size();
+      for (std::size_t i = 0; i < batch.size(); ++i) {
+        // A job being read stays in the table: the walk waits for it instead of erasing it.
+        Job& job = jobs_[batch[i]];
+        heldEntries_ += results[i].entries.size();
+        job.entries = std::move(results[i].entries);
+        job.ok = results[i].ok;
+        job.error = results[i].error;
+        job.state = Job::Done;
+        ++doneWhileWaiting_;
+      }
+      batch.clear();
+      bool wakeReaders = Announce(found);
+      bool wakeWalk = waitedJob_ != nullptr && WalkMayGoOn();
+      if (wakeReaders || wakeWalk) {
+        // Woken after the lock is let go, so that they do not wake only to wait for it.
+        lock.unlock();
+        if (wakeReaders) readerWake_.notify_all();
+        if (wakeWalk) walkWake_.notify_one();
+        lock = QuickLock(mutex_);
+      }
     }
   }
 
   int rootFd_;
   int rootError_;
+  bool linkTargets_;
   FolderReader reader_;
   bool lastOk_ = false;
   int lastError_ = 0;
+  std::vector<std::string> announced_;  // by the walk, not yet on the stack
 
   std::mutex mutex_;
-  std::condition_variable helperWake_;
+  std::condition_variable readerWake_;
   std::condition_variable walkWake_;
   std::unordered_map<std::string, Job> jobs_;
-  std::deque<std::string> pending_;  // announced folders, oldest first
-  std::size_t heldEntries_ = 0;      // entries of the folders read ahead
-  bool helperIdle_ = false;
-  int walkWaiting_ = 0;
+  std::vector<std::string> stack_;  // folders to read, the soonest needed on top
+  std::size_t heldEntries_ = 0;     // entries of the folders read ahead
+  std::size_t reading_ = 0;         // folders being read
+  std::size_t doneWhileWaiting_ = 0;
+  const Job* waitedJob_ = nullptr;  // the folder the walk waits for
+  bool readersWantWork_ = false;
+  bool readersWantRoom_ = false;
   bool stopping_ = false;
-  std::thread helper_;
+  std::vector<std::thread> readers_;
 };
 
 }  // namespace
 
+std::unique_ptr<DirectorySource> MakeLinuxDirectorySource(const std::string& rootDirectory,
+                                                          DirectoryOptions options) {
+  return std::make_unique<LinuxDirectorySource>(rootDirectory, options);
+}
+
 std::unique_ptr<DirectorySource> MakeLinuxDirectorySource(const std::string& rootDirectory, bool readAhead) {
-  return std::make_unique<LinuxDirectorySource>(rootDirectory, readAhead);
+  DirectoryOptions options;
+  if (!readAhead) options.readAheadThreads = 0;
+  return MakeLinuxDirectorySource(rootDirectory, options);
 }
 
 }  // namespace qvl

@@ -65,11 +65,24 @@ class DirectorySource {
   }
 };
 
+// How a Linux source reads. A listing asks for no link targets: it lists a link as
+// a file of size 0 whatever it points to, so following it would be a stat for nothing.
+struct DirectoryOptions {
+  // Threads reading announced folders (and the folders below them) ahead of the
+  // caller; 0 reads each folder when it is asked for. Several reads in flight let a
+  // cold disk work through a queue rather than one request at a time.
+  int readAheadThreads = 3;
+  // Whether a symbolic link's word says that it leads to a folder (0x410 for 0x400).
+  bool linkTargets = true;
+};
+
 // The folders below `rootDirectory` on this machine. Symbolic links and folders on
 // which another file system is mounted are reported as reparse points and never
-// entered, and paths of any depth work. With `readAhead`, a second thread reads the
-// folders announced by ExpectFolders while the caller works on the current one.
-// Its read-ahead thread lives inside the source and ends with it.
+// entered, and paths of any depth work. The read-ahead threads live inside the
+// source and end with it.
+std::unique_ptr<DirectorySource> MakeLinuxDirectorySource(const std::string& rootDirectory,
+                                                          DirectoryOptions options);
+// With the default options, or without read-ahead.
 std::unique_ptr<DirectorySource> MakeLinuxDirectorySource(const std::string& rootDirectory,
                                                           bool readAhead = true);
 

@@ -111,6 +111,9 @@ bool FolderReader::ReadEntries(int fd, std::vector<DirEntry>& entries) {
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return !first;  // a folder that cannot be read at all is empty
     if (n == 0) return true;
+    // Room for as many entries as the first block holds at most: one allocation
+    // where growing one entry at a time would make several.
+    if (first) entries.reserve(static_cast<std::size_t>(n) / 24);
     for (long offset = 0; offset < n;) {
       auto* record = reinterpret_cast<dirent64*>(buffer_ + offset);
       offset += record->d_reclen;
@@ -140,7 +143,7 @@ void FolderReader::AddEntry(int fd, const char* name, unsigned char type, std::v
     entry.attributes = attr::Directory | (mountRoot ? attr::ReparsePoint : 0) | hidden | readOnly;
   } else if (S_ISLNK(st.stx_mode)) {
     struct stat target {};
-    bool toFolder = ::fstatat(fd, name, &target, 0) == 0 && S_ISDIR(target.st_mode);
+    bool toFolder = linkTargets_ && ::fstatat(fd, name, &target, 0) == 0 && S_ISDIR(target.st_mode);
     entry.attributes = attr::ReparsePoint | (toFolder ? attr::Directory : 0) | hidden;
   } else {
     entry.attributes = (S_ISREG(st.stx_mode) ? attr::Archive : attr::Archive | attr::System) | hidden | readOnly;

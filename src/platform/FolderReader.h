@@ -12,7 +12,8 @@ namespace qvl {
 // reports its entries with synthesised attribute words. One reader per thread.
 class FolderReader {
  public:
-  explicit FolderReader(int rootFd) : rootFd_(rootFd) {}
+  // With `linkTargets`, a link to a folder is told from other links (one more stat).
+  explicit FolderReader(int rootFd, bool linkTargets = true) : rootFd_(rootFd), linkTargets_(linkTargets) {}
   ~FolderReader();
   FolderReader(const FolderReader&) = delete;
   FolderReader& operator=(const FolderReader&) = delete;
@@ -30,6 +31,7 @@ class FolderReader {
   void AddEntry(int fd, const char* name, unsigned char type, std::vector<DirEntry>& entries);
 
   int rootFd_;
+  bool linkTargets_;
   // The last folder opened by a path too long for one call, kept open so that its
   // subfolders are opened from it rather than from the root.
   std::string deepPath_;

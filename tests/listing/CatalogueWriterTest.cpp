@@ -2,6 +2,7 @@
 
 #include "listing/CatalogueWriter.h"
 #include "listing/CreateList.h"
+#include "listing/Walk.h"
 #include "support/Bytes.h"
 #include "support/FakeDirectory.h"
 
@@ -28,12 +29,12 @@ struct CatalogueFixture : ::testing::Test {
     request.comment = std::move(comment);
     request.withSizes = withSizes;
     StringSink out;
-    Progress quiet;
     WriteListing(request, out, drive, collator, quiet);
     return out.text;
   }
   FakeDirectory drive;
   Collator collator{"en_US"};
+  Progress quiet;
 };
 
 TEST_F(CatalogueFixture, SampleDiskByteForByte) {
@@ -71,7 +72,6 @@ TEST_F(CatalogueFixture, AnUpperCaseDriveLetterListsTheSame) {
   ListRequest request;
   request.drive = FixedDrive('C', "DATA");
   StringSink out;
-  Progress quiet;
   WriteListing(request, out, drive, collator, quiet);
   EXPECT_EQ(out.text, Bytes("\x00" "c: [data]" "\x03" "a/1" "\x02\x00"));
 }
@@ -99,7 +99,6 @@ TEST_F(CatalogueFixture, TagBytesInNamesAndCaptionCannotEndAField) {
   request.drive = FixedDrive('c', Bytes("la\x02"));
   request.comment = CommentLines{Bytes("c\x00m"), "", "", ""};
   StringSink out;
-  Progress quiet;
   WriteListing(request, out, drive, collator, quiet);
   EXPECT_EQ(out.text, Bytes("\x00" "c: [la?]" "\x00" "c?m\r\n" "\x04" "x?" "\x03" "a?b/5" "\x01" "x?" "\x03"
                                   "in/1" "\x02\x02\x00"));
@@ -120,18 +119,21 @@ TEST_F(CatalogueFixture, SizesPastFourGigabytesAreWrittenInFull) {
   EXPECT_NE(text.find("\x03" "two.bin/2147483648"), std::string::npos);
 }
 
-// The file holds whole records only: every write the output receives ends where a
-// record ends, so a run cut short leaves a catalogue readable up to there.
+struct WriteLog : ByteSink {
+  void Write(std::string_view bytes) override { writes.emplace_back(bytes); }
+  std::vector<std::string> writes;
+};
+
+// With no block size, every folder's records reach the output in one write, so
+// the writes show where the writer hands over.
 TEST_F(CatalogueFixture, OutputReceivesWholeRecordsPerWrite) {
-  struct WriteLog : ByteSink {
-    void Write(std::string_view bytes) override { writes.emplace_back(bytes); }
-    std::vector<std::string> writes;
-  } log;
+  WriteLog log;
   test::AddSampleDisk(drive);
-  ListRequest request;
-  request.drive = FixedDrive('c', "DATA");
-  Progress quiet;
-  WriteListing(request, log, drive, collator, quiet);
+  CatalogueWriter writer(log, 0);
+  writer.WriteCatalogueHeader("c: [data]", std::nullopt);
+  DriveWalk walk(drive, collator, writer, quiet, {.entryTextWithSize = true});
+  walk.Run('c');
+  writer.WriteEndMark();
   EXPECT_EQ(log.writes, (std::vector<std::string>{
                             Bytes("\x00" "c: [data]"),
                             "\x04" "Docs" "\x03" "readme.txt/1234" "\x03" "zz.bin/200",
@@ -140,6 +142,34 @@ TEST_F(CatalogueFixture, OutputReceivesWholeRecordsPerWrite) {
                             "\x02",
                             Bytes("\x00"),
                         }));
+}
+
+// A listing is written in large blocks, not a write or two per folder; each block
+// but the last is at least the block size and ends on a whole record.
+TEST_F(CatalogueFixture, ListingIsWrittenInLargeBlocksOfWholeRecords) {
+  std::vector<DirEntry> root;
+  for (int i = 0; i < 8000; ++i) {
+    std::string name = "folder " + std::to_string(i);
+    root.push_back(Folder(name));
+    drive.AddFolder(name, {FileOf("a file with a longer name " + std::to_string(i) + ".txt", i),
+                           FileOf("another.bin", 7)});
+  }
+  drive.AddFolder("", root);
+  ListRequest request;
+  request.drive = FixedDrive('c', "DATA");
+  request.withSizes = true;
+  WriteLog log;
+  WriteListing(request, log, drive, collator, quiet);
+  std::string whole;
+  for (const auto& block : log.writes) whole += block;
+  EXPECT_EQ(whole, List());
+  ASSERT_GE(log.writes.size(), 2u);
+  EXPECT_LE(log.writes.size(), whole.size() / kCatalogueHandOverBytes + 1);
+  for (std::size_t i = 0; i + 1 < log.writes.size(); ++i) {
+    EXPECT_GE(log.writes[i].size(), kCatalogueHandOverBytes);
+    EXPECT_LE(static_cast<unsigned char>(log.writes[i + 1][0]), 0x04) << "block " << i + 1 << " starts mid-record";
+  }
+  EXPECT_EQ(log.writes.back().back(), '\x00');  // the end mark closes the last block
 }
 
 TEST(DriveCaption, FollowsTheDriveType) {

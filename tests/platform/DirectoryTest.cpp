@@ -117,6 +117,74 @@ TEST(LinuxDirectory, ReadAheadGivesTheSameEntriesInAnyOrderOfRequests) {
   }
 }
 
+// A listing asks for no link targets: every link is then 0x400, the rest as before.
+TEST(LinuxDirectory, WithoutLinkTargetsEveryLinkIsAPlainReparsePoint) {
+  TempDir dir;
+  dir.MakeFolder("sub");
+  dir.MakeFile("file", "abc");
+  dir.MakeLink("to-sub", "sub");
+  dir.MakeLink("to-file", "file");
+  dir.MakeLink("loop", "loop");
+  for (int threads : {0, 2}) {
+    auto source =
+        MakeLinuxDirectorySource(dir.Path(), DirectoryOptions{.readAheadThreads = threads, .linkTargets = false});
+    std::vector<DirEntry> entries;
+    ASSERT_TRUE(source->Enumerate({}, entries));
+    EXPECT_EQ(Named(entries, "to-sub")->attributes, 0x400u);
+    EXPECT_EQ(Named(entries, "to-file")->attributes, 0x400u);
+    EXPECT_EQ(Named(entries, "loop")->attributes, 0x400u);
+    EXPECT_EQ(Named(entries, "sub")->attributes, 0x10u);
+    EXPECT_EQ(Named(entries, "file")->size, 3);
+  }
+}
+
+// Several readers ahead of a walk that goes down the tree as a listing does (its
+// own order, not the file system's) hand over every folder exactly as read alone,
+// whatever they had read by then; and a source that goes early stops its readers.
+TEST(LinuxDirectory, ReadersAheadOfAWalkGiveWhatAPlainReadGives) {
+  TempDir dir;
+  for (int a = 0; a < 12; ++a)
+    for (int b = 0; b < 6; ++b)
+      for (int c = 0; c < 3; ++c)
+        dir.MakeFile("a" + std::to_string(a) + "/b" + std::to_string(b) + "/c" + std::to_string(c) + "/f", "1");
+  auto plain = MakeLinuxDirectorySource(dir.Path(), false);
+  for (int threads : {1, 4}) {
+    auto ahead = MakeLinuxDirectorySource(dir.Path(), DirectoryOptions{.readAheadThreads = threads});
+    std::vector<std::vector<std::string>> toVisit{{}};
+    std::size_t folders = 0;
+    while (!toVisit.empty()) {
+      std::vector<std::string> folder = toVisit.back();
+      toVisit.pop_back();
+      std::vector<DirEntry> a, b;
+      ASSERT_TRUE(plain->Enumerate(folder, a));
+      ASSERT_TRUE(ahead->Enumerate(folder, b));
+      a = Sorted(a);
+      b = Sorted(b);
+      ASSERT_EQ(a.size(), b.size());
+      std::vector<std::string> subfolders;
+      for (std::size_t i = 0; i < a.size(); ++i) {
+        EXPECT_EQ(a[i].name, b[i].name);
+        EXPECT_EQ(a[i].attributes, b[i].attributes);
+        if (b[i].attributes == 0x10u) subfolders.push_back(b[i].name);
+      }
+      // Reverse name order, unlike the file system's and unlike the readers' guess.
+      std::sort(subfolders.rbegin(), subfolders.rend());
+      ahead->ExpectFolders(folder, subfolders);
+      for (auto name = subfolders.rbegin(); name != subfolders.rend(); ++name) {
+        toVisit.push_back(folder);
+        toVisit.back().push_back(*name);
+      }
+      ++folders;
+    }
+    EXPECT_EQ(folders, 1u + 12 + 12 * 6 + 12 * 6 * 3);
+  }
+  auto early = MakeLinuxDirectorySource(dir.Path(), DirectoryOptions{.readAheadThreads = 4});
+  std::vector<DirEntry> entries;
+  ASSERT_TRUE(early->Enumerate({}, entries));
+  early->ExpectFolders({}, {"a0", "a1", "a2"});
+  ASSERT_TRUE(early->Enumerate({"a0"}, entries));
+}
+
 // A folder that cannot be read says why, whether the walk or the read-ahead read it.
 TEST(LinuxDirectory, AFolderThatCannotBeReadSaysWhy) {
   TempDir dir;

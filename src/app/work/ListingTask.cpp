@@ -27,7 +27,8 @@ ListingOutcome RunListing(const CreateListRequest& request, CreateListAnswers& a
   ListingOutcome outcome;
   try {
     Collator collator;
-    auto source = MakeLinuxDirectorySource(request.list.drive.rootDirectory);
+    auto source =
+        MakeLinuxDirectorySource(request.list.drive.rootDirectory, DirectoryOptions{.linkTargets = false});
     LaterHistory history;
     auto importListing = [](const std::string& listed, const std::string& destination,
                             const std::optional<CommentLines>& comment, Progress& importProgress) {
