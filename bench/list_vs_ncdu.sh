@@ -4,7 +4,8 @@
 #   1. warm cache: wall and processor time (user + sys), hyperfine's JSON;
 #   2. cold cache: wall, the page cache dropped before each run of each tool (root only);
 #   3. the write and futex calls of one `qvl list`, from strace -f -c.
-# Ratios are of medians from this run.
+# Ratios are of medians from this run. qvl lists with --no-index: ncdu builds no
+# search index, and the index's own cost is weighed by bench/index_bench.sh.
 #
 #   bench/list_vs_ncdu.sh [BUILD_DIR] [TREE_DIR] [WARM_RUNS] [COLD_RUNS]
 set -euo pipefail
@@ -25,7 +26,7 @@ if [ ! -d "$tree" ]; then
 fi
 # A copy of qvl in the scratch folder: its settings and history are the benchmark's own.
 cp "$build/bin/qvl" "$out/qvl"
-qvl_cmd="rm -f '$out/cat.qvl' '$out/cat.qvl.qvc'; '$out/qvl' list c --map 'c=$tree' -o '$out/cat.qvl' --method qvl"
+qvl_cmd="rm -f '$out/cat.qvl' '$out/cat.qvl.qvc'; '$out/qvl' list c --map 'c=$tree' -o '$out/cat.qvl' --method qvl --no-index"
 ncdu_cmd="ncdu -x -o '$out/ncdu.json' '$tree'"
 echo "Tree: $tree ($(find "$tree" -xdev | wc -l) entries)"
 
@@ -72,7 +73,7 @@ fi
 echo
 echo "== System calls of one qvl list (strace -f -c) =="
 sh -c "rm -f '$out/cat.qvl' '$out/cat.qvl.qvc'"
-strace -f -c -o "$out/strace.txt" "$out/qvl" list c --map "c=$tree" -o "$out/cat.qvl" --method qvl >/dev/null 2>&1
+strace -f -c -o "$out/strace.txt" "$out/qvl" list c --map "c=$tree" -o "$out/cat.qvl" --method qvl --no-index >/dev/null 2>&1
 bytes=$(stat -c %s "$out/cat.qvl")
 folders=$(find "$tree" -xdev -type d | wc -l)
 writes=$(awk '$NF == "write" { print $4 }' "$out/strace.txt"); writes=${writes:-0}

@@ -6,7 +6,7 @@
 _qvl_options() {
     case $1 in
         drives) echo "--map" ;;
-        list) echo "-o --output --method --no-sizes --hash --comment --margin --map --label --if-exists" ;;
+        list) echo "-o --output --method --no-sizes --hash --no-index --comment --margin --map --label --if-exists" ;;
         merge) echo "--comment" ;;
         ls) echo "--sort --dates" ;;
         find | search) echo "--dates --newer --older --min-size --max-size --ext --no-index" ;;

@@ -72,6 +72,7 @@ complete -c qvl -n "__fish_seen_subcommand_from list" -s o -l output -r -F -d 'T
 complete -c qvl -n "__fish_seen_subcommand_from list" -l method -x -a 'qvl collapsed folders filenames' -d 'A catalogue, or a plain-list style'
 complete -c qvl -n "__fish_seen_subcommand_from list" -l no-sizes -d 'Catalogue entries without file sizes'
 complete -c qvl -n "__fish_seen_subcommand_from list" -l hash -d 'Keep each file\'s content hash in the companion'
+complete -c qvl -n "__fish_seen_subcommand_from list" -l no-index -d 'Build no search index of the catalogue written'
 complete -c qvl -n "__fish_seen_subcommand_from ls find search" -l dates -d 'Add each entry\'s modification time'
 complete -c qvl -n "__fish_seen_subcommand_from find search" -l newer -x -d 'Entries modified after DATE'
 complete -c qvl -n "__fish_seen_subcommand_from find search" -l older -x -d 'Entries modified before DATE'

@@ -114,6 +114,7 @@ Quorvalen's command-line tool: catalogues drives and reads catalogues.
       --hash              read every regular file and keep its XXH3-128 content
                           hash in the companion (progress in bytes read; a file
                           that cannot be read is named and gets no hash)
+      --no-index          build no search index of the catalogue written
       --comment TEXT      one comment line; up to four, in order
       --margin N          width of plain-list lines, 0 to 255 (default: the
                           settings' RightMargin, else 95)
@@ -283,6 +284,7 @@ int RunList(const std::vector<std::string>& args) {
                                  {"--label"},
                                  {"--if-exists"},
                                  {"--hash", false},
+                                 {"--no-index", false},
                                  // For the benchmark that weighs the companion's cost alone.
                                  {"--without-companion", false}});
   if (parsed.positional.size() != 1) throw UsageError("list takes one drive");
@@ -326,7 +328,7 @@ int RunList(const std::vector<std::string>& args) {
     throw IoError("\"" + *output + "\" exists; nothing written (--if-exists overwrite replaces it)");
   std::cerr << "Listing complete\n";
   progress.SayUnreadableCount();
-  if (request.method == ListMethod::Catalogue) IndexWrittenCatalogue(*output);
+  if (request.method == ListMethod::Catalogue && !parsed.Has("--no-index")) IndexWrittenCatalogue(*output);
   auto historyName = history.name ? HistoryName(*history.name) : std::nullopt;
   if (historyName) {
     // The catalogue is written; a settings file that cannot take the name costs the
