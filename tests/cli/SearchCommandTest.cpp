@@ -111,4 +111,25 @@ TEST(QvlSearch, WithoutFilesSearchesTheHistoryList) {
 }
 
 }  // namespace
+
+// A listing indexes what it wrote unless told not to; a search indexes the
+// catalogues it had to read whole, but not when told to read them whole.
+TEST(QvlIndex, BuiltByListingsAndSearchesUnlessAskedNot) {
+  TempDir dir;
+  std::filesystem::create_directories(dir / "tree/sub");
+  test::WriteFile(dir / "tree/sub/readme.txt", "hi");
+  const std::string a = dir / "a.qvl", b = dir / "b.qvl", map = "c=" + (dir / "tree");
+  ASSERT_EQ(RunQvl({"list", "c", "--map", map, "-o", a}).status, 0);
+  ASSERT_EQ(RunQvl({"list", "c", "--map", map, "-o", b, "--no-index"}).status, 0);
+  auto status = RunQvl({"index", "--status", a, b});
+  EXPECT_EQ(status.status, 1);
+  EXPECT_EQ(status.out, "fresh\t" + a + "\nmissing\t" + b + "\n");
+  EXPECT_EQ(RunQvl({"search", "--no-index", "readme", b}).out, "F\treadme.txt\t2\t\\sub\\\tb.qvl\n");
+  EXPECT_EQ(RunQvl({"index", "--status", b}).out, "missing\t" + b + "\n");
+  EXPECT_EQ(RunQvl({"search", "readme", b}).out, "F\treadme.txt\t2\t\\sub\\\tb.qvl\n");
+  status = RunQvl({"index", "--status", b});
+  EXPECT_EQ(status.status, 0);
+  EXPECT_EQ(status.out, "fresh\t" + b + "\n");
+}
+
 }  // namespace qvl
