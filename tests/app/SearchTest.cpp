@@ -211,7 +211,7 @@ class SearchTest : public QObject {
     const std::string a = catalogues / "a.qvl", b = catalogues / "b.qvl";
     test::WriteFile(a, kFind);
     test::WriteFile(b, kFind);
-    WindowHarness harness("[History]\nItem1=" + a + "\nItem2=" + b + "\n");
+    WindowHarness harness("[History]\nItem1=" + a + "\nItem2=" + (catalogues / "gone.qvl") + "\nItem3=" + b + "\n");
     auto& tab = harness.Find<app::SearchTab>("searchTab");
     auto& text = harness.Find<QLineEdit>("searchTextEdit");
     QVERIFY(harness.WaitUntilIdle());

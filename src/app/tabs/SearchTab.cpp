@@ -1,6 +1,7 @@
 #include "app/tabs/SearchTab.h"
 
 #include <QStyle>
+#include <filesystem>
 #include <memory>
 
 #include "app/ErrorReport.h"
@@ -193,7 +194,16 @@ void SearchTab::LookAtIndexes(bool build) {
             BuildMissingIndexes({file});
           }
         }
-        *fresh = !files.empty() && AllIndexesFresh(files);
+        // A catalogue of the history that is gone is passed over by the search, so
+        // it does not keep typing from searching the others.
+        bool any = false, all = true;
+        for (const std::string& file : files) {
+          std::error_code error;
+          if (!std::filesystem::exists(file, error)) continue;
+          any = true;
+          all = all && IndexStatus(file) == IndexFreshness::Fresh;
+        }
+        *fresh = any && all;
       },
       [this, fresh](const QString&) {
         searchesAsTyped_ = *fresh;
