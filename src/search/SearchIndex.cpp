@@ -706,8 +706,14 @@ IndexFreshness IndexStatus(const std::string& catalogueFile) {
 }
 
 bool AllIndexesFresh(const std::vector<std::string>& catalogueFiles) {
-  return std::all_of(catalogueFiles.begin(), catalogueFiles.end(),
-                     [](const std::string& file) { return IndexStatus(file) == IndexFreshness::Fresh; });
+  bool any = false;
+  for (const std::string& file : catalogueFiles) {
+    std::error_code error;
+    if (!std::filesystem::exists(file, error)) continue;
+    if (IndexStatus(file) != IndexFreshness::Fresh) return false;
+    any = true;
+  }
+  return any;
 }
 
 void WriteSearchIndex(const std::string& catalogueFile, const std::string& indexFile, std::size_t blockBytes) {

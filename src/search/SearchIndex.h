@@ -36,6 +36,9 @@ std::string IndexFileOf(const std::string& catalogueFile);
 // its first and last 4 KB against what the index recorded. Missing also for a
 // catalogue that is not there.
 IndexFreshness IndexStatus(const std::string& catalogueFile);
+// Whether a search of these catalogues reads through indexes alone: each one that
+// is there has a fresh index (a search passes over those that are gone), and one
+// at least is there.
 bool AllIndexesFresh(const std::vector<std::string>& catalogueFiles);
 
 // Builds (or builds again) the index of one catalogue. Throws IoError naming the

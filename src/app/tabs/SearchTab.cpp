@@ -1,7 +1,7 @@
 #include "app/tabs/SearchTab.h"
 
+#include <QSignalBlocker>
 #include <QStyle>
-#include <filesystem>
 #include <memory>
 
 #include "app/ErrorReport.h"
@@ -89,16 +89,23 @@ SearchTab::~SearchTab() {
 }
 
 void SearchTab::ShowFileItems(const std::vector<std::string>& items) {
-  searchFileCombo_.clear();
-  for (const std::string& item : items) searchFileCombo_.addItem(FromCore(item));
-  searchFileCombo_.setCurrentText(FromCore(kAllFiles));
+  {
+    // Filling the list changes its text many times: the indexes are looked at once.
+    const QSignalBlocker quiet(searchFileCombo_);
+    searchFileCombo_.clear();
+    for (const std::string& item : items) searchFileCombo_.addItem(FromCore(item));
+    searchFileCombo_.setCurrentText(FromCore(kAllFiles));
+  }
   LookAtIndexes(false);
 }
 
 void SearchTab::AddFileItem(const std::string& name) {
-  QString text = searchFileCombo_.currentText();
-  searchFileCombo_.insertItem(0, FromCore(name));
-  searchFileCombo_.setCurrentText(text);
+  {
+    const QSignalBlocker quiet(searchFileCombo_);
+    QString text = searchFileCombo_.currentText();
+    searchFileCombo_.insertItem(0, FromCore(name));
+    searchFileCombo_.setCurrentText(text);
+  }
   LookAtIndexes(false);
 }
 
@@ -194,16 +201,7 @@ void SearchTab::LookAtIndexes(bool build) {
             BuildMissingIndexes({file});
           }
         }
-        // A catalogue of the history that is gone is passed over by the search, so
-        // it does not keep typing from searching the others.
-        bool any = false, all = true;
-        for (const std::string& file : files) {
-          std::error_code error;
-          if (!std::filesystem::exists(file, error)) continue;
-          any = true;
-          all = all && IndexStatus(file) == IndexFreshness::Fresh;
-        }
-        *fresh = any && all;
+        *fresh = AllIndexesFresh(files);
       },
       [this, fresh](const QString&) {
         searchesAsTyped_ = *fresh;
