@@ -9,7 +9,7 @@ PACKAGE_BUILD ?= build-package
 JOBS          ?= $(shell nproc)
 # The window needs Qt 6 (with its SVG plug-ins for the icons), an icon theme and a font.
 PACKAGES      := build-essential cmake pkg-config libgtest-dev libicu-dev nlohmann-json3-dev \
-                 libxxhash-dev libzstd-dev \
+                 libxxhash-dev libzstd-dev libmimalloc-dev \
                  qt6-base-dev qt6-svg-dev qt6-qpa-plugins qt6-tools-dev qt6-l10n-tools \
                  adwaita-icon-theme fonts-dejavu-core
 BENCH_PACKAGES := findutils ncdu tree xxhash plocate wamerican

@@ -57,7 +57,9 @@ echo "qvl / ncdu warm: wall $(ratio "$qw" "$nw") (at most 0.60)   cpu $(ratio "$
 
 echo
 echo "== Cold cache, $cold runs each, in turn =="
-if [ "$(id -u)" -ne 0 ] || ! [ -w /proc/sys/vm/drop_caches ]; then
+if [ "$cold" -eq 0 ]; then
+  echo "skipped: no cold runs asked for"
+elif [ "$(id -u)" -ne 0 ] || ! [ -w /proc/sys/vm/drop_caches ]; then
   echo "skipped: dropping the page cache needs root"
 else
   drop="sync; echo 3 > /proc/sys/vm/drop_caches"

@@ -24,6 +24,11 @@ constexpr std::size_t kMaxJobs = std::size_t{1} << 16;
 // wait, sleeps until this many more are read: one hand-over per batch, not per folder.
 constexpr std::size_t kReaderBatch = 8;
 constexpr std::size_t kWalkBatch = 512;
+// Entry vectors go back to the readers once the walk has copied them, so that names
+// are written into room made before rather than allocated on one thread and freed
+// on another. Vectors of large folders are let go instead of kept.
+constexpr std::size_t kMaxSpareVectors = 4096;
+constexpr std::size_t kMaxSpareEntries = 4096;
 
 std::string JoinPath(const std::string& parent, const std::string& name) {
   return parent.empty() ? name : parent + "/" + name;
@@ -88,7 +93,10 @@ class LinuxDirectorySource final : public DirectorySource {
       return false;
     }
     std::string path = RelativePath(folderNames);
-    if (!readers_.empty() && TakeReadAhead(path, entries)) return lastOk_;
+    if (!readers_.empty() && TakeReadAhead(path)) {
+      CopyTaken(entries);
+      return lastOk_;
+    }
     return reader_.Read(path, entries, lastError_);
   }
 
@@ -118,12 +126,43 @@ class LinuxDirectorySource final : public DirectorySource {
     enum State { Announced, Reading, Done } state = Announced;
     bool ok = false;
     int error = 0;
-    std::vector<DirEntry> entries;
+    std::vector<DirEntry> entries;  // the first `count` are the folder's
+    std::size_t count = 0;
   };
+
+  // The walk's own copy of what a reader read, its vector kept for handing back.
+  void CopyTaken(std::vector<DirEntry>& entries) {
+    entries.resize(takenCount_);
+    for (std::size_t i = 0; i < takenCount_; ++i) {
+      const DirEntry& from = taken_[i];
+      DirEntry& to = entries[i];
+      to.name.assign(from.name);
+      to.attributes = from.attributes;
+      to.size = from.size;
+      to.modified = from.modified;
+    }
+    if (taken_.size() <= kMaxSpareEntries) returned_.push_back(std::move(taken_));
+    taken_ = {};
+    takenCount_ = 0;
+  }
+
+  // Hands the vectors the walk is done with to the readers; the lock is held.
+  void KeepReturned() {
+    for (auto& vector : returned_)
+      if (spare_.size() < kMaxSpareVectors) spare_.push_back(std::move(vector));
+    returned_.clear();
+  }
 
   // Puts folders on top of the stack; the lock is held. A folder announced again
   // (by the walk, after a reader) moves up; its older place is skipped later. True
   // when resting readers are to be woken (once the lock is let go).
+  struct Read {
+    bool ok = false;
+    int error = 0;
+    std::vector<DirEntry> entries;
+    std::size_t count = 0;
+  };
+
   bool Announce(std::vector<std::string>& paths) {
     bool added = false;
     for (auto& path : paths) {
@@ -141,12 +180,13 @@ class LinuxDirectorySource final : public DirectorySource {
 
   // True when a reader read the folder (entries, lastOk_ and lastError_ set);
   // false when the walk must read it itself.
-  bool TakeReadAhead(const std::string& path, std::vector<DirEntry>& entries) {
+  bool TakeReadAhead(const std::string& path) {
     bool wakeReaders = false;
     bool taken = false;
     {
       std::unique_lock lock = QuickLock(mutex_);
       wakeReaders = Announce(announced_);
+      KeepReturned();
       auto found = jobs_.find(path);
       if (found != jobs_.end() && found->second.state == Job::Announced) {
         jobs_.erase(found);  // its place on the stack is skipped
@@ -160,8 +200,9 @@ class LinuxDirectorySource final : public DirectorySource {
           walkWake_.wait(lock, [&] { return WalkMayGoOn(); });
           waitedJob_ = nullptr;
         }
-        heldEntries_ -= job->entries.size();
-        entries = std::move(job->entries);
+        heldEntries_ -= job->count;
+        taken_ = std::move(job->entries);
+        takenCount_ = job->count;
         lastOk_ = job->ok;
         lastError_ = job->error;
         jobs_.erase(path);
@@ -184,7 +225,7 @@ class LinuxDirectorySource final : public DirectorySource {
   }
 
   // Up to a batch of the folders on top of the stack, marked as being read.
-  void TakeBatch(std::vector<std::string>& batch) {
+  void TakeBatch(std::vector<std::string>& batch, std::vector<Read>& results) {
     while (!stack_.empty() && batch.size() < kReaderBatch) {
       std::string path = std::move(stack_.back());
       stack_.pop_back();
@@ -192,17 +233,18 @@ class LinuxDirectorySource final : public DirectorySource {
       if (job == jobs_.end() || job->second.state != Job::Announced) continue;
       job->second.state = Job::Reading;
       batch.push_back(std::move(path));
+      if (results.size() < batch.size()) results.emplace_back();
+      Read& result = results[batch.size() - 1];
+      if (result.entries.empty() && !spare_.empty()) {
+        result.entries = std::move(spare_.back());
+        spare_.pop_back();
+      }
     }
   }
 
   void ReadAhead() {
     FolderReader reader(rootFd_, linkTargets_);
     std::vector<std::string> batch;
-    struct Read {
-      bool ok;
-      int error;
-      std::vector<DirEntry> entries;
-    };
     std::vector<Read> results;
     std::vector<std::string> found;  // folders in what was read, for the stack
     std::unique_lock lock(mutex_);
@@ -212,7 +254,7 @@ class LinuxDirectorySource final : public DirectorySource {
         if (heldEntries_ >= kMaxHeldEntries) {
           readersWantRoom_ = true;
         } else {
-          TakeBatch(batch);
+          TakeBatch(batch, results);
           if (!batch.empty()) break;
           readersWantWork_ = true;
         }
@@ -220,26 +262,27 @@ class LinuxDirectorySource final : public DirectorySource {
       }
       reading_ += batch.size();
       lock.unlock();
-      results.resize(batch.size());
       for (std::size_t i = 0; i < batch.size(); ++i) {
         Read& result = results[i];
         result.error = 0;
-        result.ok = reader.Read(batch[i], result.entries, result.error);
+        result.ok = reader.ReadInto(batch[i], result.entries, result.count, result.error);
       }
       // The batch came off the top, its first folder soonest needed: the folders
       // in that one go on top, each folder's in their order.
       for (std::size_t i = batch.size(); i-- > 0;) {
         const auto& entries = results[i].entries;
-        for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry)
-          if (IsFolderEntry(*entry)) found.push_back(JoinPath(batch[i], entry->name));
+        for (std::size_t j = results[i].count; j-- > 0;)
+          if (IsFolderEntry(entries[j])) found.push_back(JoinPath(batch[i], entries[j].name));
       }
       lock = QuickLock(mutex_);
       reading_ -= batch.size();
       for (std::size_t i = 0; i < batch.size(); ++i) {
         // A job being read stays in the table: the walk waits for it instead of erasing it.
         Job& job = jobs_[batch[i]];
-        heldEntries_ += results[i].entries.size();
+        heldEntries_ += results[i].count;
         job.entries = std::move(results[i].entries);
+        job.count = results[i].count;
+        results[i].entries = {};
         job.ok = results[i].ok;
         job.error = results[i].error;
         job.state = Job::Done;
@@ -265,12 +308,16 @@ class LinuxDirectorySource final : public DirectorySource {
   bool lastOk_ = false;
   int lastError_ = 0;
   std::vector<std::string> announced_;  // by the walk, not yet on the stack
+  std::vector<DirEntry> taken_;         // as a reader left it, for CopyTaken
+  std::size_t takenCount_ = 0;
+  std::vector<std::vector<DirEntry>> returned_;  // by the walk, not yet spare
 
   std::mutex mutex_;
   std::condition_variable readerWake_;
   std::condition_variable walkWake_;
   std::unordered_map<std::string, Job> jobs_;
   std::vector<std::string> stack_;  // folders to read, the soonest needed on top
+  std::vector<std::vector<DirEntry>> spare_;  // entry vectors for the readers to fill
   std::size_t heldEntries_ = 0;     // entries of the folders read ahead
   std::size_t reading_ = 0;         // folders being read
   std::size_t doneWhileWaiting_ = 0;

@@ -52,13 +52,21 @@ FolderReader::~FolderReader() {
 }
 
 bool FolderReader::Read(const std::string& relativePath, std::vector<DirEntry>& entries, int& error) {
-  entries.clear();
+  std::size_t count = 0;
+  bool ok = ReadInto(relativePath, entries, count, error);
+  entries.resize(count);
+  return ok;
+}
+
+bool FolderReader::ReadInto(const std::string& relativePath, std::vector<DirEntry>& entries, std::size_t& count,
+                            int& error) {
+  count = 0;
   int fd = Open(relativePath);
   if (fd < 0) {
     error = errno;
     return false;
   }
-  bool ok = ReadEntries(fd, entries);
+  bool ok = ReadEntries(fd, entries, count);
   if (!ok) error = errno;
   ::close(fd);
   return ok;
@@ -98,7 +106,7 @@ int FolderReader::Open(const std::string& relativePath) {
   return fd;
 }
 
-bool FolderReader::ReadEntries(int fd, std::vector<DirEntry>& entries) {
+bool FolderReader::ReadEntries(int fd, std::vector<DirEntry>& entries, std::size_t& count) {
   if (!mountRootKnown_) {
     struct statx self {};
     if (::statx(fd, "", AT_EMPTY_PATH, STATX_TYPE, &self) == 0) {
@@ -117,22 +125,27 @@ bool FolderReader::ReadEntries(int fd, std::vector<DirEntry>& entries) {
     for (long offset = 0; offset < n;) {
       auto* record = reinterpret_cast<dirent64*>(buffer_ + offset);
       offset += record->d_reclen;
-      if (!IsDotOrDotDot(record->d_name)) AddEntry(fd, record->d_name, record->d_type, entries);
+      if (!IsDotOrDotDot(record->d_name)) AddEntry(fd, record->d_name, record->d_type, entries, count);
     }
   }
 }
 
-void FolderReader::AddEntry(int fd, const char* name, unsigned char type, std::vector<DirEntry>& entries) {
+void FolderReader::AddEntry(int fd, const char* name, unsigned char type, std::vector<DirEntry>& entries,
+                            std::size_t& count) {
   std::uint32_t hidden = name[0] == '.' ? attr::Hidden : 0;
   struct statx st {};
-  if (::statx(fd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | AT_STATX_DONT_SYNC,
-              STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_MTIME, &st) != 0) {
-    if (errno == ENOENT) return;  // gone since the folder was read
-    entries.push_back({name, AttributesFromDirentType(type) | hidden, 0});
+  int failed = ::statx(fd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | AT_STATX_DONT_SYNC,
+                       STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_MTIME, &st);
+  if (failed != 0 && errno == ENOENT) return;  // gone since the folder was read
+  if (count == entries.size()) entries.emplace_back();
+  DirEntry& entry = entries[count++];
+  entry.name.assign(name);
+  entry.size = 0;
+  entry.modified = kUnknownTime;
+  if (failed != 0) {
+    entry.attributes = AttributesFromDirentType(type) | hidden;
     return;
   }
-  DirEntry& entry = entries.emplace_back();
-  entry.name = name;
   // The time comes with the stat the size needs: no call of its own.
   if (st.stx_mask & STATX_MTIME) entry.modified = st.stx_mtime.tv_sec;
   std::uint32_t readOnly = (st.stx_mode & S_IWUSR) ? 0 : attr::ReadOnly;

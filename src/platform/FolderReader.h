@@ -20,6 +20,10 @@ class FolderReader {
   // `relativePath` is "" for the root, else "a/b/c". False when it cannot be read;
   // then `error` holds the system's error number.
   bool Read(const std::string& relativePath, std::vector<DirEntry>& entries, int& error);
+  // As Read, into the first `count` entries of `entries`, whose names are written
+  // over rather than made again: entries past `count` are left as they were, so a
+  // vector handed back and forth keeps its names' room.
+  bool ReadInto(const std::string& relativePath, std::vector<DirEntry>& entries, std::size_t& count, int& error);
   // Hashes the regular file `name` of the folder; false with `error` set when it
   // cannot be read, or is no regular file (EINVAL) or a link (ELOOP).
   bool HashFile(const std::string& relativePath, const std::string& name, Hash128& hash, const BytesRead& read,
@@ -27,8 +31,8 @@ class FolderReader {
 
  private:
   int Open(const std::string& relativePath);
-  bool ReadEntries(int fd, std::vector<DirEntry>& entries);
-  void AddEntry(int fd, const char* name, unsigned char type, std::vector<DirEntry>& entries);
+  bool ReadEntries(int fd, std::vector<DirEntry>& entries, std::size_t& count);
+  void AddEntry(int fd, const char* name, unsigned char type, std::vector<DirEntry>& entries, std::size_t& count);
 
   int rootFd_;
   bool linkTargets_;
