@@ -1,8 +1,10 @@
 #include "platform/Directory.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <condition_variable>
 #include <cstring>
@@ -29,6 +31,34 @@ constexpr std::size_t kWalkBatch = 512;
 // on another. Vectors of large folders are let go instead of kept.
 constexpr std::size_t kMaxSpareVectors = 4096;
 constexpr std::size_t kMaxSpareEntries = 4096;
+// A folder read ahead stays open, up to this many at once, until its subfolders are
+// opened from it: opening "a/b/c/d" from the root walks the whole path again.
+constexpr std::size_t kMaxKeptFolders = 256;
+
+// An open folder whose subfolders are still to be opened from it.
+struct FolderHandle {
+  FolderHandle(int folderFd, std::atomic<std::size_t>& keptCount) : fd(folderFd), kept(keptCount) {}
+  ~FolderHandle() {
+    ::close(fd);
+    kept.fetch_sub(1, std::memory_order_relaxed);
+  }
+  FolderHandle(const FolderHandle&) = delete;
+  FolderHandle& operator=(const FolderHandle&) = delete;
+  int fd;
+  std::atomic<std::size_t>& kept;
+};
+using FolderHandlePtr = std::shared_ptr<const FolderHandle>;
+
+struct FoundFolder {
+  std::string path;
+  FolderHandlePtr parent;  // none: opened from the root
+};
+
+std::size_t KeptFoldersAllowed() {
+  rlimit limit{};
+  if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return kMaxKeptFolders;
+  return std::min<std::size_t>(kMaxKeptFolders, limit.rlim_cur / 4);
+}
 
 std::string JoinPath(const std::string& parent, const std::string& name) {
   return parent.empty() ? name : parent + "/" + name;
@@ -70,7 +100,8 @@ class LinuxDirectorySource final : public DirectorySource {
       : rootFd_(::open(rootDirectory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)),
         rootError_(rootFd_ < 0 ? errno : 0),
         linkTargets_(options.linkTargets),
-        reader_(rootFd_, options.linkTargets) {
+        reader_(rootFd_, options.linkTargets),
+        keptFoldersAllowed_(KeptFoldersAllowed()) {
     if (rootFd_ < 0) return;
     for (int i = 0; i < options.readAheadThreads; ++i) readers_.emplace_back([this] { ReadAhead(); });
   }
@@ -118,7 +149,7 @@ class LinuxDirectorySource final : public DirectorySource {
     std::string parent = RelativePath(folderNames);
     // Last first, so that the first subfolder, the walk's next step, ends on top.
     for (auto name = subfolderNames.rbegin(); name != subfolderNames.rend(); ++name)
-      announced_.push_back(JoinPath(parent, *name));
+      announced_.push_back({JoinPath(parent, *name), nullptr});
   }
 
  private:
@@ -128,6 +159,7 @@ class LinuxDirectorySource final : public DirectorySource {
     int error = 0;
     std::vector<DirEntry> entries;  // the first `count` are the folder's
     std::size_t count = 0;
+    FolderHandlePtr parent;  // while announced
   };
 
   // The walk's own copy of what a reader read, its vector kept for handing back.
@@ -161,18 +193,20 @@ class LinuxDirectorySource final : public DirectorySource {
     int error = 0;
     std::vector<DirEntry> entries;
     std::size_t count = 0;
+    FolderHandlePtr parent;
   };
 
-  bool Announce(std::vector<std::string>& paths) {
+  bool Announce(std::vector<FoundFolder>& folders) {
     bool added = false;
-    for (auto& path : paths) {
+    for (auto& folder : folders) {
       if (jobs_.size() >= kMaxJobs) break;
-      auto [job, fresh] = jobs_.try_emplace(path);
+      auto [job, fresh] = jobs_.try_emplace(folder.path);
       if (!fresh && job->second.state != Job::Announced) continue;
-      stack_.push_back(std::move(path));
+      if (!job->second.parent) job->second.parent = std::move(folder.parent);
+      stack_.push_back(std::move(folder.path));
       added = true;
     }
-    paths.clear();
+    folders.clear();
     if (!added || !readersWantWork_) return false;
     readersWantWork_ = false;
     return true;
@@ -235,6 +269,7 @@ class LinuxDirectorySource final : public DirectorySource {
       batch.push_back(std::move(path));
       if (results.size() < batch.size()) results.emplace_back();
       Read& result = results[batch.size() - 1];
+      result.parent = std::move(job->second.parent);
       if (result.entries.empty() && !spare_.empty()) {
         result.entries = std::move(spare_.back());
         spare_.pop_back();
@@ -246,7 +281,7 @@ class LinuxDirectorySource final : public DirectorySource {
     FolderReader reader(rootFd_, linkTargets_);
     std::vector<std::string> batch;
     std::vector<Read> results;
-    std::vector<std::string> found;  // folders in what was read, for the stack
+    std::vector<FoundFolder> found;  // folders in what was read, for the stack
     std::unique_lock lock(mutex_);
     for (;;) {
       for (;;) {
@@ -265,14 +300,24 @@ class LinuxDirectorySource final : public DirectorySource {
       for (std::size_t i = 0; i < batch.size(); ++i) {
         Read& result = results[i];
         result.error = 0;
-        result.ok = reader.ReadInto(batch[i], result.entries, result.count, result.error);
+        result.count = 0;
+        int fd = reader.OpenFolder(batch[i], result.parent ? result.parent->fd : -1);
+        result.parent.reset();
+        if (fd < 0) {
+          result.ok = false;
+          result.error = errno;
+          continue;
+        }
+        result.ok = reader.ReadOpened(fd, result.entries, result.count, result.error);
+        result.parent = KeepOpen(fd, result);
       }
       // The batch came off the top, its first folder soonest needed: the folders
       // in that one go on top, each folder's in their order.
       for (std::size_t i = batch.size(); i-- > 0;) {
         const auto& entries = results[i].entries;
         for (std::size_t j = results[i].count; j-- > 0;)
-          if (IsFolderEntry(entries[j])) found.push_back(JoinPath(batch[i], entries[j].name));
+          if (IsFolderEntry(entries[j])) found.push_back({JoinPath(batch[i], entries[j].name), results[i].parent});
+        results[i].parent.reset();
       }
       lock = QuickLock(mutex_);
       reading_ -= batch.size();
@@ -301,13 +346,28 @@ class LinuxDirectorySource final : public DirectorySource {
     }
   }
 
+  // The folder just read, kept open for its subfolders when it has any and room is
+  // left; else closed.
+  FolderHandlePtr KeepOpen(int fd, const Read& result) {
+    bool hasFolders = false;
+    for (std::size_t j = 0; j < result.count && !hasFolders; ++j) hasFolders = IsFolderEntry(result.entries[j]);
+    if (hasFolders && keptFolders_.fetch_add(1, std::memory_order_relaxed) < keptFoldersAllowed_)
+      return std::make_shared<const FolderHandle>(fd, keptFolders_);
+    if (hasFolders) keptFolders_.fetch_sub(1, std::memory_order_relaxed);
+    ::close(fd);
+    return nullptr;
+  }
+
   int rootFd_;
   int rootError_;
   bool linkTargets_;
   FolderReader reader_;
+  const std::size_t keptFoldersAllowed_;
+  // Declared before the jobs, whose handles count themselves out of it.
+  std::atomic<std::size_t> keptFolders_{0};
   bool lastOk_ = false;
   int lastError_ = 0;
-  std::vector<std::string> announced_;  // by the walk, not yet on the stack
+  std::vector<FoundFolder> announced_;  // by the walk, not yet on the stack
   std::vector<DirEntry> taken_;         // as a reader left it, for CopyTaken
   std::size_t takenCount_ = 0;
   std::vector<std::vector<DirEntry>> returned_;  // by the walk, not yet spare

@@ -66,9 +66,21 @@ bool FolderReader::ReadInto(const std::string& relativePath, std::vector<DirEntr
     error = errno;
     return false;
   }
+  bool ok = ReadOpened(fd, entries, count, error);
+  ::close(fd);
+  return ok;
+}
+
+int FolderReader::OpenFolder(const std::string& relativePath, int parentFd) {
+  if (parentFd < 0 || relativePath.empty()) return Open(relativePath);
+  auto slash = relativePath.rfind('/');
+  return OpenBeneath(parentFd, relativePath.c_str() + (slash == std::string::npos ? 0 : slash + 1));
+}
+
+bool FolderReader::ReadOpened(int fd, std::vector<DirEntry>& entries, std::size_t& count, int& error) {
+  count = 0;
   bool ok = ReadEntries(fd, entries, count);
   if (!ok) error = errno;
-  ::close(fd);
   return ok;
 }
 
