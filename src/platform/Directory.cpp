@@ -12,6 +12,8 @@
 #include <thread>
 #include <unordered_map>
 
+#include <xxhash.h>
+
 #include "platform/FolderReader.h"
 
 namespace qvl {
@@ -52,6 +54,12 @@ using FolderHandlePtr = std::shared_ptr<const FolderHandle>;
 struct FoundFolder {
   std::string path;
   FolderHandlePtr parent;  // none: opened from the root
+};
+
+// Paths are hashed several times on their way through the table; XXH3 does it at
+// a fraction of the cost of the standard library's hash.
+struct PathHash {
+  std::size_t operator()(const std::string& path) const noexcept { return XXH3_64bits(path.data(), path.size()); }
 };
 
 std::size_t KeptFoldersAllowed() {
@@ -228,7 +236,8 @@ class LinuxDirectorySource final : public DirectorySource {
         // Readers add jobs while the walk waits, which can move the table's
         // iterators but never its elements.
         Job* job = &found->second;
-        if (job->state == Job::Reading) {
+        bool waited = job->state == Job::Reading;
+        if (waited) {
           waitedJob_ = job;
           doneWhileWaiting_ = 0;
           walkWake_.wait(lock, [&] { return WalkMayGoOn(); });
@@ -239,7 +248,10 @@ class LinuxDirectorySource final : public DirectorySource {
         takenCount_ = job->count;
         lastOk_ = job->ok;
         lastError_ = job->error;
-        jobs_.erase(path);
+        if (waited)
+          jobs_.erase(path);
+        else
+          jobs_.erase(found);
         taken = true;
         if (readersWantRoom_ && heldEntries_ < kMaxHeldEntries / 2) {
           readersWantRoom_ = false;
@@ -259,7 +271,7 @@ class LinuxDirectorySource final : public DirectorySource {
   }
 
   // Up to a batch of the folders on top of the stack, marked as being read.
-  void TakeBatch(std::vector<std::string>& batch, std::vector<Read>& results) {
+  void TakeBatch(std::vector<std::string>& batch, std::vector<Read>& results, std::vector<Job*>& jobsRead) {
     while (!stack_.empty() && batch.size() < kReaderBatch) {
       std::string path = std::move(stack_.back());
       stack_.pop_back();
@@ -267,6 +279,8 @@ class LinuxDirectorySource final : public DirectorySource {
       if (job == jobs_.end() || job->second.state != Job::Announced) continue;
       job->second.state = Job::Reading;
       batch.push_back(std::move(path));
+      if (jobsRead.size() < batch.size()) jobsRead.resize(batch.size());
+      jobsRead[batch.size() - 1] = &job->second;
       if (results.size() < batch.size()) results.emplace_back();
       Read& result = results[batch.size() - 1];
       result.parent = std::move(job->second.parent);
@@ -281,6 +295,7 @@ class LinuxDirectorySource final : public DirectorySource {
     FolderReader reader(rootFd_, linkTargets_);
     std::vector<std::string> batch;
     std::vector<Read> results;
+    std::vector<Job*> jobsRead;  // the batch's jobs, which stay in the table while read
     std::vector<FoundFolder> found;  // folders in what was read, for the stack
     std::unique_lock lock(mutex_);
     for (;;) {
@@ -289,7 +304,7 @@ class LinuxDirectorySource final : public DirectorySource {
         if (heldEntries_ >= kMaxHeldEntries) {
           readersWantRoom_ = true;
         } else {
-          TakeBatch(batch, results);
+          TakeBatch(batch, results, jobsRead);
           if (!batch.empty()) break;
           readersWantWork_ = true;
         }
@@ -323,7 +338,7 @@ class LinuxDirectorySource final : public DirectorySource {
       reading_ -= batch.size();
       for (std::size_t i = 0; i < batch.size(); ++i) {
         // A job being read stays in the table: the walk waits for it instead of erasing it.
-        Job& job = jobs_[batch[i]];
+        Job& job = *jobsRead[i];
         heldEntries_ += results[i].count;
         job.entries = std::move(results[i].entries);
         job.count = results[i].count;
@@ -375,7 +390,7 @@ class LinuxDirectorySource final : public DirectorySource {
   std::mutex mutex_;
   std::condition_variable readerWake_;
   std::condition_variable walkWake_;
-  std::unordered_map<std::string, Job> jobs_;
+  std::unordered_map<std::string, Job, PathHash> jobs_;
   std::vector<std::string> stack_;  // folders to read, the soonest needed on top
   std::vector<std::vector<DirEntry>> spare_;  // entry vectors for the readers to fill
   std::size_t heldEntries_ = 0;     // entries of the folders read ahead
