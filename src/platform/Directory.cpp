@@ -12,8 +12,6 @@
 #include <thread>
 #include <unordered_map>
 
-#include <xxhash.h>
-
 #include "platform/FolderReader.h"
 
 namespace qvl {
@@ -54,12 +52,6 @@ using FolderHandlePtr = std::shared_ptr<const FolderHandle>;
 struct FoundFolder {
   std::string path;
   FolderHandlePtr parent;  // none: opened from the root
-};
-
-// Paths are hashed several times on their way through the table; XXH3 does it at
-// a fraction of the cost of the standard library's hash.
-struct PathHash {
-  std::size_t operator()(const std::string& path) const noexcept { return XXH3_64bits(path.data(), path.size()); }
 };
 
 std::size_t KeptFoldersAllowed() {
@@ -390,7 +382,7 @@ class LinuxDirectorySource final : public DirectorySource {
   std::mutex mutex_;
   std::condition_variable readerWake_;
   std::condition_variable walkWake_;
-  std::unordered_map<std::string, Job, PathHash> jobs_;
+  std::unordered_map<std::string, Job> jobs_;
   std::vector<std::string> stack_;  // folders to read, the soonest needed on top
   std::vector<std::vector<DirEntry>> spare_;  // entry vectors for the readers to fill
   std::size_t heldEntries_ = 0;     // entries of the folders read ahead
