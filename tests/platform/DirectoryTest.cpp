@@ -141,12 +141,16 @@ TEST(LinuxDirectory, WithoutLinkTargetsEveryLinkIsAPlainReparsePoint) {
 // Several readers ahead of a walk that goes down the tree as a listing does (its
 // own order, not the file system's) hand over every folder exactly as read alone,
 // whatever they had read by then; and a source that goes early stops its readers.
+// Folders of differing sizes: the readers fill vectors that held other folders.
 TEST(LinuxDirectory, ReadersAheadOfAWalkGiveWhatAPlainReadGives) {
   TempDir dir;
   for (int a = 0; a < 12; ++a)
     for (int b = 0; b < 6; ++b)
       for (int c = 0; c < 3; ++c)
-        dir.MakeFile("a" + std::to_string(a) + "/b" + std::to_string(b) + "/c" + std::to_string(c) + "/f", "1");
+        for (int f = 0; f <= (a + b + c) % 5; ++f)
+          dir.MakeFile("a" + std::to_string(a) + "/b" + std::to_string(b) + "/c" + std::to_string(c) + "/f" +
+                           std::to_string(f),
+                       std::string(static_cast<std::size_t>(a + f), 'x'));
   auto plain = MakeLinuxDirectorySource(dir.Path(), false);
   for (int threads : {1, 4}) {
     auto ahead = MakeLinuxDirectorySource(dir.Path(), DirectoryOptions{.readAheadThreads = threads});
@@ -165,6 +169,8 @@ TEST(LinuxDirectory, ReadersAheadOfAWalkGiveWhatAPlainReadGives) {
       for (std::size_t i = 0; i < a.size(); ++i) {
         EXPECT_EQ(a[i].name, b[i].name);
         EXPECT_EQ(a[i].attributes, b[i].attributes);
+        EXPECT_EQ(a[i].size, b[i].size);
+        EXPECT_EQ(a[i].modified, b[i].modified);
         if (b[i].attributes == 0x10u) subfolders.push_back(b[i].name);
       }
       // Reverse name order, unlike the file system's and unlike the readers' guess.
