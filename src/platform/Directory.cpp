@@ -26,8 +26,8 @@ constexpr std::size_t kMaxJobs = std::size_t{1} << 16;
 // wait, sleeps until this many more are read: one hand-over per batch, not per folder.
 constexpr std::size_t kReaderBatch = 8;
 constexpr std::size_t kWalkBatch = 512;
-// Entry vectors go back to the readers once the walk has copied them, so that names
-// are written into room made before rather than allocated on one thread and freed
+// Entry vectors go back to the readers once the walk is done with them, so that
+// names are written into room made before rather than made on one thread and freed
 // on another. Vectors of large folders are let go instead of kept.
 constexpr std::size_t kMaxSpareVectors = 4096;
 constexpr std::size_t kMaxSpareEntries = 4096;
@@ -125,7 +125,7 @@ class LinuxDirectorySource final : public DirectorySource {
     }
     std::string path = RelativePath(folderNames);
     if (!readers_.empty() && TakeReadAhead(path)) {
-      CopyTaken(entries);
+      TakeOver(entries);
       return lastOk_;
     }
     return reader_.Read(path, entries, lastError_);
@@ -162,20 +162,12 @@ class LinuxDirectorySource final : public DirectorySource {
     FolderHandlePtr parent;  // while announced
   };
 
-  // The walk's own copy of what a reader read, its vector kept for handing back.
-  void CopyTaken(std::vector<DirEntry>& entries) {
-    entries.resize(takenCount_);
-    for (std::size_t i = 0; i < takenCount_; ++i) {
-      const DirEntry& from = taken_[i];
-      DirEntry& to = entries[i];
-      to.name.assign(from.name);
-      to.attributes = from.attributes;
-      to.size = from.size;
-      to.modified = from.modified;
-    }
+  // What a reader read becomes the walk's; the walk's vector before goes back to the
+  // readers, its names' room with it.
+  void TakeOver(std::vector<DirEntry>& entries) {
+    entries.swap(taken_);
     if (taken_.size() <= kMaxSpareEntries) returned_.push_back(std::move(taken_));
     taken_ = {};
-    takenCount_ = 0;
   }
 
   // Hands the vectors the walk is done with to the readers; the lock is held.
@@ -237,7 +229,6 @@ class LinuxDirectorySource final : public DirectorySource {
         }
         heldEntries_ -= job->count;
         taken_ = std::move(job->entries);
-        takenCount_ = job->count;
         lastOk_ = job->ok;
         lastError_ = job->error;
         if (waited)
@@ -309,14 +300,17 @@ class LinuxDirectorySource final : public DirectorySource {
         result.error = 0;
         result.count = 0;
         int fd = reader.OpenFolder(batch[i], result.parent ? result.parent->fd : -1);
-        result.parent.reset();
+        int openError = errno;
+        result.parent.reset();  // may close the parent
         if (fd < 0) {
           result.ok = false;
-          result.error = errno;
+          result.error = openError;
+          result.entries.clear();
           continue;
         }
         result.ok = reader.ReadOpened(fd, result.entries, result.count, result.error);
         result.parent = KeepOpen(fd, result);
+        result.entries.resize(result.count);
       }
       // The batch came off the top, its first folder soonest needed: the folders
       // in that one go on top, each folder's in their order.
@@ -375,8 +369,7 @@ class LinuxDirectorySource final : public DirectorySource {
   bool lastOk_ = false;
   int lastError_ = 0;
   std::vector<FoundFolder> announced_;  // by the walk, not yet on the stack
-  std::vector<DirEntry> taken_;         // as a reader left it, for CopyTaken
-  std::size_t takenCount_ = 0;
+  std::vector<DirEntry> taken_;         // as a reader left it, for TakeOver
   std::vector<std::vector<DirEntry>> returned_;  // by the walk, not yet spare
 
   std::mutex mutex_;
