@@ -4,6 +4,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <condition_variable>
@@ -157,8 +158,7 @@ class LinuxDirectorySource final : public DirectorySource {
     enum State { Announced, Reading, Done } state = Announced;
     bool ok = false;
     int error = 0;
-    std::vector<DirEntry> entries;  // the first `count` are the folder's
-    std::size_t count = 0;
+    std::vector<DirEntry> entries;
     FolderHandlePtr parent;  // while announced
   };
 
@@ -177,17 +177,18 @@ class LinuxDirectorySource final : public DirectorySource {
     returned_.clear();
   }
 
-  // Puts folders on top of the stack; the lock is held. A folder announced again
-  // (by the walk, after a reader) moves up; its older place is skipped later. True
-  // when resting readers are to be woken (once the lock is let go).
+  // A folder of a reader's batch. Its job stays in the table while it is read.
   struct Read {
+    Job* job = nullptr;
     bool ok = false;
     int error = 0;
     std::vector<DirEntry> entries;
-    std::size_t count = 0;
     FolderHandlePtr parent;
   };
 
+  // Puts folders on top of the stack; the lock is held. A folder announced again
+  // (by the walk, after a reader) moves up; its older place is skipped later. True
+  // when resting readers are to be woken (once the lock is let go).
   bool Announce(std::vector<FoundFolder>& folders) {
     bool added = false;
     for (auto& folder : folders) {
@@ -227,7 +228,7 @@ class LinuxDirectorySource final : public DirectorySource {
           walkWake_.wait(lock, [&] { return WalkMayGoOn(); });
           waitedJob_ = nullptr;
         }
-        heldEntries_ -= job->count;
+        heldEntries_ -= job->entries.size();
         taken_ = std::move(job->entries);
         lastOk_ = job->ok;
         lastError_ = job->error;
@@ -254,7 +255,7 @@ class LinuxDirectorySource final : public DirectorySource {
   }
 
   // Up to a batch of the folders on top of the stack, marked as being read.
-  void TakeBatch(std::vector<std::string>& batch, std::vector<Read>& results, std::vector<Job*>& jobsRead) {
+  void TakeBatch(std::vector<std::string>& batch, std::vector<Read>& results) {
     while (!stack_.empty() && batch.size() < kReaderBatch) {
       std::string path = std::move(stack_.back());
       stack_.pop_back();
@@ -262,10 +263,9 @@ class LinuxDirectorySource final : public DirectorySource {
       if (job == jobs_.end() || job->second.state != Job::Announced) continue;
       job->second.state = Job::Reading;
       batch.push_back(std::move(path));
-      if (jobsRead.size() < batch.size()) jobsRead.resize(batch.size());
-      jobsRead[batch.size() - 1] = &job->second;
       if (results.size() < batch.size()) results.emplace_back();
       Read& result = results[batch.size() - 1];
+      result.job = &job->second;
       result.parent = std::move(job->second.parent);
       if (result.entries.empty() && !spare_.empty()) {
         result.entries = std::move(spare_.back());
@@ -278,7 +278,6 @@ class LinuxDirectorySource final : public DirectorySource {
     FolderReader reader(rootFd_, linkTargets_);
     std::vector<std::string> batch;
     std::vector<Read> results;
-    std::vector<Job*> jobsRead;  // the batch's jobs, which stay in the table while read
     std::vector<FoundFolder> found;  // folders in what was read, for the stack
     std::unique_lock lock(mutex_);
     for (;;) {
@@ -287,7 +286,7 @@ class LinuxDirectorySource final : public DirectorySource {
         if (heldEntries_ >= kMaxHeldEntries) {
           readersWantRoom_ = true;
         } else {
-          TakeBatch(batch, results, jobsRead);
+          TakeBatch(batch, results);
           if (!batch.empty()) break;
           readersWantWork_ = true;
         }
@@ -298,7 +297,6 @@ class LinuxDirectorySource final : public DirectorySource {
       for (std::size_t i = 0; i < batch.size(); ++i) {
         Read& result = results[i];
         result.error = 0;
-        result.count = 0;
         int fd = reader.OpenFolder(batch[i], result.parent ? result.parent->fd : -1);
         int openError = errno;
         result.parent.reset();  // may close the parent
@@ -308,26 +306,24 @@ class LinuxDirectorySource final : public DirectorySource {
           result.entries.clear();
           continue;
         }
-        result.ok = reader.ReadOpened(fd, result.entries, result.count, result.error);
-        result.parent = KeepOpen(fd, result);
-        result.entries.resize(result.count);
+        result.ok = reader.ReadOpened(fd, result.entries, result.error);
+        result.parent = KeepOpen(fd, result.entries);
       }
       // The batch came off the top, its first folder soonest needed: the folders
       // in that one go on top, each folder's in their order.
       for (std::size_t i = batch.size(); i-- > 0;) {
         const auto& entries = results[i].entries;
-        for (std::size_t j = results[i].count; j-- > 0;)
-          if (IsFolderEntry(entries[j])) found.push_back({JoinPath(batch[i], entries[j].name), results[i].parent});
+        for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry)
+          if (IsFolderEntry(*entry)) found.push_back({JoinPath(batch[i], entry->name), results[i].parent});
         results[i].parent.reset();
       }
       lock = QuickLock(mutex_);
       reading_ -= batch.size();
       for (std::size_t i = 0; i < batch.size(); ++i) {
         // A job being read stays in the table: the walk waits for it instead of erasing it.
-        Job& job = *jobsRead[i];
-        heldEntries_ += results[i].count;
+        Job& job = *results[i].job;
+        heldEntries_ += results[i].entries.size();
         job.entries = std::move(results[i].entries);
-        job.count = results[i].count;
         results[i].entries = {};
         job.ok = results[i].ok;
         job.error = results[i].error;
@@ -349,9 +345,8 @@ class LinuxDirectorySource final : public DirectorySource {
 
   // The folder just read, kept open for its subfolders when it has any and room is
   // left; else closed.
-  FolderHandlePtr KeepOpen(int fd, const Read& result) {
-    bool hasFolders = false;
-    for (std::size_t j = 0; j < result.count && !hasFolders; ++j) hasFolders = IsFolderEntry(result.entries[j]);
+  FolderHandlePtr KeepOpen(int fd, const std::vector<DirEntry>& entries) {
+    bool hasFolders = std::any_of(entries.begin(), entries.end(), IsFolderEntry);
     if (hasFolders && keptFolders_.fetch_add(1, std::memory_order_relaxed) < keptFoldersAllowed_)
       return std::make_shared<const FolderHandle>(fd, keptFolders_);
     if (hasFolders) keptFolders_.fetch_sub(1, std::memory_order_relaxed);

@@ -52,21 +52,13 @@ FolderReader::~FolderReader() {
 }
 
 bool FolderReader::Read(const std::string& relativePath, std::vector<DirEntry>& entries, int& error) {
-  std::size_t count = 0;
-  bool ok = ReadInto(relativePath, entries, count, error);
-  entries.resize(count);
-  return ok;
-}
-
-bool FolderReader::ReadInto(const std::string& relativePath, std::vector<DirEntry>& entries, std::size_t& count,
-                            int& error) {
-  count = 0;
   int fd = Open(relativePath);
   if (fd < 0) {
     error = errno;
+    entries.clear();
     return false;
   }
-  bool ok = ReadOpened(fd, entries, count, error);
+  bool ok = ReadOpened(fd, entries, error);
   ::close(fd);
   return ok;
 }
@@ -77,10 +69,11 @@ int FolderReader::OpenFolder(const std::string& relativePath, int parentFd) {
   return OpenBeneath(parentFd, relativePath.c_str() + (slash == std::string::npos ? 0 : slash + 1));
 }
 
-bool FolderReader::ReadOpened(int fd, std::vector<DirEntry>& entries, std::size_t& count, int& error) {
-  count = 0;
+bool FolderReader::ReadOpened(int fd, std::vector<DirEntry>& entries, int& error) {
+  std::size_t count = 0;
   bool ok = ReadEntries(fd, entries, count);
   if (!ok) error = errno;
+  entries.resize(count);
   return ok;
 }
 

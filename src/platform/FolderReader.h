@@ -19,17 +19,15 @@ class FolderReader {
   FolderReader& operator=(const FolderReader&) = delete;
   // `relativePath` is "" for the root, else "a/b/c". False when it cannot be read;
   // then `error` holds the system's error number.
+  // The entries already in `entries` are written over, names included, rather than
+  // made again, so that a vector handed back and forth keeps its names' room.
   bool Read(const std::string& relativePath, std::vector<DirEntry>& entries, int& error);
-  // As Read, into the first `count` entries of `entries`, whose names are written
-  // over rather than made again: entries past `count` are left as they were, so a
-  // vector handed back and forth keeps its names' room.
-  bool ReadInto(const std::string& relativePath, std::vector<DirEntry>& entries, std::size_t& count, int& error);
-  // The two halves of ReadInto, for a caller that keeps the folder open to open its
+  // The two halves of Read, for a caller that keeps the folder open to open its
   // subfolders from: OpenFolder opens `relativePath`, from `parentFd` (the open
   // folder that holds it) when that is not -1, which spares the walk down the path;
   // ReadOpened reads an open folder and leaves it open.
   int OpenFolder(const std::string& relativePath, int parentFd);
-  bool ReadOpened(int fd, std::vector<DirEntry>& entries, std::size_t& count, int& error);
+  bool ReadOpened(int fd, std::vector<DirEntry>& entries, int& error);
   // Hashes the regular file `name` of the folder; false with `error` set when it
   // cannot be read, or is no regular file (EINVAL) or a link (ELOOP).
   bool HashFile(const std::string& relativePath, const std::string& name, Hash128& hash, const BytesRead& read,
