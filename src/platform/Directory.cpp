@@ -74,10 +74,6 @@ std::string RelativePath(const std::vector<std::string>& folderNames) {
   return path;
 }
 
-bool IsFolderEntry(const DirEntry& entry) {
-  return (entry.attributes & attr::Directory) && !(entry.attributes & attr::ReparsePoint);
-}
-
 // Takes the lock by trying for a moment before sleeping on it: it is held for a
 // few table operations only, and a sleep would cost two system calls.
 std::unique_lock<std::mutex> QuickLock(std::mutex& mutex) {
@@ -97,9 +93,11 @@ std::unique_lock<std::mutex> QuickLock(std::mutex& mutex) {
 // what has been read; a folder nobody has started it reads itself rather than wait.
 class LinuxDirectorySource final : public DirectorySource {
  public:
-  LinuxDirectorySource(const std::string& rootDirectory, DirectoryOptions options)
-      : rootFd_(::open(rootDirectory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)),
-        rootError_(rootFd_ < 0 ? errno : 0),
+  // Takes `rootFd` (or, when it is -1, keeps `rootError` to report).
+  LinuxDirectorySource(int rootFd, int rootError, DirectoryOptions options)
+      : rootFd_(rootFd),
+        rootError_(rootFd_ < 0 ? rootError : 0),
+        options_(options),
         linkTargets_(options.linkTargets),
         reader_(rootFd_, options.linkTargets),
         keptFoldersAllowed_(KeptFoldersAllowed()) {
@@ -129,7 +127,16 @@ class LinuxDirectorySource final : public DirectorySource {
       TakeOver(entries);
       return lastOk_;
     }
+    if (readers_.empty()) return reader_.ReadInWalk(path, entries, lastError_);
     return reader_.Read(path, entries, lastError_);
+  }
+
+  std::unique_ptr<DirectorySource> Fork() override {
+    DirectoryOptions options = options_;
+    options.readAheadThreads = 0;
+    int fd = rootFd_ < 0 ? -1 : ::fcntl(rootFd_, F_DUPFD_CLOEXEC, 0);
+    if (rootFd_ >= 0 && fd < 0) return nullptr;
+    return std::make_unique<LinuxDirectorySource>(fd, rootError_, options);
   }
 
   std::string FailureReason() const override { return std::strerror(lastError_); }
@@ -314,7 +321,7 @@ class LinuxDirectorySource final : public DirectorySource {
       for (std::size_t i = batch.size(); i-- > 0;) {
         const auto& entries = results[i].entries;
         for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry)
-          if (IsFolderEntry(*entry)) found.push_back({JoinPath(batch[i], entry->name), results[i].parent});
+          if (IsSubfolderEntry(*entry)) found.push_back({JoinPath(batch[i], entry->name), results[i].parent});
         results[i].parent.reset();
       }
       lock = QuickLock(mutex_);
@@ -346,7 +353,7 @@ class LinuxDirectorySource final : public DirectorySource {
   // The folder just read, kept open for its subfolders when it has any and room is
   // left; else closed.
   FolderHandlePtr KeepOpen(int fd, const std::vector<DirEntry>& entries) {
-    bool hasFolders = std::any_of(entries.begin(), entries.end(), IsFolderEntry);
+    bool hasFolders = std::any_of(entries.begin(), entries.end(), IsSubfolderEntry);
     if (hasFolders && keptFolders_.fetch_add(1, std::memory_order_relaxed) < keptFoldersAllowed_)
       return std::make_shared<const FolderHandle>(fd, keptFolders_);
     if (hasFolders) keptFolders_.fetch_sub(1, std::memory_order_relaxed);
@@ -356,6 +363,7 @@ class LinuxDirectorySource final : public DirectorySource {
 
   int rootFd_;
   int rootError_;
+  DirectoryOptions options_;
   bool linkTargets_;
   FolderReader reader_;
   const std::size_t keptFoldersAllowed_;
@@ -387,7 +395,9 @@ class LinuxDirectorySource final : public DirectorySource {
 
 std::unique_ptr<DirectorySource> MakeLinuxDirectorySource(const std::string& rootDirectory,
                                                           DirectoryOptions options) {
-  return std::make_unique<LinuxDirectorySource>(rootDirectory, options);
+  int fd = ::open(rootDirectory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  int error = fd < 0 ? errno : 0;
+  return std::make_unique<LinuxDirectorySource>(fd, error, options);
 }
 
 std::unique_ptr<DirectorySource> MakeLinuxDirectorySource(const std::string& rootDirectory, bool readAhead) {

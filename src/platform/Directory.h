@@ -57,6 +57,10 @@ class DirectorySource {
     (void)read;
     return false;
   }
+  // Another source over the same folders, for a walk of part of them on another
+  // thread: it reads each folder when asked, with no threads of its own. None where
+  // this source cannot make one.
+  virtual std::unique_ptr<DirectorySource> Fork() { return nullptr; }
   // A hint: the subfolders of `folderNames` are about to be enumerated, in this order.
   virtual void ExpectFolders(const std::vector<std::string>& folderNames,
                              const std::vector<std::string>& subfolderNames) {

@@ -8,8 +8,10 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstring>
 
 namespace qvl {
 namespace {
@@ -49,6 +51,36 @@ bool IsDotOrDotDot(const char* name) {
 
 FolderReader::~FolderReader() {
   if (deepFd_ >= 0) ::close(deepFd_);
+  for (const auto& link : chain_) ::close(link.fd);
+}
+
+bool FolderReader::ReadInWalk(const std::string& relativePath, std::vector<DirEntry>& entries, int& error) {
+  // Folders of the chain that do not lead here are done with.
+  auto leadsHere = [&](const std::string& path) {
+    return relativePath.size() > path.size() && relativePath[path.size()] == '/' &&
+           relativePath.compare(0, path.size(), path) == 0;
+  };
+  while (!chain_.empty() && !leadsHere(chain_.back().path)) {
+    ::close(chain_.back().fd);
+    chain_.pop_back();
+  }
+  // A folder one step below the chain's last is opened from it; any other (the
+  // chain was full, or this is the root's own) as Read opens it.
+  const char* rest = chain_.empty() ? nullptr : relativePath.c_str() + chain_.back().path.size() + 1;
+  int fd = rest != nullptr && std::strchr(rest, '/') == nullptr ? OpenBeneath(chain_.back().fd, rest)
+                                                                 : Open(relativePath);
+  if (fd < 0) {
+    error = errno;
+    entries.clear();
+    return false;
+  }
+  bool ok = ReadOpened(fd, entries, error);
+  bool hasFolders = std::any_of(entries.begin(), entries.end(), IsSubfolderEntry);
+  if (hasFolders && chain_.size() < kMaxChain && !relativePath.empty())
+    chain_.push_back({relativePath, fd});
+  else
+    ::close(fd);
+  return ok;
 }
 
 bool FolderReader::Read(const std::string& relativePath, std::vector<DirEntry>& entries, int& error) {

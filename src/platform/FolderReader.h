@@ -7,6 +7,11 @@
 
 namespace qvl {
 
+// An entry that a walk goes into: a folder, neither a link nor a mount point.
+inline bool IsSubfolderEntry(const DirEntry& entry) {
+  return (entry.attributes & attr::Directory) && !(entry.attributes & attr::ReparsePoint);
+}
+
 // Reads folders below one root folder: opens a folder by its path relative to the
 // root without following symbolic links or leaving the root's file system, and
 // reports its entries with synthesised attribute words. One reader per thread.
@@ -27,6 +32,10 @@ class FolderReader {
   // folder that holds it) when that is not -1, which spares the walk down the path;
   // ReadOpened reads an open folder and leaves it open.
   int OpenFolder(const std::string& relativePath, int parentFd);
+  // Read for a walk that goes down the tree one folder at a time: a folder read is
+  // kept open while it may have subfolders still to come, and a folder below it is
+  // opened from it by its own name rather than by its whole path from the root.
+  bool ReadInWalk(const std::string& relativePath, std::vector<DirEntry>& entries, int& error);
   bool ReadOpened(int fd, std::vector<DirEntry>& entries, int& error);
   // Hashes the regular file `name` of the folder; false with `error` set when it
   // cannot be read, or is no regular file (EINVAL) or a link (ELOOP).
@@ -44,6 +53,14 @@ class FolderReader {
   // subfolders are opened from it rather than from the root.
   std::string deepPath_;
   int deepFd_ = -1;
+  // ReadInWalk's open folders from the root down, each with its path: a chain of
+  // ancestors of the folder read last, at most kMaxChain of them.
+  struct ChainLink {
+    std::string path;
+    int fd;
+  };
+  static constexpr std::size_t kMaxChain = 64;
+  std::vector<ChainLink> chain_;
   bool mountRootKnown_ = false;  // whether the kernel flags mount points itself
   unsigned long folderDevice_ = 0;
   alignas(8) char buffer_[1 << 15];
