@@ -32,6 +32,19 @@ class CatalogueWriter final : public FolderWriter {
   void WriteFolderEnd();
   void WriteEndMark();
 
+  // Records made by another writer (SwapRecords), handed on in their place.
+  void AppendRecords(std::string_view records) {
+    pending_ += records;
+    HandOver();
+  }
+  // The records gathered and not yet handed over, taken from the writer, which goes
+  // on in the room `records` held.
+  void SwapRecords(std::string& records) {
+    records.clear();
+    pending_.swap(records);
+  }
+  std::size_t PendingBytes() const { return pending_.size(); }
+
   void BeginFolder(const WalkState& state) override { WriteCatalogueFolder(state); }
   void EndFolder(const WalkState&) override { WriteFolderEnd(); }
 

@@ -6,6 +6,7 @@
 #include "catalogue/ProgramVersion.h"
 #include "listing/CatalogueWriter.h"
 #include "listing/CompanionCollector.h"
+#include "listing/ParallelWalk.h"
 #include "listing/PlainListWriters.h"
 #include "listing/Walk.h"
 
@@ -39,8 +40,11 @@ void WriteCatalogue(const ListRequest& request, ByteSink& output, DirectorySourc
   if (companion == nullptr) {
     CatalogueWriter writer(output);
     writer.WriteCatalogueHeader(DriveCaption(request.drive), request.comment);
-    DriveWalk walk(source, collator, writer, progress, {.entryTextWithSize = request.withSizes});
-    walk.Run(request.drive.letter);
+    DriveWalk::Options options{.entryTextWithSize = request.withSizes};
+    if (!WalkInParallel({source, collator, progress, options, request.drive.letter}, writer, nullptr)) {
+      DriveWalk walk(source, collator, writer, progress, options);
+      walk.Run(request.drive.letter);
+    }
     writer.WriteEndMark();
     return;
   }
@@ -50,11 +54,16 @@ void WriteCatalogue(const ListRequest& request, ByteSink& output, DirectorySourc
   if (request.contentHashes) data.StartHashes();
   FingerprintSink fingerprinted(output);
   CatalogueWriter writer(fingerprinted);
-  CompanionCollector collector(writer, data);
   writer.WriteCatalogueHeader(DriveCaption(request.drive), request.comment);
-  DriveWalk walk(source, collator, collector, progress,
-                 {.entryTextWithSize = request.withSizes, .keepTimes = true, .hashFiles = request.contentHashes});
-  walk.Run(request.drive.letter);
+  DriveWalk::Options options{
+      .entryTextWithSize = request.withSizes, .keepTimes = true, .hashFiles = request.contentHashes};
+  // Hashing reads every file on the walk's own thread; without it, several walk.
+  if (request.contentHashes ||
+      !WalkInParallel({source, collator, progress, options, request.drive.letter}, writer, &data)) {
+    CompanionCollector collector(writer, data);
+    DriveWalk walk(source, collator, collector, progress, options);
+    walk.Run(request.drive.letter);
+  }
   writer.WriteEndMark();
   companion->fingerprint = {fingerprinted.Size(), fingerprinted.Digest()};
 }

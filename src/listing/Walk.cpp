@@ -59,6 +59,17 @@ void DriveWalk::Run(char driveLetter) {
   WalkFolder();
 }
 
+void DriveWalk::RunFolder(const std::vector<std::string>& pathNames, const std::string& listPath) {
+  state_.ListPath = listPath;
+  state_.ListDepth = pathNames.size() + 1;
+  if (state_.levels.size() < state_.ListDepth) state_.levels.resize(state_.ListDepth);
+  WalkLevel& level = CurrentLevel();
+  level = WalkLevel{};
+  if (!pathNames.empty()) level.FolderName = pathNames.back();
+  pathNames_ = pathNames;
+  WalkFolder();
+}
+
 void DriveWalk::WalkFolder() {
   // The recursion of the walk, kept in the levels of the walk state instead of on
   // the stack, so that no depth can overflow it.
@@ -90,6 +101,8 @@ void DriveWalk::ListCurrentFolder() {
   SortLevel(level);
   source_.ExpectFolders(pathNames_, level.FolderNames);
   writer_.BeginFolder(state_);
+  if (handOff_ != nullptr && !level.FolderNames.empty() && handOff_->TakeSubfolders(state_, pathNames_))
+    level.NextFolder = level.FolderNames.size();
 }
 
 void DriveWalk::SortLevel(WalkLevel& level) {

@@ -10,6 +10,16 @@
 
 namespace qvl {
 
+// Told of each folder once it is listed and written, before the walk goes into its
+// subfolders: it may take them, to be walked elsewhere, and the walk goes on past them.
+class SubfolderHandOff {
+ public:
+  virtual ~SubfolderHandOff() = default;
+  // True when the subfolders of the folder being listed (`pathNames` lead to it)
+  // are taken.
+  virtual bool TakeSubfolders(const WalkState& state, const std::vector<std::string>& pathNames) = 0;
+};
+
 // Visits every folder of a drive depth first from its root, sorts each folder's
 // subfolders and files, and hands the folder to the writer before walking its
 // subfolders in sorted order. Depth is not limited and needs no stack.
@@ -32,6 +42,10 @@ class DriveWalk {
 
   // Walks the drive whose root is `driveLetter`:\ (the letter is upper-cased).
   void Run(char driveLetter);
+  // Walks one folder below the root and everything below it: `pathNames` lead to
+  // it from the root and `listPath` is its listed path ("C:\Docs\Old\").
+  void RunFolder(const std::vector<std::string>& pathNames, const std::string& listPath);
+  void SetHandOff(SubfolderHandOff* handOff) { handOff_ = handOff; }
 
   // Lists the folder ListPath at level ListDepth and everything below it; on return
   // ListDepth is one less and ListPath has lost its last component.
@@ -59,6 +73,7 @@ class DriveWalk {
   FolderWriter& writer_;
   Progress& progress_;
   Options options_;
+  SubfolderHandOff* handOff_ = nullptr;
   WalkState state_;
   std::vector<std::string> pathNames_;  // folder names from the root to ListPath
   std::vector<DirEntry> entries_;       // reused for every folder
