@@ -17,7 +17,10 @@ std::string FieldText(std::string_view text) {
 }
 
 std::string EntryText(std::string_view name, std::optional<std::int64_t> size) {
-  std::string text(name);
+  // Room for the size made at once: appending it would move the name again.
+  std::string text;
+  text.reserve(name.size() + (size ? 21 : 0));
+  text.append(name);
   if (size) {
     char digits[24];
     auto end = std::to_chars(digits, digits + sizeof digits, *size).ptr;
