@@ -117,6 +117,26 @@ TEST(LinuxDirectory, ReadAheadGivesTheSameEntriesInAnyOrderOfRequests) {
   }
 }
 
+// A fork reads from folders it keeps open along its last path: going down, aside,
+// back up and down again, it gives what a fresh source gives.
+TEST(LinuxDirectory, AForkGivesWhatTheSourceGivesInAnyOrder) {
+  TempDir dir;
+  for (const char* file : {"a/b/c/1", "a/b/d/2", "a/x/3", "q/4", "a/5"}) dir.MakeFile(file, "xy");
+  auto source = MakeLinuxDirectorySource(dir.Path(), true);
+  auto fork = source->Fork();
+  ASSERT_NE(fork, nullptr);
+  using Path = std::vector<std::string>;
+  for (const Path& folder : {Path{}, Path{"a"}, Path{"a", "b"}, Path{"a", "b", "c"}, Path{"a", "b", "d"},
+                             Path{"a", "x"}, Path{"a", "b", "c"}, Path{"q"}, Path{"a", "b"}, Path{"a", "5"}}) {
+    std::vector<DirEntry> expected, forked;
+    bool ok = MakeLinuxDirectorySource(dir.Path(), false)->Enumerate(folder, expected);
+    EXPECT_EQ(fork->Enumerate(folder, forked), ok);
+    ASSERT_EQ(Sorted(forked).size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(Sorted(forked)[i].name, Sorted(expected)[i].name);
+  }
+  EXPECT_EQ(fork->FailureReason(), "Not a directory");
+}
+
 // A listing asks for no link targets: every link is then 0x400, the rest as before.
 TEST(LinuxDirectory, WithoutLinkTargetsEveryLinkIsAPlainReparsePoint) {
   TempDir dir;
