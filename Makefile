@@ -28,7 +28,7 @@ SUDO          := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 CMAKE_FLAGS   := -DQVL_WERROR=ON
 # The tests that start threads: the walk's read-ahead, the search workers, and the
 # qvl commands that run them (dupes reads catalogues on several threads).
-TSAN_TESTS    := ^(LinuxDirectory|WalkFixture|SearchFilesAhead|SearchCatalogueFile|SearchCatalogues|QvlFind|QvlSearch|QvlList|PlainListCommand|CatalogueAppend|QvlDupes|QvlUnique)\.
+TSAN_TESTS    := ^(LinuxDirectory|WalkFixture|ParallelWalk|SearchFilesAhead|SearchCatalogueFile|SearchCatalogues|QvlFind|QvlSearch|QvlList|PlainListCommand|CatalogueAppend|QvlDupes|QvlUnique)\.
 
 .PHONY: all deps build build-asan build-tsan build-release run test package bench fuzz screenshots clean
 

@@ -1,7 +1,11 @@
 #include "listing/ParallelWalk.h"
 
+#include <sched.h>
+#include <time.h>
+
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -20,6 +24,8 @@ constexpr std::size_t kMaxHeldBytes = std::size_t{64} << 20;
 // written while it goes on, and in memory that has been used before.
 constexpr std::size_t kPieceBytes = std::size_t{1} << 18;
 constexpr std::size_t kMaxSparePieces = 16;
+// How often the writing thread looks whether the walking threads wait on the disk.
+constexpr std::chrono::milliseconds kBusyCheck{100};
 
 struct Part;
 
@@ -51,6 +57,12 @@ struct Stopped {};
 
 class Walks;
 
+// The writing thread tells the progress which part it writes; the walks, nothing.
+DriveWalk::Options WithoutFolderReports(DriveWalk::Options options) {
+  options.reportFolders = false;
+  return options;
+}
+
 // Walks parts on one thread, into pieces. As the walk's writer it passes each folder
 // on, and closes a piece after a folder once the piece is large enough.
 class PartWalker final : public SubfolderHandOff, public FolderWriter, public Progress {
@@ -62,7 +74,7 @@ class PartWalker final : public SubfolderHandOff, public FolderWriter, public Pr
         writer_(unused_, SIZE_MAX),
         collector_(writer_, data_),
         target_(companion ? static_cast<FolderWriter&>(collector_) : writer_),
-        walk_(*source_, setup.collator, *this, *this, setup.options) {
+        walk_(*source_, setup.collator, *this, *this, WithoutFolderReports(setup.options)) {
     walk_.SetHandOff(this);
   }
 
@@ -99,11 +111,8 @@ class PartWalker final : public SubfolderHandOff, public FolderWriter, public Pr
 // so, mostly, soonest in the output.
 class Walks {
  public:
-  Walks(const ParallelWalkSetup& setup, std::vector<std::unique_ptr<DirectorySource>> sources, bool companion)
-      : setup_(setup), threadCount_(sources.size() - 1) {
-    for (auto& source : sources)
-      walkers_.push_back(std::make_unique<PartWalker>(*this, std::move(source), setup, companion));
-  }
+  Walks(const ParallelWalkSetup& setup, std::unique_ptr<DirectorySource> source, bool companion)
+      : setup_(setup), companion_(companion), walker_(*this, std::move(source), setup, companion) {}
 
   ~Walks() {
     {
@@ -120,7 +129,10 @@ class Walks {
     Part& root = parts_.emplace_back();
     root.listPath = std::string(1, AsciiUpper(setup_.driveLetter)) + ":\\";
     // The root is walked here; the threads start on what it hands on.
-    for (std::size_t i = 1; i < walkers_.size(); ++i) threads_.emplace_back([this, i] { Work(*walkers_[i]); });
+    maxThreads_ = static_cast<std::size_t>(setup_.threads + setup_.extraThreads);
+    threads_.reserve(maxThreads_);
+    while (threads_.size() < static_cast<std::size_t>(setup_.threads)) StartThread();
+    busySince_ = {std::chrono::steady_clock::now(), ProcessorTime()};
     // Parts are written depth first, each from the next of its pieces.
     std::vector<std::pair<Part*, std::size_t>> path;
     Enter(root);
@@ -143,7 +155,9 @@ class Walks {
     }
   }
 
-  bool WantsParts() const { return waiting_.load(std::memory_order_relaxed) < threadCount_; }
+  bool WantsParts() const {
+    return waiting_.load(std::memory_order_relaxed) < walkingThreads_.load(std::memory_order_relaxed);
+  }
   bool Stopping() const { return stopping_.load(std::memory_order_relaxed); }
 
   // An empty piece whose records and times have room from pieces written before,
@@ -221,6 +235,45 @@ class Walks {
     }
   }
 
+  void StartThread() {
+    threads_.emplace_back([this] { WalkOnThisThread(); });
+    walkingThreads_.store(threads_.size(), std::memory_order_relaxed);
+  }
+
+  // A walking thread reads through a descriptor table of its own, made before it
+  // opens anything: the kernel then takes no reference on a folder for each stat
+  // in it, as it must where threads share one. What it opens it closes itself.
+  void WalkOnThisThread() {
+#if !defined(__SANITIZE_THREAD__)  // which tells descriptors apart by number alone
+    (void)::unshare(CLONE_FILES);
+#endif
+    try {
+      std::unique_ptr<DirectorySource> source = setup_.source.Fork();
+      if (!source) return;  // the parts go to the others
+      PartWalker walker(*this, std::move(source), setup_, companion_);
+      Work(walker);
+    } catch (...) {
+      // Nothing was taken that the others cannot walk.
+    }
+  }
+
+  static std::chrono::nanoseconds ProcessorTime() {
+    timespec time{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &time);
+    return std::chrono::seconds(time.tv_sec) + std::chrono::nanoseconds(time.tv_nsec);
+  }
+
+  // Whether the threads kept the processor busy since the last look: when they
+  // did not, they wait on the disk, and more of them keep more reads in flight.
+  bool WalkersBusy() {
+    auto now = std::chrono::steady_clock::now();
+    auto used = ProcessorTime();
+    double wall = std::chrono::duration<double>(now - busySince_.first).count();
+    double processor = std::chrono::duration<double>(used - busySince_.second).count();
+    busySince_ = {now, used};
+    return wall <= 0 || processor / wall >= static_cast<double>(threads_.size()) - 0.5;
+  }
+
   // Walks `part` on this thread; the lock is held before and after.
   void WalkHere(PartWalker& walker, Part& part, std::unique_lock<std::mutex>& lock) {
     part.state = Part::Walking;
@@ -243,7 +296,7 @@ class Walks {
         auto queued = std::find(queue_.begin(), queue_.end(), &part);  // the root never queues
         if (queued != queue_.end()) queue_.erase(queued);
         waiting_.store(queue_.size(), std::memory_order_relaxed);
-        WalkHere(*walkers_[0], part, lock);
+        WalkHere(walker_, part, lock);
       }
     }
     setup_.progress.Status("Listing " + part.listPath);
@@ -263,7 +316,10 @@ class Walks {
       written_.clear();
       wake = wasFull && heldBytes_ < kMaxHeldBytes && idleThreads_ > 0 && !queue_.empty();
       awaited_ = &part;
-      walked_.wait(lock, [&] { return index < part.pieces.size() || part.state == Part::Walked; });
+      while (!walked_.wait_for(lock, kBusyCheck,
+                               [&] { return index < part.pieces.size() || part.state == Part::Walked; })) {
+        if (!WalkersBusy() && !queue_.empty() && threads_.size() < maxThreads_) StartThread();
+      }
       awaited_ = nullptr;
       if (index < part.pieces.size()) piece = &part.pieces[index];
     }
@@ -299,8 +355,11 @@ class Walks {
   }
 
   const ParallelWalkSetup& setup_;
-  const std::size_t threadCount_;  // besides the writing thread
-  std::vector<std::unique_ptr<PartWalker>> walkers_;  // [0] walks on the writing thread
+  const bool companion_;
+  PartWalker walker_;  // on the writing thread
+  std::size_t maxThreads_ = 0;
+  std::atomic<std::size_t> walkingThreads_{0};
+  std::pair<std::chrono::steady_clock::time_point, std::chrono::nanoseconds> busySince_;
   std::mutex mutex_;
   std::condition_variable workWake_;
   std::condition_variable walked_;
@@ -354,13 +413,14 @@ void PartWalker::EndFolder(const WalkState& state) {
 
 }  // namespace
 
+int DefaultWalkThreads() {
+  return static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 2u, 4u));
+}
+
 bool WalkInParallel(const ParallelWalkSetup& setup, CatalogueWriter& writer, CompanionData* companion) {
-  std::vector<std::unique_ptr<DirectorySource>> sources;
-  for (int i = 0; i <= setup.threads; ++i) {
-    sources.push_back(setup.source.Fork());
-    if (!sources.back()) return false;
-  }
-  Walks walks(setup, std::move(sources), companion != nullptr);
+  std::unique_ptr<DirectorySource> source = setup.source.Fork();
+  if (!source) return false;
+  Walks walks(setup, std::move(source), companion != nullptr);
   walks.Run(writer, companion);
   return true;
 }

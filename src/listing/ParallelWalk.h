@@ -6,13 +6,18 @@
 
 namespace qvl {
 
+int DefaultWalkThreads();
+
 struct ParallelWalkSetup {
   DirectorySource& source;  // forked once per thread
   const Collator& collator;
   Progress& progress;
   DriveWalk::Options options;  // no content hashes
   char driveLetter = 'C';
-  int threads = 3;
+  // Threads that walk from the start, as many as there are processors (two at
+  // least, four at most), and one more once they wait on the disk.
+  int threads = DefaultWalkThreads();
+  int extraThreads = 1;
 };
 
 // Walks a drive for a catalogue on several threads. Each thread walks whole folders,

@@ -143,6 +143,7 @@ std::optional<Hash128> DriveWalk::HashEntry(const DirEntry& entry) {
 }
 
 void DriveWalk::ReportListing() {
+  if (!options_.reportFolders) return;
   if (!options_.hashFiles) {
     progress_.Status("Listing " + state_.ListPath);
     return;

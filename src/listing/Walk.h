@@ -35,6 +35,8 @@ class DriveWalk {
     bool keepTimes = false;
     // Every regular file is read for FileHashes (with keepTimes).
     bool hashFiles = false;
+    // The progress hears "Listing <folder>" as each folder is entered and left.
+    bool reportFolders = true;
   };
 
   DriveWalk(DirectorySource& source, const Collator& collator, FolderWriter& writer,

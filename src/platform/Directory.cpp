@@ -101,8 +101,6 @@ class LinuxDirectorySource final : public DirectorySource {
         linkTargets_(options.linkTargets),
         reader_(rootFd_, options.linkTargets),
         keptFoldersAllowed_(KeptFoldersAllowed()) {
-    if (rootFd_ < 0) return;
-    for (int i = 0; i < options.readAheadThreads; ++i) readers_.emplace_back([this] { ReadAhead(); });
   }
 
   ~LinuxDirectorySource() override {
@@ -153,6 +151,10 @@ class LinuxDirectorySource final : public DirectorySource {
   // Kept until the walk next takes the lock, so that a folder costs it one.
   void ExpectFolders(const std::vector<std::string>& folderNames,
                      const std::vector<std::string>& subfolderNames) override {
+    // The readers start with the first folders announced: a source that is only
+    // forked, or reads one folder, needs none.
+    if (readers_.empty() && rootFd_ >= 0)
+      for (int i = 0; i < options_.readAheadThreads; ++i) readers_.emplace_back([this] { ReadAhead(); });
     if (readers_.empty() || subfolderNames.empty()) return;
     std::string parent = RelativePath(folderNames);
     // Last first, so that the first subfolder, the walk's next step, ends on top.

@@ -83,7 +83,7 @@ struct DirectoryOptions {
 // The folders below `rootDirectory` on this machine. Symbolic links and folders on
 // which another file system is mounted are reported as reparse points and never
 // entered, and paths of any depth work. The read-ahead threads live inside the
-// source and end with it.
+// source: they start when the first folders are announced and end with it.
 std::unique_ptr<DirectorySource> MakeLinuxDirectorySource(const std::string& rootDirectory,
                                                           DirectoryOptions options);
 // With the default options, or without read-ahead.
