@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # `qvl list` (a catalogue with its companion, as the command writes it by default)
-# against `ncdu -x -o` on the same tree, in one run, the two taking turns:
-#   1. warm cache: wall and processor time (user + sys), hyperfine's JSON;
+# against `ncdu -x -o` on the same tree, in one run, the two taking turns round by
+# round, so that a machine that speeds up or slows down weighs on both alike:
+#   1. warm cache: wall and processor time (user + sys), from /usr/bin/time;
 #   2. cold cache: wall, the page cache dropped before each run of each tool (root only);
 #   3. the write and futex calls of one `qvl list`, from strace -f -c.
-# Ratios are of medians from this run. qvl lists with --no-index: ncdu builds no
-# search index, and the index's own cost is weighed by bench/index_bench.sh.
+# Each ratio is the median of the rounds' own ratios; the medians of the times are
+# printed beside them. qvl lists with --no-index: ncdu builds no search index, and
+# the index's own cost is weighed by bench/index_bench.sh.
 #
 #   bench/list_vs_ncdu.sh [BUILD_DIR] [TREE_DIR] [WARM_RUNS] [COLD_RUNS]
 set -euo pipefail
@@ -17,9 +19,10 @@ cold=${4:-3}
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 
-for tool in ncdu hyperfine strace python3; do
+for tool in ncdu strace python3; do
   command -v $tool >/dev/null || { echo "bench: $tool is missing (apt-get install $tool)" >&2; exit 2; }
 done
+[ -x /usr/bin/time ] || { echo "bench: /usr/bin/time is missing (apt-get install time)" >&2; exit 2; }
 if [ ! -d "$tree" ]; then
   echo "Building the benchmark tree in $tree (a few minutes)..."
   "$build/bin/make_tree" "$tree"
@@ -30,49 +33,58 @@ qvl_cmd="rm -f '$out/cat.qvl' '$out/cat.qvl.qvc'; '$out/qvl' list c --map 'c=$tr
 ncdu_cmd="ncdu -x -o '$out/ncdu.json' '$tree'"
 echo "Tree: $tree ($(find "$tree" -xdev | wc -l) entries)"
 
-# Median of a field of hyperfine's JSON, for the command with index $2.
-field() {
-  python3 - "$1" "$2" "$3" <<'EOF'
-import json, statistics, sys
-result = json.load(open(sys.argv[1]))["results"][int(sys.argv[2])]
-kind = sys.argv[3]
-if kind == "wall":
-    print(f"{statistics.median(result['times']):.3f}")
-else:  # user + sys per run: hyperfine keeps means of both, and runs' own times
-    print(f"{result['user'] + result['system']:.3f}")
+# Runs each tool once per round, in turn, after `prepare`; each run adds a line
+# "wall cpu" to $out/<tool>.<kind>.
+rounds() {
+  local kind=$1 count=$2 prepare=$3 cmd
+  : >"$out/qvl.$kind"
+  : >"$out/ncdu.$kind"
+  for _ in $(seq "$count"); do
+    for tool in qvl ncdu; do
+      [ -z "$prepare" ] || sh -c "$prepare"
+      if [ "$tool" = qvl ]; then cmd=$qvl_cmd; else cmd=$ncdu_cmd; fi
+      /usr/bin/time -f "%e %U %S" -o "$out/time" sh -c "$cmd" >/dev/null 2>&1
+      awk '{ printf "%s %.2f\n", $1, $2 + $3 }' "$out/time" >>"$out/$tool.$kind"
+    done
+  done
+}
+# The median of column $3 (0 wall, 1 cpu) of $out/<tool>.<kind>, or with "ratio"
+# as the tool, of the rounds' own ratios qvl / ncdu.
+median() {
+  python3 - "$out" "$1" "$2" "$3" <<'EOF'
+import statistics, sys
+out, tool, kind, column = sys.argv[1], sys.argv[2], sys.argv[3], int(sys.argv[4])
+def read(name):
+    return [float(line.split()[column]) for line in open(f"{out}/{name}.{kind}")]
+if tool == "ratio":
+    print(f"{statistics.median(q / n for q, n in zip(read('qvl'), read('ncdu'))):.2f}")
+else:
+    print(f"{statistics.median(read(tool)):.3f}")
 EOF
 }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 
 echo
-echo "== Warm cache, $warm runs each, in turn =="
-hyperfine -N --style basic --warmup 1 --runs "$warm" --export-json "$out/warm.json" \
-  --command-name "qvl list" "sh -c \"$qvl_cmd\"" \
-  --command-name "ncdu -x -o" "sh -c \"$ncdu_cmd\"" >/dev/null
-qw=$(field "$out/warm.json" 0 wall); nw=$(field "$out/warm.json" 1 wall)
-qc=$(field "$out/warm.json" 0 cpu); nc=$(field "$out/warm.json" 1 cpu)
-printf '%-12s wall %6.3f s (median)   cpu user+sys %6.3f s (mean)\n' "qvl list" "$qw" "$qc"
-printf '%-12s wall %6.3f s (median)   cpu user+sys %6.3f s (mean)\n' "ncdu -x -o" "$nw" "$nc"
-echo "qvl / ncdu warm: wall $(ratio "$qw" "$nw") (at most 0.60)   cpu $(ratio "$qc" "$nc") (at most 1.00)"
+echo "== Warm cache, $warm rounds, the two in turn (after one round not counted) =="
+rounds warmup 1 ""
+rounds warm "$warm" ""
+for tool in qvl ncdu; do
+  printf '%-5s wall %6.3f s   cpu user+sys %6.3f s   (medians)\n' "$tool" \
+    "$(median $tool warm 0)" "$(median $tool warm 1)"
+done
+echo "qvl / ncdu warm: wall $(median ratio warm 0) (at most 0.60)   cpu $(median ratio warm 1) (at most 1.00)"
 
 echo
-echo "== Cold cache, $cold runs each, in turn =="
+echo "== Cold cache, $cold rounds, the two in turn =="
 if [ "$cold" -eq 0 ]; then
   echo "skipped: no cold runs asked for"
 elif [ "$(id -u)" -ne 0 ] || ! [ -w /proc/sys/vm/drop_caches ]; then
   echo "skipped: dropping the page cache needs root"
 else
-  drop="sync; echo 3 > /proc/sys/vm/drop_caches"
-  hyperfine -N --style basic --runs "$cold" --prepare "sh -c '$drop'" --export-json "$out/cold.json" \
-    --command-name "qvl list" "sh -c \"$qvl_cmd\"" \
-    --command-name "ncdu -x -o" "sh -c \"$ncdu_cmd\"" >/dev/null
-  qk=$(field "$out/cold.json" 0 wall); nk=$(field "$out/cold.json" 1 wall)
-  printf '%-12s wall %6.3f s (median)\n' "qvl list" "$qk"
-  printf '%-12s wall %6.3f s (median)\n' "ncdu -x -o" "$nk"
-  echo "qvl / ncdu cold: wall $(ratio "$qk" "$nk") (at most 0.60)"
+  rounds cold "$cold" "sync; echo 3 > /proc/sys/vm/drop_caches"
+  for tool in qvl ncdu; do printf '%-5s wall %6.3f s (median)\n' "$tool" "$(median $tool cold 0)"; done
+  echo "qvl / ncdu cold: wall $(median ratio cold 0) (at most 0.60)"
 fi
 
-echo
 echo "== System calls of one qvl list (strace -f -c) =="
 sh -c "rm -f '$out/cat.qvl' '$out/cat.qvl.qvc'"
 strace -f -c -o "$out/strace.txt" "$out/qvl" list c --map "c=$tree" -o "$out/cat.qvl" --method qvl --no-index >/dev/null 2>&1
