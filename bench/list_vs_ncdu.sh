@@ -85,6 +85,7 @@ else
   echo "qvl / ncdu cold: wall $(median ratio cold 0) (at most 0.60)"
 fi
 
+echo
 echo "== System calls of one qvl list (strace -f -c) =="
 sh -c "rm -f '$out/cat.qvl' '$out/cat.qvl.qvc'"
 strace -f -c -o "$out/strace.txt" "$out/qvl" list c --map "c=$tree" -o "$out/cat.qvl" --method qvl --no-index >/dev/null 2>&1
