@@ -38,6 +38,7 @@ struct Piece {
   std::uint64_t files = 0;
   std::uint64_t bytes = 0;
   std::vector<std::pair<std::string, std::string>> unreadable;  // listed path, reason
+  std::string lastFolder;  // the listed path of the folder it ends in, for the progress
   Part* part = nullptr;
 };
 
@@ -337,6 +338,7 @@ class Walks {
 
   void WritePiece(Piece& piece, CatalogueWriter& writer, CompanionData* companion) {
     for (const auto& [listPath, reason] : piece.unreadable) setup_.progress.FolderUnreadable(listPath, reason);
+    setup_.progress.Status("Listing " + piece.lastFolder);
     if (companion != nullptr) {
       const std::uint64_t first = companion->EntryCount();
       for (std::uint64_t entry : piece.folderFirstEntry) companion->folderFirstEntry.push_back(first + entry);
@@ -386,6 +388,7 @@ void PartWalker::ClosePiece() {
     piece.bytes = std::exchange(data_.volume.bytes, 0);
   }
   piece.unreadable = std::exchange(unreadable_, {});
+  piece.lastFolder = walk_.State().ListPath.empty() ? part_->listPath : walk_.State().ListPath;
   if (piece.records.empty() && piece.unreadable.empty()) {
     writer_.SwapRecords(piece.records);
     data_.times.swap(piece.times);
