@@ -268,6 +268,7 @@ class Walks {
   // did not, they wait on the disk, and more of them keep more reads in flight.
   bool WalkersBusy() {
     auto now = std::chrono::steady_clock::now();
+    if (now - busySince_.first < kBusyCheck) return true;  // too soon to tell
     auto used = ProcessorTime();
     double wall = std::chrono::duration<double>(now - busySince_.first).count();
     double processor = std::chrono::duration<double>(used - busySince_.second).count();
@@ -317,9 +318,9 @@ class Walks {
       written_.clear();
       wake = wasFull && heldBytes_ < kMaxHeldBytes && idleThreads_ > 0 && !queue_.empty();
       awaited_ = &part;
-      while (!walked_.wait_for(lock, kBusyCheck,
-                               [&] { return index < part.pieces.size() || part.state == Part::Walked; })) {
-        if (!WalkersBusy() && !queue_.empty() && threads_.size() < maxThreads_) StartThread();
+      while (index >= part.pieces.size() && part.state != Part::Walked) {
+        walked_.wait_for(lock, kBusyCheck);
+        if (threads_.size() < maxThreads_ && !WalkersBusy()) StartThread();
       }
       awaited_ = nullptr;
       if (index < part.pieces.size()) piece = &part.pieces[index];

@@ -2,6 +2,10 @@
 // bytes, the same companion entries, unreadable folders told in the same order.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 #include "listing/CompanionCollector.h"
 #include "listing/ParallelWalk.h"
 #include "platform/IoError.h"
@@ -13,8 +17,18 @@ namespace {
 using test::FileOf;
 using test::Folder;
 
+// Forks count themselves; a slow drive takes a while over each folder, as a disk does.
 struct ForkableDrive final : test::FakeDirectory {
-  std::unique_ptr<DirectorySource> Fork() override { return std::make_unique<ForkableDrive>(*this); }
+  std::unique_ptr<DirectorySource> Fork() override {
+    ++*forks;
+    return std::make_unique<ForkableDrive>(*this);
+  }
+  bool Enumerate(const std::vector<std::string>& folderNames, std::vector<DirEntry>& entries) override {
+    if (slow) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    return FakeDirectory::Enumerate(folderNames, entries);
+  }
+  std::shared_ptr<std::atomic<int>> forks = std::make_shared<std::atomic<int>>(0);
+  bool slow = false;
 };
 
 struct Told final : Progress {
@@ -94,6 +108,17 @@ TEST(ParallelWalk, WritesWhatOneWalkWrites) {
       EXPECT_EQ(several.told, one.told);
     }
   }
+}
+
+TEST(ParallelWalk, ThreadsWaitingOnTheDiskAreJoinedByOneMore) {
+  ForkableDrive drive = MakeDrive();
+  Listing one = Walk(drive, false, true);
+  drive.slow = true;
+  Listing several = Walk(drive, true, true);
+  EXPECT_EQ(several.bytes, one.bytes);
+  EXPECT_TRUE(several.companion == one.companion);
+  // One for this thread, one for each walking thread, one for the thread added.
+  EXPECT_EQ(drive.forks->load(), DefaultWalkThreads() + 2);
 }
 
 TEST(ParallelWalk, ASourceThatCannotForkIsWalkedByTheCaller) {
