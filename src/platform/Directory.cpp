@@ -98,7 +98,6 @@ class LinuxDirectorySource final : public DirectorySource {
       : rootFd_(rootFd),
         rootError_(rootFd_ < 0 ? rootError : 0),
         options_(options),
-        linkTargets_(options.linkTargets),
         reader_(rootFd_, options.linkTargets),
         keptFoldersAllowed_(KeptFoldersAllowed()) {
   }
@@ -284,7 +283,7 @@ class LinuxDirectorySource final : public DirectorySource {
   }
 
   void ReadAhead() {
-    FolderReader reader(rootFd_, linkTargets_);
+    FolderReader reader(rootFd_, options_.linkTargets);
     std::vector<std::string> batch;
     std::vector<Read> results;
     std::vector<FoundFolder> found;  // folders in what was read, for the stack
@@ -366,7 +365,6 @@ class LinuxDirectorySource final : public DirectorySource {
   int rootFd_;
   int rootError_;
   DirectoryOptions options_;
-  bool linkTargets_;
   FolderReader reader_;
   const std::size_t keptFoldersAllowed_;
   // Declared before the jobs, whose handles count themselves out of it.
