@@ -49,15 +49,20 @@ rounds() {
   done
 }
 # The median of column $3 (0 wall, 1 cpu) of $out/<tool>.<kind>, or with "ratio"
-# as the tool, of the rounds' own ratios qvl / ncdu.
+# as the tool, of the rounds' own ratios qvl / ncdu; with "spread", the range of
+# the middle half of those ratios, to show how far one run's median can be trusted.
 median() {
   python3 - "$out" "$1" "$2" "$3" <<'EOF'
 import statistics, sys
 out, tool, kind, column = sys.argv[1], sys.argv[2], sys.argv[3], int(sys.argv[4])
 def read(name):
     return [float(line.split()[column]) for line in open(f"{out}/{name}.{kind}")]
+ratios = sorted(q / n for q, n in zip(read('qvl'), read('ncdu'))) if tool in ("ratio", "spread") else []
 if tool == "ratio":
-    print(f"{statistics.median(q / n for q, n in zip(read('qvl'), read('ncdu'))):.2f}")
+    print(f"{statistics.median(ratios):.2f}")
+elif tool == "spread":
+    quarter = len(ratios) // 4
+    print(f"{ratios[quarter]:.2f} to {ratios[len(ratios) - 1 - quarter]:.2f}")
 else:
     print(f"{statistics.median(read(tool)):.3f}")
 EOF
@@ -72,6 +77,7 @@ for tool in qvl ncdu; do
     "$(median $tool warm 0)" "$(median $tool warm 1)"
 done
 echo "qvl / ncdu warm: wall $(median ratio warm 0) (at most 0.60)   cpu $(median ratio warm 1) (at most 1.00)"
+echo "  middle half of the rounds: wall $(median spread warm 0)   cpu $(median spread warm 1)"
 
 echo
 echo "== Cold cache, $cold rounds, the two in turn =="
@@ -82,7 +88,7 @@ elif [ "$(id -u)" -ne 0 ] || ! [ -w /proc/sys/vm/drop_caches ]; then
 else
   rounds cold "$cold" "sync; echo 3 > /proc/sys/vm/drop_caches"
   for tool in qvl ncdu; do printf '%-5s wall %6.3f s (median)\n' "$tool" "$(median $tool cold 0)"; done
-  echo "qvl / ncdu cold: wall $(median ratio cold 0) (at most 0.60)"
+  echo "qvl / ncdu cold: wall $(median ratio cold 0) (at most 0.60), middle half of the rounds $(median spread cold 0)"
 fi
 
 echo
