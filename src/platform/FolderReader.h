@@ -18,7 +18,7 @@ inline bool IsSubfolderEntry(const DirEntry& entry) {
 class FolderReader {
  public:
   // With `linkTargets`, a link to a folder is told from other links (one more stat).
-  explicit FolderReader(int rootFd, bool linkTargets = true) : rootFd_(rootFd), linkTargets_(linkTargets) {}
+  explicit FolderReader(int rootFd, bool linkTargets = true);
   ~FolderReader();
   FolderReader(const FolderReader&) = delete;
   FolderReader& operator=(const FolderReader&) = delete;
@@ -62,6 +62,9 @@ class FolderReader {
   static constexpr std::size_t kMaxChain = 64;
   std::vector<ChainLink> chain_;
   bool mountRootKnown_ = false;  // whether the kernel flags mount points itself
+  // Whether a read that leaves the folder at the last position there is has read
+  // it to its end, so that no further read is needed to learn it (ext4 does so).
+  bool lastPositionIsEnd_ = false;
   unsigned long folderDevice_ = 0;
   alignas(8) char buffer_[1 << 15];
   std::vector<char> fileBuffer_;  // for hashing, made when first needed

@@ -211,6 +211,26 @@ TEST(LinuxDirectory, ReadersAheadOfAWalkGiveWhatAPlainReadGives) {
   ASSERT_TRUE(early->Enumerate({"a0"}, entries));
 }
 
+// A folder larger than one read of the kernel's is read to its end, however the
+// reader learns where the end is; so are an empty folder and one of one entry.
+TEST(LinuxDirectory, ReadsFoldersOfEverySizeWhole) {
+  TempDir dir;
+  const std::string longName(60, 'n');
+  for (int i = 0; i < 3000; ++i) dir.MakeFile("big/" + longName + std::to_string(i), "");
+  dir.MakeFolder("empty");
+  dir.MakeFile("one/only", "x");
+  auto source = MakeLinuxDirectorySource(dir.Path(), false);
+  std::vector<DirEntry> entries;
+  for (auto [folder, count] : {std::pair{"big", 3000u}, {"empty", 0u}, {"one", 1u}}) {
+    ASSERT_TRUE(source->Enumerate({folder}, entries));
+    EXPECT_EQ(entries.size(), count) << folder;
+  }
+  ASSERT_TRUE(source->Enumerate({"big"}, entries));
+  entries = Sorted(entries);
+  EXPECT_EQ(std::unique(entries.begin(), entries.end(), [](auto& a, auto& b) { return a.name == b.name; }),
+            entries.end());
+}
+
 // A folder that cannot be read says why, whether the walk or the read-ahead read it.
 TEST(LinuxDirectory, AFolderThatCannotBeReadSaysWhy) {
   TempDir dir;
