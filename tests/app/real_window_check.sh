@@ -81,7 +81,7 @@ kill "$windowPid"; wait "$windowPid" 2>/dev/null; windowPid=""
 # Started with a catalogue: the list comes into view.
 "$work/quorvalen" "$work/disk.qvl" >"$work/out.log" 2>&1 &
 windowPid=$!
-WaitForWindow 'Quorvalen v2.31' || { echo "FAIL: no window"; exit 1; }
+WaitForWindow 'Quorvalen v2.31' || { echo "FAIL: no window"; cat "$work/out.log"; exit 1; }
 for _ in $(seq 30); do [ "$(Size "$window")" = "569x517" ] && break; sleep 0.1; done
 Check "size with a catalogue open" "$(Size "$window")" "569x517"
 
